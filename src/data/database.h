@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <stdexcept>
+
+// A failed connection or statement: the number and description the connection failure
+// message and the command guard show.
+class DatabaseError : public std::runtime_error {
+public:
+    DatabaseError(int number, const QString& description);
+    int number() const { return m_number; }
+    QString description() const { return m_description; }
+
+private:
+    int m_number;
+    QString m_description;
+};
+
+// The rows of one SELECT, forward only, positioned on the first row after execute.
+// Field names are looked up without regard to case; NULL reads as a null QVariant.
+class Recordset {
+public:
+    Recordset() = default;
+    bool isOpen() const { return m_rows != nullptr; }
+    bool eof() const;
+    QVariant field(const QString& name) const;
+    QVariant field(int index) const;
+    int fieldIndex(const QString& name) const; // -1 when the column does not exist
+    void moveNext();
+    void close();
+
+private:
+    friend class Connection;
+    struct Rows {
+        QSqlQuery query;
+        QHash<QString, int> columns; // lower-case name -> index
+        bool atEnd = true;
+    };
+    std::shared_ptr<Rows> m_rows;
+};
+
+// The program's one connection. open() takes the suite's connection strings as they are
+// and picks a Qt driver from their Provider:
+//   Microsoft.Jet.OLEDB.4.0  an SQLite file at Data Source (whatever its extension), or a
+//                            real Access file through ODBC where an Access driver exists
+//   SQLOLEDB.1               SQL Server through ODBC (Driver 18, else FreeTDS)
+class Connection {
+public:
+    enum class Kind { None, SQLite, AccessOdbc, SqlServerOdbc };
+
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void open(const QString& connectionString); // throws DatabaseError
+    void close();                               // throws DatabaseError when never opened
+    bool isOpen() const;
+    Kind kind() const { return m_kind; }
+
+    // Runs one statement and returns its rows (an empty, closed recordset for statements
+    // that return none). Every statement is traced. Throws DatabaseError on failure.
+    Recordset execute(const QString& sql);
+
+    QSqlDatabase database() const;
+
+    static QHash<QString, QString> parseConnectionString(const QString& text);
+
+private:
+    friend class Transaction;
+    void fail(const QSqlError& error) const;
+    QString m_name;
+    Kind m_kind = Kind::None;
+    bool m_opened = false;
+    int m_transactions = 0;
+};
+
+// Brackets the statements of one command that must not be half done: begun in the
+// constructor (BEGIN IMMEDIATE on SQLite), rolled back by the destructor unless committed.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Connection& m_connection;
+    bool m_done = false;
+};
+
+// The statement trace: the last statements in memory and, when BANKREC_SQL_TRACE names a
+// file, every statement appended there, one per line.
+namespace StatementTrace {
+QStringList statements();
+QString last();
+void clear();
+void record(const QString& sql);
+} // namespace StatementTrace

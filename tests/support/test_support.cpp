@@ -1,0 +1,83 @@
+#include "test_support.h"
+
+#include "context.h"
+#include "database.h"
+#include "messages.h"
+#include "report.h"
+#include "schema.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+
+TestEnvironment::TestEnvironment(int todayYmd) {
+    qputenv("BANKREC_TODAY", QByteArray::number(todayYmd));
+    qputenv("ORLUNDE_SETTINGS", settingsFile().toLocal8Bit());
+    qputenv("TKV_PROGRAM_FOLDER", programFolder().toLocal8Bit());
+    qputenv("BANKREC_USER", "CLERK");
+    QDir().mkpath(programFolder());
+    resetShared();
+    StatementTrace::clear();
+    resetProgramEnded();
+    installMessageBoxes();
+    setMessageHandler([this](const QString& text, const QString& title) {
+        messages << text;
+        titles << title;
+    });
+    setQuestionHandler([this](const QString& text, const QString&) {
+        questions << text;
+        return answer;
+    });
+    setEndProgramHandler([this] { ++endCount; });
+}
+
+TestEnvironment::~TestEnvironment() {
+    setMessageHandler({});
+    setQuestionHandler({});
+    setEndProgramHandler({});
+    resetShared(); // closes the connection before the folder goes
+}
+
+QString TestEnvironment::path(const QString& name) const { return m_dir.filePath(name); }
+
+void TestEnvironment::openDatabase() {
+    QFile::remove(databaseFile());
+    QFile(databaseFile()).open(QIODevice::WriteOnly); // an empty file is a new database
+    db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%1")
+                  .arg(databaseFile()));
+    createSchema(db());
+    shared().wrkDBTYPE = QStringLiteral("ACCESS");
+    StatementTrace::clear();
+}
+
+void sqlExec(const QString& sql) { db().execute(sql); }
+
+QVariant sqlValue(const QString& sql) {
+    Recordset rs = db().execute(sql);
+    return rs.eof() ? QVariant() : rs.field(0);
+}
+
+int sqlCount(const QString& table, const QString& where) {
+    QString sql = QStringLiteral("select count(*) from ") + table;
+    if (!where.isEmpty())
+        sql += QStringLiteral(" where ") + where;
+    return sqlValue(sql).toInt();
+}
+
+void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer(qApp);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, action, timeoutMs] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(20);
+}
