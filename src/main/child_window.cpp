@@ -1,0 +1,224 @@
+#include "child_window.h"
+
+#include "context.h"
+#include "messages.h"
+#include "report.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMimeData>
+
+namespace {
+
+std::function<void(QWidget*)>& helpOpener() {
+    static std::function<void(QWidget*)> opener;
+    return opener;
+}
+
+ChildWindow* owningWindow(QObject* object) {
+    for (QObject* o = object; o; o = o->parent())
+        if (auto* window = qobject_cast<ChildWindow*>(o))
+            return window;
+    return nullptr;
+}
+
+bool acceptsText(QObject* object) {
+    const QWidget* w = qobject_cast<QWidget*>(object);
+    return w && (w->inherits("QLineEdit") || w->inherits("QTextEdit") ||
+                 w->inherits("QPlainTextEdit") || w->inherits("QAbstractSpinBox") ||
+                 w->inherits("QComboBox") ||
+                 (w->parentWidget() && (w->parentWidget()->inherits("QTextEdit") ||
+                                        w->parentWidget()->inherits("QPlainTextEdit"))));
+}
+
+// Sees every key, paste and drop before the focused control does, for the widgets inside
+// a child window.
+class ChildWindowKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return keyPress(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::Drop:
+            return drop(watched, static_cast<QDropEvent*>(event));
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool keyPress(QObject* watched, QKeyEvent* key) {
+        ChildWindow* window = owningWindow(watched);
+        if (!window)
+            return false;
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            shared().wrkHLPFRM = window->windowName();
+            if (helpOpener())
+                helpOpener()(window);
+            return true;
+        }
+        if (key->key() == Qt::Key_F12 && key->modifiers() == Qt::NoModifier) {
+            window->closeWindow();
+            return true;
+        }
+        if (ChildWindow::holdsQuote(key->text())) {
+            showMessage(ChildWindow::quoteMessage());
+            return true;
+        }
+        if (key->matches(QKeySequence::Paste) && acceptsText(watched)) {
+            const QClipboard* clipboard = QGuiApplication::clipboard();
+            if (clipboard && ChildWindow::holdsQuote(clipboard->text())) {
+                showMessage(ChildWindow::quoteMessage());
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static bool drop(QObject* watched, QDropEvent* event) {
+        if (!owningWindow(watched) || !event->mimeData())
+            return false;
+        const QMimeData* data = event->mimeData();
+        if (ChildWindow::holdsQuote(data->text()) || ChildWindow::holdsQuote(data->html())) {
+            event->setDropAction(Qt::IgnoreAction);
+            event->accept();
+            showMessage(ChildWindow::quoteMessage());
+            return true;
+        }
+        return false;
+    }
+};
+
+void installKeys() {
+    static bool installed = false;
+    if (!installed && qApp) {
+        qApp->installEventFilter(new ChildWindowKeys(qApp));
+        installed = true;
+    }
+}
+
+} // namespace
+
+void setCaptionText(QObject* target, const QString& text) {
+    if (auto* action = qobject_cast<QAction*>(target))
+        action->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(target))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(target))
+        button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(target))
+        group->setTitle(text);
+    else if (auto* widget = qobject_cast<QWidget*>(target))
+        widget->setWindowTitle(text);
+}
+
+ChildWindow::ChildWindow(const QString& name, QWidget* parent) : QWidget(parent) {
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose);
+    installKeys();
+}
+
+ChildWindow::~ChildWindow() {
+    if (!m_unloaded) {
+        m_unloaded = true;
+        for (Recordset* rs : m_recordsets)
+            if (rs->isOpen())
+                rs->close();
+    }
+}
+
+void ChildWindow::setHelpOpener(std::function<void(QWidget*)> opener) {
+    helpOpener() = std::move(opener);
+}
+
+QString ChildWindow::quoteMessage() {
+    return shared().spanish()
+               ? QStringLiteral("El Apóstrafo o las Citas Dobles no se pueden utilizar en el TKV.")
+               : QStringLiteral("The Apostrophe or Double Quotes cannot be used in TKV.");
+}
+
+bool ChildWindow::holdsQuote(const QString& text) {
+    return text.contains(QLatin1Char('\'')) || text.contains(QLatin1Char('"'));
+}
+
+void ChildWindow::load() {
+    ++m_loads;
+    runCommand([this] { loadWindow(); });
+    m_bankLoaded = shared().wrkBACNBR;
+    applyCaptions();
+}
+
+void ChildWindow::activated() {
+    if (m_bankBound && shared().wrkBACNBR != m_bankLoaded)
+        load();
+}
+
+void ChildWindow::addCaption(QObject* target, const QString& english, const QString& spanish) {
+    m_captions.push_back({target, english, spanish});
+    setCaptionText(target, english);
+}
+
+void ChildWindow::applyCaptions() {
+    const bool spanish = shared().spanish();
+    for (const Caption& c : m_captions)
+        if (c.target)
+            setCaptionText(c.target, spanish ? c.spanish : c.english);
+}
+
+void ChildWindow::closeWindow() {
+    if (m_frame)
+        m_frame->close();
+    else
+        close();
+}
+
+void ChildWindow::execModal(QWidget* parent) {
+    setParent(parent, Qt::Dialog);
+    setWindowModality(Qt::ApplicationModal);
+    QPointer<ChildWindow> self(this);
+    QEventLoop loop;
+    connect(this, &ChildWindow::unloaded, &loop, &QEventLoop::quit);
+    show();
+    raise();
+    activateWindow();
+    if (self && isVisible())
+        loop.exec(QEventLoop::DialogExec);
+}
+
+void ChildWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame && frame != m_frame) {
+        m_frame = frame;
+        connect(frame, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
+                        activated();
+                });
+    }
+}
+
+void ChildWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!event->isAccepted() || m_unloaded)
+        return;
+    m_unloaded = true;
+    // Closing a recordset that never opened is no error worth telling the clerk about.
+    for (Recordset* rs : m_recordsets)
+        if (rs->isOpen())
+            rs->close();
+    unloadWindow();
+    Q_EMIT unloaded();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "database.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QMdiSubWindow;
+
+// What every window the main window opens has in common: its name (the help context), the
+// load that reads its data for the selected bank account, the reload when it is activated
+// after the account changed (for the windows bound to one account), F1 and F12, the rule
+// that no apostrophe or double quote gets into it (typed, pasted or dropped), English and
+// Spanish captions, and the unload that closes its recordsets.
+class ChildWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChildWindow(const QString& name, QWidget* parent = nullptr);
+    ~ChildWindow() override;
+
+    QString windowName() const { return objectName(); }
+
+    // Runs the window's load for the current bank account; a database error is reported
+    // and leaves the window open. Called by whoever opens the window, and again on reload.
+    void load();
+    int loadCount() const { return m_loads; }
+    int bankLoaded() const { return m_bankLoaded; } // wrkBANK_LOADED
+
+    // The windows that keep one account's data on screen reload when activated after the
+    // selected account changed.
+    void setBankBound(bool bound) { m_bankBound = bound; }
+    bool bankBound() const { return m_bankBound; }
+    void activated();
+
+    // Closes the window (inside the main window, its frame too); the unload runs.
+    void closeWindow();
+
+    // Shows the window on its own, modal over parent, and returns when it is closed.
+    void execModal(QWidget* parent);
+
+    // A caption in both languages; English is set now, Spanish by the load when the
+    // language is Spanish. target is a widget (its text, title or window title) or an action.
+    void addCaption(QObject* target, const QString& english, const QString& spanish);
+    void applyCaptions();
+
+    // Recordsets the unload closes.
+    void ownRecordset(Recordset* recordset) { m_recordsets.push_back(recordset); }
+
+    // What F1 does: the program installs the opener of the help window.
+    static void setHelpOpener(std::function<void(QWidget* from)> opener);
+
+    // The message of the quote rule in the current language.
+    static QString quoteMessage();
+    static bool holdsQuote(const QString& text);
+
+Q_SIGNALS:
+    void unloaded();
+
+protected:
+    virtual void loadWindow() = 0;
+    virtual void unloadWindow() {}
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct Caption {
+        QPointer<QObject> target;
+        QString english;
+        QString spanish;
+    };
+    std::vector<Caption> m_captions;
+    std::vector<Recordset*> m_recordsets;
+    QPointer<QMdiSubWindow> m_frame;
+    bool m_bankBound = false;
+    bool m_unloaded = false;
+    int m_bankLoaded = 0;
+    int m_loads = 0;
+};
+
+// Sets the visible text of a label, button, frame, window or action.
+void setCaptionText(QObject* target, const QString& text);
