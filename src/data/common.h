@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class Recordset;
+
+// The small functions every window uses: where the program lives, dates (yyyymmdd) and
+// times (hhmmss) between their stored numbers and the text the clerk reads and types,
+// reading numbers from fields and texts, display masks, and the default printer.
+
+// The folder of the running executable without a trailing separator; TKV_PROGRAM_FOLDER
+// overrides it. An executable whose name begins with "vbp" lives one folder down.
+QString fncPROGRAM_FOLDER();
+
+// Date text to yyyymmdd; 0 for empty text or text that is not a date. Reads month/day/year
+// (day first when month first is impossible), year-month-day, and English or Spanish month
+// names; two-digit years 00-29 are 20xx, 30-99 19xx; without a year, the current one.
+int fncDATE_TO_NUMBER(const QString& text);
+// yyyymmdd to display text by shared().wrkDTEFMT; "" for 0.
+QString fncFORMAT_DATE(int date);
+// The last day of the month of the date text, as yyyymmdd; 0 when the text is no date.
+int fncMONTH_END(const QString& text);
+
+// Time text ("13:30", "1:05 PM", "9:30:15 am") to hhmmss; 0 for empty text or no time.
+int fncTIME_TO_NUMBER(const QString& text);
+// hhmmss to "13:30:00" / "9:30:00" / "0:05:30"; "" for 0.
+QString fncFORMAT_TIME(int time);
+
+// A field's value as a number; NULL, a missing column or text that is not a number give 0.
+double fncFIELD_NUMBER(const QVariant& value);
+double fncFIELD_NUMBER(const Recordset& rs, const QString& field);
+
+// The leading number of a text, as a clerk's typed amount is read: blanks are skipped,
+// reading stops at the first character that cannot continue the number ("12abc" is 12).
+double leadingNumber(const QString& text);
+
+// A value formatted with a display mask ("###0.00", "$######0.00", "0.00%", "#,##0.00",
+// "@@@@@@", sections "pos;neg;zero") or the named formats "Currency", "Fixed",
+// "Standard", "Percent", "General Number".
+QString formatNumber(double value, const QString& mask);
+// A text formatted with a text mask ("@" a character or a blank, "&" a character or
+// nothing, filled from the right); a numeric mask formats numeric text as a number.
+QString formatText(const QString& text, const QString& mask);
+// formatNumber, right-aligned to the width of the mask (longer results are shown whole).
+QString fncFORMAT_RIGHT(double value, const QString& mask);
+
+// The name of the default printer; "" where there is none or no printer system.
+QString fncGET_DEFAULT_PRINTER();
+// The whole default printer entry ("name,driver,port" on Windows, the name elsewhere), as
+// kept to put the default back after a run on another printer.
+QString defaultPrinterEntry();
+// Makes the entry the default printer; nonzero when it was written.
+int fncSET_DEFAULT_PRINTER(const QString& entry);
