@@ -9,13 +9,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace {
 
@@ -33,11 +38,11 @@ ChildWindow* owningWindow(QObject* object) {
 
 bool acceptsText(QObject* object) {
     const QWidget* w = qobject_cast<QWidget*>(object);
-    return w && (w->inherits("QLineEdit") || w->inherits("QTextEdit") ||
-                 w->inherits("QPlainTextEdit") || w->inherits("QAbstractSpinBox") ||
-                 w->inherits("QComboBox") ||
-                 (w->parentWidget() && (w->parentWidget()->inherits("QTextEdit") ||
-                                        w->parentWidget()->inherits("QPlainTextEdit"))));
+    return w &&
+           (w->inherits("QLineEdit") || w->inherits("QTextEdit") || w->inherits("QPlainTextEdit") ||
+            w->inherits("QAbstractSpinBox") || w->inherits("QComboBox") ||
+            (w->parentWidget() && (w->parentWidget()->inherits("QTextEdit") ||
+                                   w->parentWidget()->inherits("QPlainTextEdit"))));
 }
 
 // Sees every key, paste and drop before the focused control does, for the widgets inside
@@ -53,6 +58,14 @@ protected:
             return keyPress(watched, static_cast<QKeyEvent*>(event));
         case QEvent::Drop:
             return drop(watched, static_cast<QDropEvent*>(event));
+        case QEvent::ContextMenu:
+            return contextMenu(watched, static_cast<QContextMenuEvent*>(event));
+        case QEvent::FocusIn:
+            // Clicking into a window that is already the active one is also coming back to
+            // it after the account was changed in the main window.
+            if (ChildWindow* window = owningWindow(watched); window && window->bankBound())
+                window->activated();
+            return false;
         default:
             return false;
         }
@@ -85,6 +98,47 @@ private:
             }
         }
         return false;
+    }
+
+    // The edit menu's Paste follows the same rule as the paste key.
+    static bool contextMenu(QObject* watched, QContextMenuEvent* event) {
+        if (!owningWindow(watched))
+            return false;
+        QWidget* target = qobject_cast<QWidget*>(watched);
+        QMenu* menu = nullptr;
+        std::function<void()> paste;
+        if (auto* line = qobject_cast<QLineEdit*>(watched)) {
+            menu = line->createStandardContextMenu();
+            paste = [line] { line->paste(); };
+        } else if (QWidget* owner = target ? target->parentWidget() : nullptr) {
+            if (auto* text = qobject_cast<QTextEdit*>(owner); text && target == text->viewport()) {
+                menu = text->createStandardContextMenu(event->pos());
+                paste = [text] { text->paste(); };
+            } else if (auto* plain = qobject_cast<QPlainTextEdit*>(owner);
+                       plain && target == plain->viewport()) {
+                menu = plain->createStandardContextMenu(event->pos());
+                paste = [plain] { plain->paste(); };
+            }
+        }
+        if (!menu)
+            return false;
+        const auto actions = menu->actions();
+        for (QAction* action : actions) {
+            if (action->objectName() != QLatin1String("edit-paste"))
+                continue;
+            QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+            QObject::connect(action, &QAction::triggered, menu, [paste] {
+                const QClipboard* clipboard = QGuiApplication::clipboard();
+                if (clipboard && ChildWindow::holdsQuote(clipboard->text()))
+                    showMessage(ChildWindow::quoteMessage());
+                else
+                    paste();
+            });
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+        event->accept();
+        return true;
     }
 
     static bool drop(QObject* watched, QDropEvent* event) {
@@ -130,14 +184,8 @@ ChildWindow::ChildWindow(const QString& name, QWidget* parent) : QWidget(parent)
     installKeys();
 }
 
-ChildWindow::~ChildWindow() {
-    if (!m_unloaded) {
-        m_unloaded = true;
-        for (Recordset* rs : m_recordsets)
-            if (rs->isOpen())
-                rs->close();
-    }
-}
+// The recordsets belong to the derived window and are gone by now; each closes itself.
+ChildWindow::~ChildWindow() = default;
 
 void ChildWindow::setHelpOpener(std::function<void(QWidget*)> opener) {
     helpOpener() = std::move(opener);
@@ -154,14 +202,20 @@ bool ChildWindow::holdsQuote(const QString& text) {
 }
 
 void ChildWindow::load() {
+    // A message shown by the load moves the focus away and back, which must not start
+    // the load again.
+    if (m_loading)
+        return;
+    m_loading = true;
     ++m_loads;
-    runCommand([this] { loadWindow(); });
     m_bankLoaded = shared().wrkBACNBR;
+    runCommand([this] { loadWindow(); });
     applyCaptions();
+    m_loading = false;
 }
 
 void ChildWindow::activated() {
-    if (m_bankBound && shared().wrkBACNBR != m_bankLoaded)
+    if (!m_unloaded && m_bankBound && shared().wrkBACNBR != m_bankLoaded)
         load();
 }
 
@@ -177,9 +231,13 @@ void ChildWindow::applyCaptions() {
             setCaptionText(c.target, spanish ? c.spanish : c.english);
 }
 
+QMdiSubWindow* ChildWindow::frame() const {
+    return m_frame ? m_frame.data() : qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
 void ChildWindow::closeWindow() {
-    if (m_frame)
-        m_frame->close();
+    if (QMdiSubWindow* f = frame())
+        f->close();
     else
         close();
 }
@@ -221,4 +279,8 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
             rs->close();
     unloadWindow();
     Q_EMIT unloaded();
+    // A window that closes itself takes its frame with it (when the frame is what closes,
+    // this nested close returns at once).
+    if (QMdiSubWindow* f = frame(); f && f->isVisible())
+        f->close();
 }

@@ -36,6 +36,8 @@ public:
 
     // Closes the window (inside the main window, its frame too); the unload runs.
     void closeWindow();
+    // The frame inside the main window, or null.
+    QMdiSubWindow* frame() const;
 
     // Shows the window on its own, modal over parent, and returns when it is closed.
     void execModal(QWidget* parent);
@@ -75,6 +77,7 @@ private:
     QPointer<QMdiSubWindow> m_frame;
     bool m_bankBound = false;
     bool m_unloaded = false;
+    bool m_loading = false;
     int m_bankLoaded = 0;
     int m_loads = 0;
 };
