@@ -1,0 +1,417 @@
+#include "clear_transactions.h"
+
+#include "common.h"
+#include "company.h"
+#include "context.h"
+#include "flex_grid.h"
+#include "messages.h"
+#include "report.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColDate = 0;
+constexpr int kColCheck = 1;
+constexpr int kColCheckDate = 2;
+constexpr int kColAmount = 3;
+constexpr int kColDescription = 4;
+constexpr int kColYear = 5;
+constexpr int kColLine = 6;
+
+constexpr int kStartRows = 29;
+constexpr int kCols = 7;
+// Columns 0 to 3 take this much; the description takes the rest of the grid's width.
+constexpr int kFixedTwips = 3550;
+
+// A whole number read from a field: "" for NULL, as the grid shows an empty cell then.
+QString numberText(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    return QString::number(static_cast<qint64>(fncFIELD_NUMBER(value)));
+}
+
+// Large fills are not drawn until they are done, whatever way the fill ends.
+class RedrawOff {
+public:
+    explicit RedrawOff(FlexGrid* grid) : m_grid(grid) { m_grid->setRedraw(false); }
+    ~RedrawOff() { m_grid->setRedraw(true); }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    FlexGrid* m_grid;
+};
+
+} // namespace
+
+frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(
+    QWidget* parent)
+    : ChildWindow(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"), parent) {
+    setBankBound(true);
+    ownRecordset(&m_rs);
+    addCaption(this, QStringLiteral("Clear Bank Transactions From Statement"),
+               QStringLiteral("Transacciones Bancarias claras de la Declaración"));
+
+    auto* grpDETAIL = new QGroupBox(this);
+    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
+    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
+
+    grdTRANSACTION = new FlexGrid(grpDETAIL);
+    grdTRANSACTION->setObjectName(QStringLiteral("grdTRANSACTION"));
+    grdTRANSACTION->setCols(kCols);
+    grdTRANSACTION->setRows(kStartRows);
+    grdTRANSACTION->setGridBackground(QColor(224, 224, 224));
+    grdTRANSACTION->setColAlignment(kColCheck, Qt::AlignRight);
+    grdTRANSACTION->setColAlignment(kColAmount, Qt::AlignRight);
+    // The key of each row is carried beyond the visible columns.
+    grdTRANSACTION->setColWidthTwips(kColYear, 800);
+    grdTRANSACTION->setColWidthTwips(kColLine, 800);
+    grdTRANSACTION->setColumnHidden(kColYear, true);
+    grdTRANSACTION->setColumnHidden(kColLine, true);
+    grdTRANSACTION->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdTRANSACTION->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grdTRANSACTION->installEventFilter(this);
+
+    tbxTRANSACTION = grdTRANSACTION->cellEditor();
+    tbxTRANSACTION->setObjectName(QStringLiteral("tbxTRANSACTION"));
+    tbxTRANSACTION->installEventFilter(this);
+
+    lblINSTRUCTION = new QLabel(grpDETAIL);
+    lblINSTRUCTION->setObjectName(QStringLiteral("lblINSTRUCTION"));
+    addCaption(lblINSTRUCTION,
+               QStringLiteral("Enter Cleared on Day/DayMonth/DayMonthYear.  F6=Repeat Date"),
+               QStringLiteral("Entre Vaciado en Día/DíaMes/DíaMesAño. F6=Repita Fecha"));
+
+    auto* detail = new QVBoxLayout(grpDETAIL);
+    detail->addWidget(grdTRANSACTION, 1);
+    detail->addWidget(lblINSTRUCTION);
+
+    auto* grpCONTROL = new QGroupBox(this);
+    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    tbcOK = new QPushButton(grpCONTROL);
+    tbcOK->setObjectName(QStringLiteral("tbcOK"));
+    addCaption(tbcOK, QStringLiteral("&OK"), QStringLiteral("Bueno"));
+    tbcCANCEL = new QPushButton(grpCONTROL);
+    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
+    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
+    auto* control = new QHBoxLayout(grpCONTROL);
+    control->addStretch(1);
+    control->addWidget(tbcOK);
+    control->addWidget(tbcCANCEL);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grpDETAIL, 1);
+    layout->addWidget(grpCONTROL);
+    resize(640, 520);
+
+    connect(grdTRANSACTION, &FlexGrid::cellClicked, this,
+            &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onCellClicked);
+    connect(grdTRANSACTION, &FlexGrid::currentCellChanged, this,
+            &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onCurrentCellChanged);
+    connect(grdTRANSACTION, &FlexGrid::scrolled, this,
+            &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onScrolled);
+    connect(tbcOK, &QPushButton::clicked, this, &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onOk);
+    connect(tbcCANCEL, &QPushButton::clicked, this,
+            &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::closeWindow);
+}
+
+// A window deleted without being closed releases its rows here, before the base looks at them.
+frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() {
+    if (m_rs.isOpen())
+        m_rs.close();
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {
+    m_depositColour = QColor(192, 255, 192);
+    m_checkColour = QColor(255, 192, 192);
+    prcSET_GRID_WIDTHS();
+    prcCLEAR_GRID();
+    prcLOAD_TRANSACTIONS();
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcSET_GRID_WIDTHS() {
+    grdTRANSACTION->setColWidthTwips(kColDate, 800);
+    grdTRANSACTION->setColWidthTwips(kColCheck, 800);
+    grdTRANSACTION->setColWidthTwips(kColCheckDate, 800);
+    grdTRANSACTION->setColWidthTwips(kColAmount, 900);
+    const int gridTwips = grdTRANSACTION->width() * 1440 / FlexGrid::twipsToPixels(1440);
+    grdTRANSACTION->setColWidthTwips(kColDescription, std::max(gridTwips - kFixedTwips, 800));
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcCLEAR_GRID() {
+    grdTRANSACTION->clearCells();
+    const char* headings[] = {
+        "ClrDate", "ChkNbr", "ChkDate", "Amount", "Bank Transaction Description", "ChkTime"};
+    for (int c = 0; c < 6; ++c)
+        grdTRANSACTION->setText(0, c, QString::fromLatin1(headings[c]));
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcLOAD_TRANSACTIONS() {
+    m_editing = false;
+    m_editRow = 0;
+    grdTRANSACTION->hideEditor();
+    m_fiscalYears.clear();
+    int row = 1;
+    RedrawOff quiet(grdTRANSACTION);
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("DEPOSITS"));
+    fillRows(m_depositColour, false, row);
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CHECKS"));
+    fillRows(m_checkColour, true, row);
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fiscalYearOf(int date) {
+    // The fiscal year depends only on the month, so one lookup per month is enough.
+    const int month = date / 100;
+    auto found = m_fiscalYears.constFind(month);
+    if (found != m_fiscalYears.constEnd())
+        return *found;
+    const int year = fncFISCAL_YEAR(date, QStringLiteral("*"));
+    m_fiscalYears.insert(month, year);
+    return year;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, bool negate,
+                                                         int& row) {
+    const int rcndte = m_rs.fieldIndex(QStringLiteral("gltRCNDTE"));
+    const int chknbr = m_rs.fieldIndex(QStringLiteral("gltCHKNBR"));
+    const int trndte = m_rs.fieldIndex(QStringLiteral("gltTRNDTE"));
+    const int trnamt = m_rs.fieldIndex(QStringLiteral("gltTRNAMT"));
+    const int descpt = m_rs.fieldIndex(QStringLiteral("gltDESCPT"));
+    const int lnenbr = m_rs.fieldIndex(QStringLiteral("gltLNENBR"));
+    const QString amountMask = QStringLiteral("###0.00");
+    FlexGrid* grid = grdTRANSACTION;
+    while (!m_rs.eof()) {
+        const int date = static_cast<int>(fncFIELD_NUMBER(m_rs.field(trndte)));
+        const double amount = fncFIELD_NUMBER(m_rs.field(trnamt));
+        grid->setText(row, kColDate,
+                      fncFORMAT_DATE(static_cast<int>(fncFIELD_NUMBER(m_rs.field(rcndte)))));
+        grid->setText(row, kColCheck, numberText(m_rs.field(chknbr)));
+        grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
+        grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
+        grid->setText(row, kColDescription, m_rs.field(descpt).toString());
+        grid->setText(row, kColYear, QString::number(fiscalYearOf(date)));
+        grid->setText(row, kColLine, numberText(m_rs.field(lnenbr)));
+        grid->setRowColour(row, colour);
+        ++row;
+        // At least one empty row always follows the transactions.
+        if (row == grid->rows() - 1)
+            grid->addRow();
+        m_rs.moveNext();
+    }
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(
+    const QString& action) {
+    const QString account = QString::number(shared().wrkBACNBR);
+    QString sql;
+    if (action == QLatin1String("DEPOSITS"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+              QStringLiteral(" where gltGLANBR=") + account +
+              QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT>0");
+    else if (action == QLatin1String("CHECKS"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+              QStringLiteral(" where gltGLANBR=") + account +
+              QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT<=0");
+    else if (action == QLatin1String("UPDATE"))
+        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=%1 where "
+                             "gltFSYEAR=%2 and gltLNENBR=%3")
+                  .arg(m_saveDate)
+                  .arg(m_saveYear)
+                  .arg(m_saveLine);
+    else
+        return;
+    if (m_rs.isOpen())
+        m_rs.close();
+    m_rs = db().execute(sql);
+}
+
+bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fncVALIDATE_CLEARED_DATE() {
+    const QString text = tbxTRANSACTION->text();
+    if (text.isEmpty())
+        return true;
+    int date = fncDATE_TO_NUMBER(text);
+    if (date >= 1) {
+        m_lastValidDate = date;
+        return true;
+    }
+    // A short entry takes what it lacks from the last accepted date.
+    const QString last = QString::number(m_lastValidDate);
+    QString month, day, year;
+    switch (text.size()) {
+    case 2:
+        day = text;
+        month = last.mid(4, 2);
+        year = last.mid(2, 2);
+        break;
+    case 4:
+        month = text.mid(0, 2);
+        day = text.mid(2, 2);
+        year = last.mid(2, 2);
+        break;
+    case 6:
+        month = text.mid(0, 2);
+        day = text.mid(2, 2);
+        year = text.mid(4, 2);
+        break;
+    default:
+        break;
+    }
+    // Before the first accepted date there is no month or year to complete from; the date
+    // rules would otherwise take the current year for a month and day.
+    date = month.isEmpty() || day.isEmpty() || year.isEmpty()
+               ? 0
+               : fncDATE_TO_NUMBER(month + QLatin1Char('/') + day + QLatin1Char('/') + year);
+    if (date == 0) {
+        showMessage(QStringLiteral(" The date is in an invalid format. Use MM/DD/YY. "));
+        return false;
+    }
+    m_lastValidDate = date;
+    tbxTRANSACTION->setText(fncFORMAT_DATE(date));
+    return true;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::enterCell() {
+    if (!m_editing)
+        return;
+    const int row = grdTRANSACTION->row();
+    const int col = grdTRANSACTION->col();
+    if (row < 1)
+        return;
+    m_editRow = row;
+    m_editCol = col;
+    tbxTRANSACTION->setText(grdTRANSACTION->text(row, col));
+    const bool moving = m_moving;
+    m_moving = true; // bringing the cell into view is no scroll by the clerk
+    grdTRANSACTION->placeEditor(row, col);
+    m_moving = moving;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::leaveCell() {
+    if (!m_editing || m_editRow < 1)
+        return;
+    grdTRANSACTION->setText(m_editRow, m_editCol, tbxTRANSACTION->text());
+    grdTRANSACTION->hideEditor();
+    m_editRow = 0;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::goToRow(int row) {
+    m_moving = true;
+    leaveCell();
+    grdTRANSACTION->setCurrentCell(row, kColDate);
+    enterCell();
+    m_moving = false;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onCellClicked(int row, int) {
+    if (row < 1)
+        return;
+    if (grdTRANSACTION->col() != kColDate) {
+        m_moving = true;
+        leaveCell();
+        grdTRANSACTION->setCurrentCell(row, kColDate);
+        m_moving = false;
+    }
+    m_editing = true;
+    leaveCell();
+    enterCell();
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onCurrentCellChanged() {
+    // A click moves the current cell before the click itself arrives.
+    if (m_moving || !m_editing)
+        return;
+    m_moving = true;
+    leaveCell();
+    enterCell();
+    m_moving = false;
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onScrolled() {
+    if (m_moving || !m_editing)
+        return;
+    leaveCell();
+    m_editing = false;
+}
+
+bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::editorKey(int key) {
+    const int row = grdTRANSACTION->row();
+    switch (key) {
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F6:
+        if (!fncVALIDATE_CLEARED_DATE())
+            return true;
+        if (row == grdTRANSACTION->rows() - 1)
+            grdTRANSACTION->addRow();
+        goToRow(row + 1);
+        if (key == Qt::Key_F6)
+            tbxTRANSACTION->setText(fncFORMAT_DATE(m_lastValidDate));
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        if (fncVALIDATE_CLEARED_DATE() && row >= 2)
+            goToRow(row - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tbxTRANSACTION && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        bool handled = false;
+        runCommand([&] { handled = editorKey(key->key()); });
+        return handled;
+    }
+    if (watched == grdTRANSACTION && event->type() == QEvent::Resize) {
+        prcSET_GRID_WIDTHS();
+        if (m_editing && m_editRow > 0) {
+            m_moving = true;
+            grdTRANSACTION->placeEditor(m_editRow, m_editCol);
+            m_moving = false;
+        }
+    }
+    return ChildWindow::eventFilter(watched, event);
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onOk() {
+    if (runCommand([this] { save(); }))
+        closeWindow();
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
+    leaveCell();
+    m_editing = false;
+    grdTRANSACTION->hideEditor();
+    // One statement per row, each committed on its own: a failure part way keeps the rows
+    // written before it. Empty or unreadable dates are never written, so no cleared date is
+    // ever reset.
+    QHash<QString, int> dates; // the clerk repeats the same few dates
+    for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
+        m_saveYear = static_cast<int>(leadingNumber(grdTRANSACTION->text(row, kColYear)));
+        m_saveLine = static_cast<int>(leadingNumber(grdTRANSACTION->text(row, kColLine)));
+        const QString text = grdTRANSACTION->text(row, kColDate);
+        auto found = dates.constFind(text);
+        if (found == dates.constEnd())
+            found = dates.insert(text, text.isEmpty() ? 0 : fncDATE_TO_NUMBER(text));
+        m_saveDate = *found;
+        if (m_saveYear > 0 && m_saveDate > 0)
+            prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
+        if (m_saveYear == 0)
+            break;
+    }
+}

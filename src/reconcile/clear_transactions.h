@@ -1,0 +1,72 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+
+#include <QColor>
+#include <QHash>
+
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Where the clerk works through the bank statement: every deposit and check of the selected
+// bank account that is not reconciled, one per grid row, with a date editor laid over the
+// cleared-date cell. OK writes each typed cleared date into its ledger line.
+class frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(QWidget* parent = nullptr);
+    ~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() override;
+
+    // The last date the editor accepted: the base for short entries and what F6 repeats.
+    int lastValidDate() const { return m_lastValidDate; }
+    bool editing() const { return m_editing; }
+
+protected:
+    void loadWindow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void prcSET_GRID_WIDTHS();
+    void prcCLEAR_GRID();
+    void prcLOAD_TRANSACTIONS();
+    bool fncVALIDATE_CLEARED_DATE();
+    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+
+    void fillRows(const QColor& colour, bool negate, int& row);
+    int fiscalYearOf(int date);
+
+    void enterCell();
+    void leaveCell();
+    void goToRow(int row);
+    bool editorKey(int key);
+
+    void onCellClicked(int row, int col);
+    void onCurrentCellChanged();
+    void onScrolled();
+    void onOk();
+    void save();
+
+    FlexGrid* grdTRANSACTION;
+    QLineEdit* tbxTRANSACTION;
+    QLabel* lblINSTRUCTION;
+    QPushButton* tbcOK;
+    QPushButton* tbcCANCEL;
+
+    Recordset m_rs;
+    QColor m_depositColour;
+    QColor m_checkColour;
+    bool m_editing = false;
+    bool m_moving = false; // the window itself is moving the editor
+    int m_editRow = 0;     // the cell the editor lies over; 0 when hidden
+    int m_editCol = 0;
+    int m_lastValidDate = 0;
+    // The row being saved.
+    int m_saveYear = 0;
+    int m_saveLine = 0;
+    int m_saveDate = 0;
+    // Fiscal years by transaction month, looked up once per month per load.
+    QHash<int, int> m_fiscalYears;
+};
