@@ -1,0 +1,440 @@
+#include "account_adjustments.h"
+
+#include "clock.h"
+#include "common.h"
+#include "company.h"
+#include "context.h"
+#include "date_picker.h"
+#include "flex_grid.h"
+#include "messages.h"
+#include "report.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+constexpr int kGridRows = 12;
+constexpr int kGridCols = 6;
+constexpr int kVisibleTwips = 800 + 400 + 1900 + 2550 + 1000; // columns 0 to 4
+constexpr int kTimeColumnTwips = 1000;                        // beyond the visible width
+
+const QString kPromptEnglish = QStringLiteral("* Select General Ledger Account *");
+const QString kPromptSpanish = QStringLiteral("* Cuenta selecta del Libro de Contabilidad *");
+
+QString numberText(int value) {
+    return QString::number(value);
+}
+
+int dateNumber(const QDate& date) {
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+int todayNumber() {
+    return dateNumber(today());
+}
+
+} // namespace
+
+frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
+    : ChildWindow(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"), parent) {
+    setBankBound(true);
+    addCaption(this, QStringLiteral("Add, Update, Or Delete Account Adjustments"),
+               QStringLiteral("Agregue, Actualice, o Borre dé Cuenta los Ajustes"));
+
+    grdADJUSTMENT = new FlexGrid(this);
+    grdADJUSTMENT->setObjectName(QStringLiteral("grdADJUSTMENT"));
+    grdADJUSTMENT->setRows(kGridRows);
+    grdADJUSTMENT->setCols(kGridCols);
+    grdADJUSTMENT->setGridBackground(QColor(224, 224, 224));
+    grdADJUSTMENT->setRowHighlight(true);
+    grdADJUSTMENT->setColAlignment(1, Qt::AlignRight);
+    grdADJUSTMENT->setColAlignment(4, Qt::AlignRight);
+    // The time column carries the adjustment's identity, not something the clerk reads.
+    grdADJUSTMENT->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdADJUSTMENT->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grdADJUSTMENT->setColWidthTwips(5, kTimeColumnTwips);
+    grdADJUSTMENT->setFixedWidth(FlexGrid::twipsToPixels(kVisibleTwips) +
+                                 grdADJUSTMENT->verticalScrollBar()->sizeHint().width() +
+                                 2 * grdADJUSTMENT->frameWidth());
+    grdADJUSTMENT->setMinimumHeight(grdADJUSTMENT->horizontalHeader()->sizeHint().height() +
+                                    (kGridRows - 1) *
+                                        grdADJUSTMENT->verticalHeader()->defaultSectionSize() +
+                                    2 * grdADJUSTMENT->frameWidth());
+    connect(grdADJUSTMENT, &FlexGrid::cellDoubleClicked, this,
+            [this](int row, int) { runCommand([this, row] { showAdjustment(row); }); });
+
+    grpSELECT = new QGroupBox(this);
+    grpSELECT->setObjectName(QStringLiteral("grpSELECT"));
+    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
+    optADD = new QRadioButton(grpSELECT);
+    optADD->setObjectName(QStringLiteral("optADD"));
+    addCaption(optADD, QStringLiteral("Add to Bank Account Balance"),
+               QStringLiteral("Agregue para equilibrar de Cuenta bancaria"));
+    optADD->setChecked(true);
+    optSUBTRACT = new QRadioButton(grpSELECT);
+    optSUBTRACT->setObjectName(QStringLiteral("optSUBTRACT"));
+    addCaption(optSUBTRACT, QStringLiteral("Subtract from Bank Account Balance"),
+               QStringLiteral("Reste de equilibrio de Cuenta bancaria"));
+    dbxTRNDTE = new DatePicker(grpSELECT);
+    dbxTRNDTE->setObjectName(QStringLiteral("dbxTRNDTE"));
+    lblADJDSC = new QLabel(grpSELECT);
+    lblADJDSC->setObjectName(QStringLiteral("lblADJDSC"));
+    addCaption(lblADJDSC, QStringLiteral("Description:"), QStringLiteral("Descripción:"));
+    tbxDESCPT = new QLineEdit(grpSELECT);
+    tbxDESCPT->setObjectName(QStringLiteral("tbxDESCPT"));
+    lblADJDSC->setBuddy(tbxDESCPT);
+    cbxLEDGER = new QComboBox(grpSELECT);
+    cbxLEDGER->setObjectName(QStringLiteral("cbxLEDGER"));
+    // The text shows the prompt or the account of a shown adjustment; only choosing an item
+    // from the list selects an account.
+    cbxLEDGER->setEditable(true);
+    cbxLEDGER->setInsertPolicy(QComboBox::NoInsert);
+    cbxLEDGER->lineEdit()->setReadOnly(true);
+    cbxLEDGER->setMaxVisibleItems(20);
+    cbxLEDGER->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbxLEDGER->setMinimumContentsLength(34);
+    connect(cbxLEDGER, &QComboBox::activated, this, &frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen);
+    lblADJAMT = new QLabel(grpSELECT);
+    lblADJAMT->setObjectName(QStringLiteral("lblADJAMT"));
+    addCaption(lblADJAMT, QStringLiteral("Amount of Adjustment:"),
+               QStringLiteral("Cantidad de Ajuste:"));
+    tbxTRNAMT = new QLineEdit(grpSELECT);
+    tbxTRNAMT->setObjectName(QStringLiteral("tbxTRNAMT"));
+    tbxTRNAMT->setAlignment(Qt::AlignRight);
+    tbxTRNAMT->setMaximumWidth(110);
+    lblADJAMT->setBuddy(tbxTRNAMT);
+
+    auto* selectLayout = new QGridLayout(grpSELECT);
+    selectLayout->addWidget(optADD, 0, 0);
+    selectLayout->addWidget(optSUBTRACT, 0, 1, 1, 3);
+    selectLayout->addWidget(dbxTRNDTE, 1, 0);
+    selectLayout->addWidget(lblADJDSC, 1, 1, Qt::AlignRight);
+    selectLayout->addWidget(tbxDESCPT, 1, 2, 1, 2);
+    selectLayout->addWidget(cbxLEDGER, 2, 0, 1, 2);
+    selectLayout->addWidget(lblADJAMT, 2, 2, Qt::AlignRight);
+    selectLayout->addWidget(tbxTRNAMT, 2, 3);
+    selectLayout->setColumnStretch(2, 1);
+
+    grpCONTROL = new QGroupBox(this);
+    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    tbcADD = new QPushButton(grpCONTROL);
+    tbcADD->setObjectName(QStringLiteral("tbcADD"));
+    addCaption(tbcADD, QStringLiteral("&Add"), QStringLiteral("&Agregue"));
+    tbcCLEAR = new QPushButton(grpCONTROL);
+    tbcCLEAR->setObjectName(QStringLiteral("tbcCLEAR"));
+    addCaption(tbcCLEAR, QStringLiteral("&Clear"), QStringLiteral("&Claro"));
+    tbcDELETE = new QPushButton(grpCONTROL);
+    tbcDELETE->setObjectName(QStringLiteral("tbcDELETE"));
+    addCaption(tbcDELETE, QStringLiteral("&Delete"), QStringLiteral("&Borre"));
+    for (QPushButton* button : {tbcADD, tbcCLEAR, tbcDELETE})
+        button->setAutoDefault(true); // Enter presses the focused button
+    auto* controlLayout = new QVBoxLayout(grpCONTROL);
+    controlLayout->addWidget(tbcADD);
+    controlLayout->addWidget(tbcCLEAR);
+    controlLayout->addWidget(tbcDELETE);
+    controlLayout->addStretch();
+    connect(tbcADD, &QPushButton::clicked, this,
+            [this] { runCommand([this] { addAdjustment(); }); });
+    connect(tbcCLEAR, &QPushButton::clicked, this, [this] { runCommand([this] { clearAll(); }); });
+    connect(tbcDELETE, &QPushButton::clicked, this,
+            [this] { runCommand([this] { deleteAdjustment(); }); });
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(grpSELECT, 1);
+    lower->addWidget(grpCONTROL);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grdADJUSTMENT, 1, Qt::AlignHCenter);
+    layout->addLayout(lower);
+
+    ownRecordset(&rsGENERAL_LEDGER_MASTER);
+    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
+}
+
+frmAUD_ACCOUNT_ADJUSTMENTS::~frmAUD_ACCOUNT_ADJUSTMENTS() {
+    // The base closes owned recordsets after this object's members are gone; close them
+    // while they still exist.
+    for (Recordset* rs : {&rsGENERAL_LEDGER_MASTER, &rsGENERAL_LEDGER_TRANSACTION})
+        if (rs->isOpen())
+            rs->close();
+}
+
+QString frmAUD_ACCOUNT_ADJUSTMENTS::plainNumber(double value) {
+    const double rounded = std::round(value * 10000.0) / 10000.0;
+    QString text = QString::number(rounded, 'f', 4);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerPrompt() const {
+    return shared().spanish() ? kPromptSpanish : kPromptEnglish;
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::loadWindow() {
+    wrkADD_COLOUR = QColor(192, 255, 192);
+    wrkSUBTRACT_COLOUR = QColor(255, 192, 192);
+    prcCLEAR_FIELDS();
+    prcLOAD_LEDGERS();
+    prcSET_GRID_WIDTHS();
+    prcCLEAR_GRID();
+    prcLOAD_ADJUSTMENTS();
+}
+
+// ---------------------------------------------------------------------------------------
+// Window procedures
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcCLEAR_FIELDS() {
+    dbxTRNDTE->setDateNumber(dateNumber(today().addMonths(-1)));
+    tbxDESCPT->clear();
+    wrkGLANBR = 0;
+    cbxLEDGER->setCurrentIndex(-1);
+    cbxLEDGER->setEditText(ledgerPrompt());
+    tbxTRNAMT->setText(QStringLiteral("0.00"));
+    tbcADD->setEnabled(true);
+    tbcDELETE->setEnabled(false);
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_LEDGERS() {
+    wrkTRNDTE = dbxTRNDTE->dateNumber();
+    wrkFSYEAR = fncFISCAL_YEAR(wrkTRNDTE, QStringLiteral("*"));
+    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGERS"));
+    cbxLEDGER->clear();
+    cbxLEDGER->setEditText(ledgerPrompt());
+
+    // Accounts are grouped by their first digit, with a line of hyphens between groups.
+    QString group;
+    bool previous = false;
+    for (Recordset& rs = rsGENERAL_LEDGER_MASTER; !rs.eof(); rs.moveNext()) {
+        const int account = int(fncFIELD_NUMBER(rs, QStringLiteral("glmGLANBR")));
+        const QString number = QLatin1Char(' ') + numberText(account);
+        const QString accountGroup = number.left(2);
+        if (previous && accountGroup != group)
+            cbxLEDGER->addItem(QString(90, QLatin1Char('-')), 0);
+        if (!previous || accountGroup != group)
+            group = accountGroup;
+        previous = true;
+        cbxLEDGER->addItem(number + QStringLiteral("  ") +
+                               rs.field(QStringLiteral("glmGLANME")).toString(),
+                           account);
+    }
+    cbxLEDGER->setCurrentIndex(-1);
+    cbxLEDGER->setEditText(ledgerPrompt());
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcSET_GRID_WIDTHS() {
+    const int widths[] = {800, 400, 1900, 2550, 1000};
+    for (int col = 0; col < 5; ++col)
+        grdADJUSTMENT->setColWidthTwips(col, widths[col]);
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcCLEAR_GRID() {
+    grdADJUSTMENT->clearCells();
+    const char* headings[] = {"Date",       "GLN",     "GLName", "Adjustment Description",
+                              "Adjust Amt", "TranTime"};
+    for (int col = 0; col < kGridCols; ++col)
+        grdADJUSTMENT->setText(0, col, QString::fromLatin1(headings[col]));
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
+    m_ledgerNames.clear();
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("ADJUSTMENTS"));
+    FlexGrid* grid = grdADJUSTMENT;
+    grid->setRedraw(false);
+    int row = 1;
+    for (Recordset& rs = rsGENERAL_LEDGER_TRANSACTION; !rs.eof(); rs.moveNext()) {
+        const int date = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE")));
+        const int account = int(fncFIELD_NUMBER(rs, QStringLiteral("gltGLANBR")));
+        const double amount = fncFIELD_NUMBER(rs, QStringLiteral("gltTRNAMT"));
+        grid->setText(row, 0, fncFORMAT_DATE(date));
+        grid->setText(row, 1, numberText(account));
+        grid->setText(row, 2, ledgerName(account));
+        grid->setText(row, 3, rs.field(QStringLiteral("gltDESCPT")).toString());
+        grid->setText(row, 4, formatNumber(amount, QStringLiteral("###0.00")));
+        grid->setText(row, 5, numberText(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")))));
+        // The date goes with the row too, so showing it never reads a display date back.
+        grid->setRowData(row, date);
+        grid->setRowColour(row, amount < 0 ? wrkADD_COLOUR : wrkSUBTRACT_COLOUR);
+        ++row;
+        if (row == grid->rows() - 1)
+            grid->addRow();
+    }
+    grid->setRedraw(true);
+}
+
+QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerName(int account) {
+    const auto known = m_ledgerNames.constFind(account);
+    if (known != m_ledgerNames.constEnd())
+        return *known;
+    wrkLINE_ACCOUNT = account;
+    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGER"));
+    const QString name =
+        rsGENERAL_LEDGER_MASTER.eof()
+            ? QString()
+            : rsGENERAL_LEDGER_MASTER.field(QStringLiteral("glmGLANME")).toString();
+    m_ledgerNames.insert(account, name);
+    return name;
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENT() {
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("ADJUSTMENT"));
+    Recordset& rs = rsGENERAL_LEDGER_TRANSACTION;
+    if (rs.eof())
+        return; // deleted meanwhile: the fields stay reset
+    dbxTRNDTE->setDateNumber(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE"))));
+    tbxDESCPT->setText(rs.field(QStringLiteral("gltDESCPT")).toString());
+    wrkGLANBR = int(fncFIELD_NUMBER(rs, QStringLiteral("gltGLANBR")));
+    wrkLINE_ACCOUNT = wrkGLANBR;
+    const double amount = fncFIELD_NUMBER(rs, QStringLiteral("gltTRNAMT"));
+    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGER"));
+    const QString name =
+        rsGENERAL_LEDGER_MASTER.eof()
+            ? QString()
+            : rsGENERAL_LEDGER_MASTER.field(QStringLiteral("glmGLANME")).toString();
+    cbxLEDGER->setCurrentIndex(-1);
+    cbxLEDGER->setEditText(numberText(wrkGLANBR) + QLatin1Char(' ') + name);
+    tbxTRNAMT->setText(plainNumber(amount));
+    tbcADD->setEnabled(false);
+    tbcDELETE->setEnabled(true);
+}
+
+bool frmAUD_ACCOUNT_ADJUSTMENTS::fncVALIDATE_ADJUSTMENT() {
+    if (wrkGLANBR == 0) {
+        showMessage(QStringLiteral("A reversing ledger number must be selected."));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Statement procedures
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcGENERAL_LEDGER_MASTER(const QString& action) {
+    const QString& nolock = shared().wrkNOLOCK;
+    QString sql;
+    if (action == QLatin1String("LEDGERS"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + nolock +
+              QStringLiteral(" where glmFSYEAR=") + numberText(wrkFSYEAR) +
+              QStringLiteral(" and glmGLANBR<>") + numberText(shared().wrkBACNBR) +
+              QStringLiteral(" order by glmGLANBR");
+    else if (action == QLatin1String("LEDGER"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + nolock +
+              QStringLiteral(" where glmFSYEAR=") + numberText(wrkFSYEAR) +
+              QStringLiteral(" and glmGLANBR=") + numberText(wrkLINE_ACCOUNT);
+    else
+        return;
+    rsGENERAL_LEDGER_MASTER = db().execute(sql);
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
+    const QString& nolock = shared().wrkNOLOCK;
+    QString sql;
+    if (action == QLatin1String("ADJUSTMENTS"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + nolock +
+              QStringLiteral(" where gltJRNCDE='BA' and gltTRNDTE>0 and gltTRNTYP='R' order by "
+                             "gltTRNDTE desc, gltTRNTME");
+    else if (action == QLatin1String("ADJUSTMENT"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + nolock +
+              QStringLiteral(" where gltJRNCDE='BA' and gltTRNDTE=") + numberText(wrkTRNDTE) +
+              QStringLiteral(" and gltTRNTME=") + numberText(wrkTRNTME) +
+              QStringLiteral(" and gltTRNTYP='R'");
+    else if (action == QLatin1String("LINENUMBER"))
+        sql = QStringLiteral("Select max(gltLNENBR) as maxLNENBR from "
+                             "LDG_GENERAL_LEDGER_TRANSACTION where gltFSYEAR=") +
+              numberText(wrkFSYEAR);
+    else if (action == QLatin1String("INSERT"))
+        sql = QStringLiteral("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
+                             "gltJRNCDE,gltTRNDTE,gltTRNTME,gltTRNTYP,gltGLANBR,gltDESCPT,"
+                             "gltTRNAMT,gltPSTDTE) values(") +
+              numberText(wrkFSYEAR) + QLatin1Char(',') + numberText(wrkLNENBR) +
+              QStringLiteral(",'BA',") + numberText(wrkTRNDTE) + QLatin1Char(',') +
+              numberText(wrkTRNTME) + QStringLiteral(",'") + wrkTRNTYP + QStringLiteral("',") +
+              numberText(wrkLINE_ACCOUNT) + QStringLiteral(",'") + tbxDESCPT->text() +
+              QStringLiteral("',") + plainNumber(wrkTRNAMT) + QLatin1Char(',') +
+              numberText(todayNumber()) + QLatin1Char(')');
+    else if (action == QLatin1String("DELETE"))
+        sql = QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=") +
+              numberText(wrkTRNDTE) + QStringLiteral(" and gltTRNTME=") + numberText(wrkTRNTME) +
+              QStringLiteral(" and gltJRNCDE='BA'");
+    else
+        return;
+    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
+}
+
+// ---------------------------------------------------------------------------------------
+// Events
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen(int index) {
+    bool ok = false;
+    const int account = cbxLEDGER->itemData(index).toInt(&ok);
+    wrkGLANBR = ok ? account : 0;
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::showAdjustment(int row) {
+    wrkTRNDTE = row > 0 ? grdADJUSTMENT->rowData(row) : 0;
+    wrkTRNTME = int(leadingNumber(grdADJUSTMENT->text(row, 5)));
+    prcCLEAR_FIELDS();
+    if (wrkTRNDTE > 0)
+        prcLOAD_ADJUSTMENT();
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::addAdjustment() {
+    if (!fncVALIDATE_ADJUSTMENT())
+        return;
+    wrkTRNDTE = dbxTRNDTE->dateNumber();
+    wrkFSYEAR = fncFISCAL_YEAR(wrkTRNDTE, QStringLiteral("*"));
+    wrkTRNTME = fncTIME_TO_NUMBER(now().time().toString(QStringLiteral("hh:mm:ss")));
+    const double typed = std::round(leadingNumber(tbxTRNAMT->text()) * 10000.0) / 10000.0;
+
+    // The line numbers and both lines are one entry: a bank line without its reversing line
+    // would leave the journal out of balance, and two clerks must not take the same numbers.
+    {
+        Transaction transaction(db());
+        wrkLNENBR = 1;
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("LINENUMBER"));
+        if (!rsGENERAL_LEDGER_TRANSACTION.eof() &&
+            !rsGENERAL_LEDGER_TRANSACTION.field(QStringLiteral("maxLNENBR")).isNull())
+            wrkLNENBR =
+                int(fncFIELD_NUMBER(rsGENERAL_LEDGER_TRANSACTION, QStringLiteral("maxLNENBR"))) + 1;
+        // A server may not run the insert while this cursor is still open.
+        rsGENERAL_LEDGER_TRANSACTION.close();
+
+        wrkTRNTYP = QStringLiteral("A");
+        wrkLINE_ACCOUNT = shared().wrkBACNBR;
+        wrkTRNAMT = typed;
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("INSERT"));
+
+        wrkLNENBR += 1;
+        wrkTRNTYP = QStringLiteral("R");
+        wrkLINE_ACCOUNT = wrkGLANBR;
+        wrkTRNAMT = -typed;
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("INSERT"));
+        transaction.commit();
+    }
+    clearAll();
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::deleteAdjustment() {
+    wrkTRNDTE = dbxTRNDTE->dateNumber();
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("DELETE"));
+    clearAll();
+}
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::clearAll() {
+    prcCLEAR_FIELDS();
+    prcCLEAR_GRID();
+    prcLOAD_ADJUSTMENTS();
+}

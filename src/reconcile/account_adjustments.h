@@ -1,0 +1,83 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+
+#include <QColor>
+#include <QHash>
+
+class DatePicker;
+class FlexGrid;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Records the bank's own adjustments to the selected bank account (charges, interest) as
+// two-line 'BA' journal entries and deletes them again. The bank line carries the amount as
+// typed, the reversing line on the ledger account the clerk picks carries it negated; both
+// share the adjustment's date and the time of entry, which identify the adjustment.
+class frmAUD_ACCOUNT_ADJUSTMENTS : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent = nullptr);
+    ~frmAUD_ACCOUNT_ADJUSTMENTS() override;
+
+    // The plain decimal text a number is written with in a statement or shown as typed:
+    // no leading blank, no trailing zeros, up to four decimals.
+    static QString plainNumber(double value);
+
+protected:
+    void loadWindow() override;
+
+private:
+    void prcCLEAR_FIELDS();
+    void prcLOAD_LEDGERS();
+    void prcSET_GRID_WIDTHS();
+    void prcCLEAR_GRID();
+    void prcLOAD_ADJUSTMENTS();
+    void prcLOAD_ADJUSTMENT();
+    bool fncVALIDATE_ADJUSTMENT();
+    void prcGENERAL_LEDGER_MASTER(const QString& action);
+    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+
+    void ledgerChosen(int index);
+    void showAdjustment(int row);
+    void addAdjustment();
+    void deleteAdjustment();
+    void clearAll();
+    QString ledgerPrompt() const;
+    QString ledgerName(int account); // one "LEDGER" per account and command
+
+    FlexGrid* grdADJUSTMENT;
+    QGroupBox* grpSELECT;
+    QRadioButton* optADD;
+    QRadioButton* optSUBTRACT;
+    DatePicker* dbxTRNDTE;
+    QLabel* lblADJDSC;
+    QLineEdit* tbxDESCPT;
+    QComboBox* cbxLEDGER;
+    QLabel* lblADJAMT;
+    QLineEdit* tbxTRNAMT;
+    QGroupBox* grpCONTROL;
+    QPushButton* tbcADD;
+    QPushButton* tbcCLEAR;
+    QPushButton* tbcDELETE;
+
+    int wrkFSYEAR = 0;       // fiscal year of the adjustment date
+    int wrkGLANBR = 0;       // the reversing account picked in cbxLEDGER; 0 = none
+    int wrkLINE_ACCOUNT = 0; // account of the line being written or looked up
+    int wrkTRNDTE = 0;
+    int wrkTRNTME = 0;
+    int wrkLNENBR = 0;
+    QString wrkTRNTYP;
+    double wrkTRNAMT = 0;
+    QColor wrkADD_COLOUR;      // a listed amount below 0: money into the bank
+    QColor wrkSUBTRACT_COLOUR; // otherwise
+    QHash<int, QString> m_ledgerNames;
+
+    Recordset rsGENERAL_LEDGER_MASTER;
+    Recordset rsGENERAL_LEDGER_TRANSACTION;
+};
