@@ -1,0 +1,137 @@
+#include "finalize_post.h"
+
+#include "clock.h"
+#include "common.h"
+#include "context.h"
+#include "report.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kCountEnglish = QStringLiteral("Record Count:");
+const QString kCountSpanish = QStringLiteral("Conde de Registros:");
+
+} // namespace
+
+frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidget* parent)
+    : ChildWindow(QStringLiteral("frmFINALIZE_POST_BANK_RECONCILIATION"), parent) {
+    addCaption(this, QStringLiteral("Finalize & Post Bank Reconciliation"),
+               QStringLiteral("Complete y Anuncie Reconcilation Bancario"));
+
+    grpDETAIL = new QGroupBox(this);
+    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
+    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
+    barPOSTING = new QProgressBar(grpDETAIL);
+    barPOSTING->setObjectName(QStringLiteral("barPOSTING"));
+    barPOSTING->setRange(0, 100);
+    barPOSTING->setValue(0);
+    barPOSTING->setTextVisible(false);
+    lblRECORD_COUNT = new QLabel(grpDETAIL);
+    lblRECORD_COUNT->setObjectName(QStringLiteral("lblRECORD_COUNT"));
+    lblRECORD_COUNT->setText(kCountEnglish);
+    auto* detailLayout = new QVBoxLayout(grpDETAIL);
+    detailLayout->addWidget(barPOSTING);
+    detailLayout->addWidget(lblRECORD_COUNT);
+
+    grpCONTROL = new QGroupBox(this);
+    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    tbcCANCEL = new QPushButton(grpCONTROL);
+    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
+    addCaption(tbcCANCEL, QStringLiteral("Cancel"), QStringLiteral("Cancele"));
+    tbcOK = new QPushButton(grpCONTROL);
+    tbcOK->setObjectName(QStringLiteral("tbcOK"));
+    addCaption(tbcOK, QStringLiteral("OK"), QStringLiteral("Bueno"));
+    auto* controlLayout = new QHBoxLayout(grpCONTROL);
+    controlLayout->addStretch();
+    controlLayout->addWidget(tbcOK);
+    controlLayout->addWidget(tbcCANCEL);
+    // Enter presses the focused button. Cancel comes first and holds the focus, so a stray
+    // Enter never posts.
+    tbcOK->setAutoDefault(true);
+    tbcCANCEL->setAutoDefault(true);
+    setTabOrder(tbcCANCEL, tbcOK);
+    tbcCANCEL->setFocus();
+
+    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { post(); }); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, [this] { closeWindow(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grpDETAIL);
+    layout->addWidget(grpCONTROL);
+    setMinimumWidth(380);
+
+    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
+    ownRecordset(&rsBANK_RECONCILIATION_HISTORY);
+}
+
+frmFINALIZE_POST_BANK_RECONCILIATION::~frmFINALIZE_POST_BANK_RECONCILIATION() {
+    // The base closes owned recordsets after this object's members are gone; close them
+    // while they still exist.
+    for (Recordset* rs : {&rsGENERAL_LEDGER_TRANSACTION, &rsBANK_RECONCILIATION_HISTORY})
+        if (rs->isOpen())
+            rs->close();
+}
+
+void frmFINALIZE_POST_BANK_RECONCILIATION::loadWindow() {
+    const QString caption = shared().spanish() ? kCountSpanish : kCountEnglish;
+    lblRECORD_COUNT->setText(caption);
+    // The count is information only: a failure leaves the bare caption and the bar at 100.
+    try {
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("COUNT"));
+        const int count =
+            int(fncFIELD_NUMBER(rsGENERAL_LEDGER_TRANSACTION, QStringLiteral("cntRECORD")));
+        lblRECORD_COUNT->setText(caption + QStringLiteral("  ") + QLatin1Char(' ') +
+                                 QString::number(count));
+        // A count of 0 cannot be a maximum: the bar keeps 100 and goes to 50, then to 100.
+        if (count > 0)
+            barPOSTING->setMaximum(count);
+    } catch (const DatabaseError&) {
+    }
+}
+
+void frmFINALIZE_POST_BANK_RECONCILIATION::post() {
+    // Both updates or neither: reconciled lines under a month that still reads open would
+    // let the month be saved again over figures that no longer add up.
+    {
+        Transaction transaction(db());
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
+        barPOSTING->setValue(barPOSTING->value() + barPOSTING->maximum() / 2);
+        prcBANK_RECONCILIATION_HISTORY(QStringLiteral("UPDATE"));
+        transaction.commit();
+    }
+    barPOSTING->setValue(barPOSTING->maximum());
+    closeWindow();
+}
+
+void frmFINALIZE_POST_BANK_RECONCILIATION::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
+    QString sql;
+    if (action == QLatin1String("COUNT"))
+        sql = QStringLiteral("Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION "
+                             "where gltRCNDTE>0 and gltSTATUS<>'R'");
+    else if (action == QLatin1String("UPDATE"))
+        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
+                             "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=") +
+              QString::number(shared().wrkBACNBR);
+    else
+        return;
+    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
+}
+
+void frmFINALIZE_POST_BANK_RECONCILIATION::prcBANK_RECONCILIATION_HISTORY(const QString& action) {
+    if (action != QLatin1String("UPDATE"))
+        return;
+    const QDate date = today();
+    const int todayNumber = date.year() * 10000 + date.month() * 100 + date.day();
+    rsBANK_RECONCILIATION_HISTORY =
+        db().execute(QStringLiteral("Update LDG_BANK_RECONCILIATION_HISTORY set brhPSTDTE=") +
+                     QString::number(todayNumber) +
+                     QStringLiteral(" where brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=") +
+                     QString::number(shared().wrkBACNBR));
+}

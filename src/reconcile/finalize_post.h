@@ -1,0 +1,37 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// Closes the month of the selected bank account: its cleared, unreconciled ledger lines
+// become reconciled and its saved, open reconciliation rows get today as posting date.
+// No amount changes. It reads the account when OK is pressed, so it never reloads.
+class frmFINALIZE_POST_BANK_RECONCILIATION : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmFINALIZE_POST_BANK_RECONCILIATION(QWidget* parent = nullptr);
+    ~frmFINALIZE_POST_BANK_RECONCILIATION() override;
+
+protected:
+    void loadWindow() override;
+
+private:
+    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+    void prcBANK_RECONCILIATION_HISTORY(const QString& action);
+    void post();
+
+    QGroupBox* grpDETAIL;
+    QProgressBar* barPOSTING;
+    QLabel* lblRECORD_COUNT;
+    QGroupBox* grpCONTROL;
+    QPushButton* tbcOK;
+    QPushButton* tbcCANCEL;
+
+    Recordset rsGENERAL_LEDGER_TRANSACTION;
+    Recordset rsBANK_RECONCILIATION_HISTORY;
+};
