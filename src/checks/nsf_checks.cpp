@@ -1,0 +1,64 @@
+#include "nsf_checks.h"
+
+#include "common.h"
+#include "context.h"
+
+#include <cmath>
+
+frmFLAG_DEPOSITED_CHECKS_AS_NSF::frmFLAG_DEPOSITED_CHECKS_AS_NSF(QWidget* parent)
+    : CheckSearchWindow(QStringLiteral("frmFLAG_DEPOSITED_CHECKS_AS_NSF"),
+                        Look{QStringLiteral("tbxCHKTXT"),
+                             QStringLiteral("Flag Deposited Checks as NSF"),
+                             QStringLiteral("Señale Cheques Depositados como NSF"),
+                             QStringLiteral("Deposited Check Number:"),
+                             QStringLiteral("Número de Depositado Cheque:"), QColor(192, 255, 192),
+                             QColor(0, 192, 0), QColor(0, 255, 0)},
+                        parent) {
+    ownRecordset(&m_generalLedger);
+    ownRecordset(&m_bankDeposit);
+}
+
+bool frmFLAG_DEPOSITED_CHECKS_AS_NSF::readNumber(const QString& typed) {
+    // The stored check text is compared with the number's plain form: 00123 looks for 123.
+    const double number = leadingNumber(typed);
+    if (!std::isfinite(number))
+        return false;
+    wrkCHKTXT = plainNumber(number);
+    return true;
+}
+
+Recordset& frmFLAG_DEPOSITED_CHECKS_AS_NSF::searchChecks() {
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CHECKS"));
+    return m_generalLedger;
+}
+
+void frmFLAG_DEPOSITED_CHECKS_AS_NSF::writeCorrection() {
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("NSF"));
+    prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("NSF"));
+}
+
+void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
+    QString sql;
+    if (action == QLatin1String("CHECKS"))
+        sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION%1 where "
+                             "gltCHKTXT='%2' and gltRCNDTE=0 and gltSTATUS<>'N'")
+                  .arg(shared().wrkNOLOCK, wrkCHKTXT);
+    else if (action == QLatin1String("NSF"))
+        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='N' where "
+                             "gltCHKTXT='%1' and gltTRNDTE=%2")
+                  .arg(wrkCHKTXT)
+                  .arg(wrkTRNDTE);
+    else
+        return;
+    m_generalLedger = db().execute(sql);
+}
+
+void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcBANK_DEPOSIT_TRANSACTION(const QString& action) {
+    if (action != QLatin1String("NSF"))
+        return;
+    m_bankDeposit = db().execute(QStringLiteral("Update LDG_BANK_DEPOSIT_TRANSACTION set "
+                                                "bdtTRNAMT=0 where bdtCHKTXT='%1' and "
+                                                "bdtDEPDTE=%2")
+                                     .arg(wrkCHKTXT)
+                                     .arg(wrkTRNDTE));
+}
