@@ -8,6 +8,7 @@
 #include "report.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -28,7 +29,8 @@ constexpr int kColLine = 6;
 
 constexpr int kStartRows = 29;
 constexpr int kCols = 7;
-// Columns 0 to 3 take this much; the description takes the rest of the grid's width.
+// Columns 0 to 3 take 3300 twips by design; the description takes the rest of the grid's
+// width less this.
 constexpr int kFixedTwips = 3550;
 
 // A whole number read from a field: "" for NULL, as the grid shows an empty cell then.
@@ -139,12 +141,24 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcSET_GRID_WIDTHS() {
-    grdTRANSACTION->setColWidthTwips(kColDate, 800);
-    grdTRANSACTION->setColWidthTwips(kColCheck, 800);
-    grdTRANSACTION->setColWidthTwips(kColCheckDate, 800);
-    grdTRANSACTION->setColWidthTwips(kColAmount, 900);
-    const int gridTwips = grdTRANSACTION->width() * 1440 / FlexGrid::twipsToPixels(1440);
-    grdTRANSACTION->setColWidthTwips(kColDescription, std::max(gridTwips - kFixedTwips, 800));
+    // The designed widths, widened where this screen's font needs more room for a date or an
+    // amount; the description takes what is left of the visible width.
+    const int pixelsPerInch = FlexGrid::twipsToPixels(1440);
+    const QFontMetrics metrics(grdTRANSACTION->font());
+    const auto fit = [&](int twips, const QString& sample) {
+        const int needed = (metrics.horizontalAdvance(sample) + 10) * 1440 / pixelsPerInch;
+        return std::max(twips, needed);
+    };
+    const QString date = fncFORMAT_DATE(20241231);
+    const int widths[] = {fit(800, date), fit(800, QStringLiteral("000000")), fit(800, date),
+                          fit(900, QStringLiteral("00000.00"))};
+    int used = kFixedTwips - 3300;
+    for (int c = 0; c < 4; ++c) {
+        grdTRANSACTION->setColWidthTwips(c, widths[c]);
+        used += widths[c];
+    }
+    const int gridTwips = grdTRANSACTION->width() * 1440 / pixelsPerInch;
+    grdTRANSACTION->setColWidthTwips(kColDescription, std::max(gridTwips - used, 800));
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcCLEAR_GRID() {
