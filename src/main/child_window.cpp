@@ -122,9 +122,14 @@ private:
         }
         if (!menu)
             return false;
+        // The text boxes name their Paste item; the line box only shows its shortcut.
+        const QString pasteKey =
+            QLatin1Char('\t') +
+            QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
         const auto actions = menu->actions();
         for (QAction* action : actions) {
-            if (action->objectName() != QLatin1String("edit-paste"))
+            if (action->objectName() != QLatin1String("edit-paste") &&
+                !action->text().endsWith(pasteKey))
                 continue;
             QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
             QObject::connect(action, &QAction::triggered, menu, [paste] {
