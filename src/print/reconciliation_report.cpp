@@ -1,0 +1,423 @@
+#include "reconciliation_report.h"
+
+#include "common.h"
+#include "context.h"
+#include "messages.h"
+#include "print_engine.h"
+#include "print_preview.h"
+#include "report.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+using namespace mdlPRINTING;
+
+namespace {
+
+frmPRINT_BANK_RECONCILIATION_REPORT::PrinterOverride& printerOverride() {
+    static frmPRINT_BANK_RECONCILIATION_REPORT::PrinterOverride value;
+    return value;
+}
+
+// A number as the number-to-text conversion writes it: a leading blank when not negative.
+QString leadingSpace(int value) {
+    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
+}
+
+// The hourglass for as long as a command draws; the arrow again however it ends.
+class Hourglass {
+public:
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+const QString kActivityHeadings =
+    QStringLiteral("[6]Date[20]ChkNbr[35]Description[99]Debits[113]Credits");
+
+} // namespace
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride(PrinterOverride surface) {
+    printerOverride() = std::move(surface);
+}
+
+QString frmPRINT_BANK_RECONCILIATION_REPORT::entryText(int period, int year) {
+    return QStringLiteral("Reconciliation for ") + leadingSpace(period) + leadingSpace(year);
+}
+
+frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent)
+    : ChildWindow(QStringLiteral("frmPRINT_BANK_RECONCILIATION_REPORT"), parent) {
+    grpSELECT = new QGroupBox(this);
+    grpSELECT->setObjectName(QStringLiteral("grpSELECT"));
+    chkSUMMARY = new QCheckBox(grpSELECT);
+    chkSUMMARY->setObjectName(QStringLiteral("chkSUMMARY"));
+    chkSUMMARY->setChecked(true);
+    chkACTIVITY = new QCheckBox(grpSELECT);
+    chkACTIVITY->setObjectName(QStringLiteral("chkACTIVITY"));
+    chkACTIVITY->setChecked(true);
+    lbxRECONCILIATION = new QListWidget(grpSELECT);
+    lbxRECONCILIATION->setObjectName(QStringLiteral("lbxRECONCILIATION"));
+    lbxRECONCILIATION->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    grpCONTROL = new QGroupBox(this);
+    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
+    tbcPRINT = new QPushButton(grpCONTROL);
+    tbcPRINT->setObjectName(QStringLiteral("tbcPRINT"));
+    tbcPREVIEW = new QPushButton(grpCONTROL);
+    tbcPREVIEW->setObjectName(QStringLiteral("tbcPREVIEW"));
+    tbcCANCEL = new QPushButton(grpCONTROL);
+    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
+    chkPRINT_DIALOG = new QCheckBox(grpCONTROL);
+    chkPRINT_DIALOG->setObjectName(QStringLiteral("chkPRINT_DIALOG"));
+
+    addCaption(this, QStringLiteral("Print Bank Reconciliation Report"),
+               QStringLiteral("Impresión el Informe Bancario de Conciliación"));
+    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
+    addCaption(chkSUMMARY, QStringLiteral("Summary Report"), QStringLiteral("Summary Report"));
+    addCaption(chkACTIVITY, QStringLiteral("Activity Report"), QStringLiteral("Activity Report"));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    addCaption(tbcPRINT, QStringLiteral("&Print"), QStringLiteral("Impresión"));
+    addCaption(tbcPREVIEW, QStringLiteral("Pre&view"), QStringLiteral("Presentación"));
+    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
+    addCaption(chkPRINT_DIALOG, QStringLiteral("Show Print Dialog Window"),
+               QStringLiteral("La Ventana del Diálogo de la Impresión de la exposición"));
+
+    auto* select = new QVBoxLayout(grpSELECT);
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(chkSUMMARY);
+    boxes->addWidget(chkACTIVITY);
+    boxes->addStretch();
+    select->addLayout(boxes);
+    select->addWidget(lbxRECONCILIATION);
+
+    auto* control = new QVBoxLayout(grpCONTROL);
+    control->addWidget(tbcPRINT);
+    control->addWidget(tbcPREVIEW);
+    control->addWidget(tbcCANCEL);
+    control->addStretch();
+    control->addWidget(chkPRINT_DIALOG);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(grpSELECT, 1);
+    layout->addWidget(grpCONTROL);
+    resize(560, 300);
+
+    ownRecordset(&rsRECONCILIATION);
+    ownRecordset(&rsTRANSACTION);
+    ownRecordset(&rsLEDGER);
+
+    connect(tbcPRINT, &QPushButton::clicked, this,
+            [this] { runCommand([this] { printCommand(); }); });
+    connect(tbcPREVIEW, &QPushButton::clicked, this,
+            [this] { runCommand([this] { previewCommand(); }); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, [this] { closeWindow(); });
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::loadWindow() {
+    prcLOAD_RECONCILIATIONS();
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcLOAD_RECONCILIATIONS() {
+    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("RECONCILIATIONS"));
+    lbxRECONCILIATION->clear();
+    while (!rsRECONCILIATION.eof()) {
+        const int period =
+            static_cast<int>(fncFIELD_NUMBER(rsRECONCILIATION, QStringLiteral("brhMONTH")));
+        const int year =
+            static_cast<int>(fncFIELD_NUMBER(rsRECONCILIATION, QStringLiteral("brhFSYEAR")));
+        auto* item = new QListWidgetItem(entryText(period, year), lbxRECONCILIATION);
+        item->setData(Qt::UserRole, entryData(period, year));
+        rsRECONCILIATION.moveNext();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Statements
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcBANK_RECONCILIATION_HISTORY(const QString& action) {
+    const SharedValues& s = shared();
+    const QString account = QString::number(s.wrkBACNBR);
+    QString sql;
+    if (action == QLatin1String("RECONCILIATIONS"))
+        sql = QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + s.wrkNOLOCK +
+              QStringLiteral(" where brhGLANBR=") + account +
+              QStringLiteral(" order by brhFSYEAR desc, brhMONTH desc");
+    else if (action == QLatin1String("RECONCILIATION"))
+        sql = QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + s.wrkNOLOCK +
+              QStringLiteral(" where brhGLANBR=") + account + QStringLiteral(" and brhMONTH=") +
+              QString::number(wrkPERMTH) + QStringLiteral(" and brhFSYEAR=") +
+              QString::number(wrkPERYER);
+    else
+        return;
+    rsRECONCILIATION = db().execute(sql);
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
+    const SharedValues& s = shared();
+    QString cleared;
+    if (action == QLatin1String("CLEARED"))
+        cleared = QStringLiteral("gltRCNDTE>0");
+    else if (action == QLatin1String("OUTSTANDING"))
+        cleared = QStringLiteral("gltRCNDTE=0");
+    else
+        return;
+    rsTRANSACTION =
+        db().execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + s.wrkNOLOCK +
+                     QStringLiteral(" where gltGLANBR=") + QString::number(s.wrkBACNBR) +
+                     QStringLiteral(" and gltSTATUS<>'R' and ") + cleared +
+                     QStringLiteral(" order by gltTRNDTE"));
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcGENERAL_LEDGER_MASTER(const QString& action) {
+    if (action != QLatin1String("LEDGER"))
+        return;
+    const SharedValues& s = shared();
+    rsLEDGER =
+        db().execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + s.wrkNOLOCK +
+                     QStringLiteral(" where glmFSYEAR=") + QString::number(wrkPERYER) +
+                     QStringLiteral(" and glmGLANBR=") + QString::number(s.wrkBACNBR));
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
+    QString remembered;
+    QString printerName;
+    if (chkPRINT_DIALOG->isChecked()) {
+        remembered = defaultPrinterEntry();
+        QPrinter chosen(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        QPrintDialog dialog(&chosen, this);
+        dialog.setObjectName(QStringLiteral("CommonDialog"));
+        // No selection, no page range and no print-to-file: the clerk picks the printer.
+        dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies |
+                          QAbstractPrintDialog::PrintShowPageSize);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        if (chosen.outputFormat() == QPrinter::NativeFormat && !chosen.printerName().isEmpty()) {
+            printerName = chosen.printerName();
+            fncSET_DEFAULT_PRINTER(printerName);
+        } else {
+            remembered.clear(); // nothing was changed, nothing to put back
+        }
+    }
+
+    std::unique_ptr<PrinterSurface> printer;
+    Surface* surface = printerOverride() ? printerOverride()() : nullptr;
+    if (!surface) {
+        if (printerName.isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
+            // No printer on this computer: the report can still go to a PDF file.
+            const bool spanish = shared().spanish();
+            const QString question =
+                spanish ? QStringLiteral("No hay ninguna impresora instalada. ¿Desea guardar el "
+                                         "informe como un archivo PDF?")
+                        : QStringLiteral("There is no printer installed. Do you want to save the "
+                                         "report as a PDF file instead?");
+            if (!askQuestion(question))
+                return;
+            QString file = qEnvironmentVariable("BANKREC_PDF_OUTPUT");
+            if (file.isEmpty()) {
+                const QString folder =
+                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+                file = QFileDialog::getSaveFileName(
+                    this, QStringLiteral("Save Report as PDF"),
+                    QDir(folder).filePath(QStringLiteral("Bank Reconciliation Report.pdf")),
+                    QStringLiteral("PDF files (*.pdf)"));
+            }
+            if (file.isEmpty())
+                return;
+            printer = std::make_unique<PrinterSurface>(QString(), file);
+        } else {
+            printer = std::make_unique<PrinterSurface>(printerName);
+        }
+        surface = printer.get();
+    }
+
+    {
+        Hourglass hourglass;
+        wrkPRINT_OBJECT = surface;
+        for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
+            if (!lbxRECONCILIATION->item(entry)->isSelected())
+                continue;
+            if (chkACTIVITY->isChecked())
+                prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("P"));
+            if (chkSUMMARY->isChecked())
+                prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("P"));
+        }
+        if (printer)
+            printer->finish();
+        if (!remembered.isEmpty())
+            fncSET_DEFAULT_PRINTER(remembered);
+    }
+    closeWindow();
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {
+    frmPRINT_PREVIEW::instance();
+    // However the loop ends, the preview goes with it.
+    struct Unload {
+        ~Unload() { frmPRINT_PREVIEW::unloadInstance(); }
+    } unload;
+    for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
+        if (!lbxRECONCILIATION->item(entry)->isSelected())
+            continue;
+        for (const bool activity : {true, false}) {
+            if (!(activity ? chkACTIVITY : chkSUMMARY)->isChecked())
+                continue;
+            {
+                Hourglass hourglass;
+                frmPRINT_PREVIEW* preview = frmPRINT_PREVIEW::instance();
+                preview->prcINITIALIZE(QStringLiteral("P"));
+                wrkPRINT_OBJECT = preview->pbxPREVIEW;
+                if (activity)
+                    prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("V"));
+                else
+                    prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("V"));
+            }
+            // A report stopped at a page break left no prepared window: this one closes itself.
+            frmPRINT_PREVIEW::instance()->showModal();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The reports
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::takePeriod(int entry) {
+    const QString number =
+        QString::number(lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt());
+    wrkPERMTH = number.right(2).toInt();
+    wrkPERYER = number.left(4).toInt();
+}
+
+QString frmPRINT_BANK_RECONCILIATION_REPORT::rightHandText() const {
+    return QString(15, QLatin1Char(' ')) + QStringLiteral("Period  ") + leadingSpace(wrkPERMTH) +
+           QLatin1Char('/') + leadingSpace(wrkPERYER);
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::printTransactions(QString& destination) {
+    while (!rsTRANSACTION.eof()) {
+        const int date =
+            static_cast<int>(fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltTRNDTE")));
+        const double check = fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltCHKNBR"));
+        const double amount = fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltTRNAMT"));
+        QList<PrintItem> items{col(4), text(fncFORMAT_DATE(date))};
+        if (check > 0)
+            items << col(20) << num(check);
+        items << col(35) << text(rsTRANSACTION.field(QStringLiteral("gltDESCPT")).toString());
+        if (amount >= 0)
+            items << col(95) << text(fncFORMAT_RIGHT(amount, QStringLiteral("#######0.00")));
+        else
+            items << col(110) << text(fncFORMAT_RIGHT(-amount, QStringLiteral("#######0.00")));
+        wrkPRINT_OBJECT->print(items);
+
+        prcCHECK_PAGE_BREAK(QStringLiteral("P"), destination);
+        if (destination.isEmpty())
+            return;
+        rsTRANSACTION.moveNext();
+    }
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_ACTIVITY_REPORT(int entry, QString destination) {
+    takePeriod(entry);
+    prcPRINT_HEADER(QStringLiteral("P"), QStringLiteral("BANK RECONCILIATION ACTIVITY REPORT"),
+                    rightHandText(), kActivityHeadings, destination);
+    if (!wrkPRINT_OBJECT)
+        return;
+
+    const auto section = [](const QString& caption) {
+        wrkPRINT_OBJECT->print();
+        wrkPRINT_OBJECT->setFontBold(true);
+        wrkPRINT_OBJECT->print({col(35), text(caption)});
+        wrkPRINT_OBJECT->setFontBold(false);
+        wrkPRINT_OBJECT->print();
+    };
+
+    section(QStringLiteral("Bank Activity that has cleared."));
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CLEARED"));
+    printTransactions(destination);
+    if (destination.isEmpty())
+        return;
+
+    section(QStringLiteral("Bank Activity that has not cleared."));
+    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OUTSTANDING"));
+    printTransactions(destination);
+    if (destination.isEmpty())
+        return;
+
+    prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, true);
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_SUMMARY_REPORT(int entry, QString destination) {
+    takePeriod(entry);
+    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("RECONCILIATION"));
+    prcPRINT_HEADER(QStringLiteral("P"), QStringLiteral("BANK RECONCILIATION SUMMARY REPORT"),
+                    rightHandText(), QString(), destination);
+    Surface* surface = wrkPRINT_OBJECT;
+    if (!surface)
+        return;
+
+    surface->setFontSize(12);
+    surface->setFontBold(true);
+    surface->setCurrentY(1500);
+    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGER"));
+    // A period or ledger row that is missing prints as zeros and an empty name.
+    surface->print({col(7), text(QStringLiteral("Reconciliation for Ledger Account Number: ")),
+                    num(shared().wrkBACNBR),
+                    text(rsLEDGER.field(QStringLiteral("glmGLANME")).toString())});
+
+    const auto amount = [this](const char* field) {
+        return fncFORMAT_RIGHT(fncFIELD_NUMBER(rsRECONCILIATION, QString::fromLatin1(field)),
+                               QStringLiteral("########0.00"));
+    };
+    const auto date = [this](const char* field) {
+        return fncFORMAT_DATE(
+            static_cast<int>(fncFIELD_NUMBER(rsRECONCILIATION, QString::fromLatin1(field))));
+    };
+    const auto blank = [surface](int lines) {
+        for (int i = 0; i < lines; ++i)
+            surface->print();
+    };
+
+    surface->setCurrentY(2000);
+    surface->print({col(7), text(QStringLiteral("Closing Date as per Bank Statement:")), col(69),
+                    text(date("brhSTMDTE"))});
+    blank(2);
+    surface->print({col(7), text(QStringLiteral("Closing Account Balance as per Bank Statement:")),
+                    col(65), text(amount("brhBNKBAL"))});
+    blank(1);
+    surface->print({col(7), text(QStringLiteral("Total Amount of Outstanding Account Items:")),
+                    col(65), text(amount("brhOUTSTD"))});
+    surface->print({col(7), text(QString(70, QLatin1Char('-')))});
+    surface->print({col(7), text(QStringLiteral("Adjusted Account Balance as per Bank Statement:")),
+                    col(65), text(amount("brhADJBAL"))});
+    blank(2);
+    surface->print({col(7), text(QStringLiteral("Closing Balance as per General Ledger:")), col(65),
+                    text(amount("brhEOMBAL"))});
+    blank(3);
+    surface->print({col(7),
+                    text(QStringLiteral("Overage/(-)Shortage between Bank Statement & Books:")),
+                    col(65), text(amount("brhOVRSHT"))});
+    blank(3);
+    if (fncFIELD_NUMBER(rsRECONCILIATION, QStringLiteral("brhPSTDTE")) > 0)
+        surface->print({col(7), text(QStringLiteral("This Reconciliation was FINALIZED on ")),
+                        col(69), text(date("brhPSTDTE"))});
+    else
+        surface->print(
+            {col(12),
+             text(QStringLiteral("** This account reconciliation has not yet been FINALIZED **"))});
+
+    prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, true);
+}

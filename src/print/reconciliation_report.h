@@ -1,0 +1,65 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+
+namespace mdlPRINTING {
+class Surface;
+}
+
+// Prints, or shows in the preview, the summary and the activity report of the chosen
+// reconciliation periods of the selected bank account.
+class frmPRINT_BANK_RECONCILIATION_REPORT : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent = nullptr);
+
+    QGroupBox* grpSELECT = nullptr;
+    QCheckBox* chkSUMMARY = nullptr;
+    QCheckBox* chkACTIVITY = nullptr;
+    QListWidget* lbxRECONCILIATION = nullptr;
+    QGroupBox* grpCONTROL = nullptr;
+    QPushButton* tbcPRINT = nullptr;
+    QPushButton* tbcPREVIEW = nullptr;
+    QPushButton* tbcCANCEL = nullptr;
+    QCheckBox* chkPRINT_DIALOG = nullptr;
+
+    // Where Print draws instead of the system printer, when set and it gives a surface (the
+    // caller keeps it). Tests record the printed report through it.
+    using PrinterOverride = std::function<mdlPRINTING::Surface*()>;
+    static void setPrinterOverride(PrinterOverride surface);
+
+    // The entry's text and attached number for a period of a fiscal year.
+    static QString entryText(int period, int year);
+    static int entryData(int period, int year) { return year * 100 + period; }
+
+protected:
+    void loadWindow() override;
+
+private:
+    void prcLOAD_RECONCILIATIONS();
+    void prcPRINT_ACTIVITY_REPORT(int entry, QString destination);
+    void prcPRINT_SUMMARY_REPORT(int entry, QString destination);
+    void prcBANK_RECONCILIATION_HISTORY(const QString& action);
+    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+    void prcGENERAL_LEDGER_MASTER(const QString& action);
+
+    void printCommand();
+    void previewCommand();
+    void takePeriod(int entry);
+    QString rightHandText() const;
+    void printTransactions(QString& destination);
+
+    int wrkPERMTH = 0;
+    int wrkPERYER = 0;
+    Recordset rsRECONCILIATION;
+    Recordset rsTRANSACTION;
+    Recordset rsLEDGER;
+};
