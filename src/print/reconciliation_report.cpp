@@ -246,6 +246,14 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
     }
 
     {
+        // The clerk's default printer comes back even when a statement fails midway.
+        struct RestorePrinter {
+            QString entry;
+            ~RestorePrinter() {
+                if (!entry.isEmpty())
+                    fncSET_DEFAULT_PRINTER(entry);
+            }
+        } restore{remembered};
         Hourglass hourglass;
         wrkPRINT_OBJECT = surface;
         for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
@@ -258,8 +266,6 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
         }
         if (printer)
             printer->finish();
-        if (!remembered.isEmpty())
-            fncSET_DEFAULT_PRINTER(remembered);
     }
     closeWindow();
 }
