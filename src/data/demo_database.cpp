@@ -867,17 +867,24 @@ QString demoSettingsFile(const QString& root) {
 QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
     const QDir base(QDir(root).absolutePath());
     const QString programs = base.absoluteFilePath(QStringLiteral("Programs"));
+    const QString database = base.absoluteFilePath(QStringLiteral("Database/TolvaneDemo.mdb"));
     QDir().mkpath(programs);
-    buildDemoDatabase(base.absoluteFilePath(QStringLiteral("Database/TolvaneDemo.mdb")), options);
+    buildDemoDatabase(database, options);
 
     QFile settings(demoSettingsFile(root));
     if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw DatabaseError(
             -1,
             QStringLiteral("Cannot write %1: %2").arg(settings.fileName(), settings.errorString()));
+    // The Access connection keys of the program folder name the demo file too, so reading
+    // them at start-up finds the connections defined.
+    const QString folder = QDir::toNativeSeparators(programs);
+    const QString file = QDir::toNativeSeparators(database);
     const QString text = QStringLiteral("[Startup]\n"
                                         "DEMO=True\n"
                                         "VERNBR=1\n"
+                                        "TKVDTA-%2=%3\n"
+                                        "TKWDTA-%2=%3\n"
                                         "\n"
                                         "[Company]\n"
                                         "NAME=%1\n"
@@ -886,7 +893,7 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
                                         "CITY=Riverton\n"
                                         "STATE=OR\n"
                                         "ZIP=97301\n")
-                             .arg(QString::fromLatin1(kDemoCompanyName));
+                             .arg(QString::fromLatin1(kDemoCompanyName), folder, file);
     settings.write(text.toUtf8());
     return programs;
 }

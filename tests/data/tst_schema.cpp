@@ -1,8 +1,10 @@
+#include "company.h"
 #include "context.h"
 #include "database.h"
 #include "demo_database.h"
 #include "schema.h"
 #include "settings.h"
+#include "startup.h"
 #include "test_support.h"
 
 #include <QDate>
@@ -480,6 +482,19 @@ void TestSchema::demoInstallation() {
     QCOMPARE(getSetting(QStringLiteral("Company"), QStringLiteral("NAME")),
              QString::fromLatin1(kDemoCompanyName));
     QVERIFY(!getSetting(QStringLiteral("Company"), QStringLiteral("ZIP")).isEmpty());
+
+    // The program's own start-up finds the database without a message and the company row
+    // without inserting another.
+    qputenv("TKV_PROGRAM_FOLDER", programs.toLocal8Bit());
+    prcREAD_STARTUP_SETTINGS();
+    prcOPEN_DATABASE();
+    QVERIFY(startupConnectionReady());
+    QVERIFY(shared().wrkDEMO);
+    prcLOAD_COMPANY(QStringLiteral("*"), QString());
+    QCOMPARE(env.messages, QStringList());
+    QCOMPARE(shared().wrkFSYEAR, 2024);
+    QCOMPARE(shared().wrkCOMPANY_NAME, QString::fromLatin1(kDemoCompanyName));
+    QCOMPARE(sqlCount(QStringLiteral("SYS_ENTERPRISE_MASTER")), 1);
 }
 
 QTEST_MAIN(TestSchema)
