@@ -433,6 +433,12 @@ QString mdiBANK_RECONCILIATION::toolbarSubsystem(int index) {
 void mdiBANK_RECONCILIATION::runStartup() {
     SharedValues& s = shared();
     prcREAD_STARTUP_SETTINGS();
+    // Undefined connections have been reported already; trying to open nothing would only
+    // add a second message about the same fault.
+    if (!s.wrkDEMO && s.wrkDBTYPE.isEmpty() && s.wrkVERNBR >= 0 && s.wrkVERNBR <= 2) {
+        endProgram();
+        return;
+    }
     prcOPEN_DATABASE();
     // Everything after this point reads the database: without it the program ends after
     // the message already shown.
