@@ -9,8 +9,8 @@
 #include "messages.h"
 #include "report.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,12 +20,14 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int kGridRows = 12;
 constexpr int kGridCols = 6;
+constexpr int kColumnTwips[] = {800, 400, 1900, 2550, 1000};
 constexpr int kVisibleTwips = 800 + 400 + 1900 + 2550 + 1000; // columns 0 to 4
 constexpr int kTimeColumnTwips = 1000;                        // beyond the visible width
 
@@ -42,6 +44,17 @@ int dateNumber(const QDate& date) {
 
 int todayNumber() {
     return dateNumber(today());
+}
+
+// The column widths were laid out for a smaller font than the grid's: scale them all alike
+// until a date fits its column and a four-digit account the account column.
+double widthScale(const QWidget* grid) {
+    const QFontMetrics metrics = grid->fontMetrics();
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char(' '));
+    const double date = metrics.horizontalAdvance(QStringLiteral("00/00/00")) + padding;
+    const double account = metrics.horizontalAdvance(QStringLiteral("0000")) + padding;
+    return std::max({1.0, date / FlexGrid::twipsToPixels(kColumnTwips[0]),
+                     account / FlexGrid::twipsToPixels(kColumnTwips[1])});
 }
 
 } // namespace
@@ -63,8 +76,9 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     // The time column carries the adjustment's identity, not something the clerk reads.
     grdADJUSTMENT->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdADJUSTMENT->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    grdADJUSTMENT->setColWidthTwips(5, kTimeColumnTwips);
-    grdADJUSTMENT->setFixedWidth(FlexGrid::twipsToPixels(kVisibleTwips) +
+    m_widthScale = widthScale(grdADJUSTMENT);
+    grdADJUSTMENT->setColWidthTwips(5, int(kTimeColumnTwips * m_widthScale));
+    grdADJUSTMENT->setFixedWidth(FlexGrid::twipsToPixels(int(kVisibleTwips * m_widthScale)) +
                                  grdADJUSTMENT->verticalScrollBar()->sizeHint().width() +
                                  2 * grdADJUSTMENT->frameWidth());
     grdADJUSTMENT->setMinimumHeight(grdADJUSTMENT->horizontalHeader()->sizeHint().height() +
@@ -102,6 +116,7 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     cbxLEDGER->setInsertPolicy(QComboBox::NoInsert);
     cbxLEDGER->lineEdit()->setReadOnly(true);
     cbxLEDGER->setMaxVisibleItems(20);
+    cbxLEDGER->view()->setTextElideMode(Qt::ElideNone); // separators run to the edge
     cbxLEDGER->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbxLEDGER->setMinimumContentsLength(34);
     connect(cbxLEDGER, &QComboBox::activated, this, &frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen);
@@ -112,19 +127,29 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     tbxTRNAMT = new QLineEdit(grpSELECT);
     tbxTRNAMT->setObjectName(QStringLiteral("tbxTRNAMT"));
     tbxTRNAMT->setAlignment(Qt::AlignRight);
-    tbxTRNAMT->setMaximumWidth(110);
+    tbxTRNAMT->setFixedWidth(
+        tbxTRNAMT->fontMetrics().horizontalAdvance(QStringLiteral("-000000.0000")) + 12);
     lblADJAMT->setBuddy(tbxTRNAMT);
 
-    auto* selectLayout = new QGridLayout(grpSELECT);
-    selectLayout->addWidget(optADD, 0, 0);
-    selectLayout->addWidget(optSUBTRACT, 0, 1, 1, 3);
-    selectLayout->addWidget(dbxTRNDTE, 1, 0);
-    selectLayout->addWidget(lblADJDSC, 1, 1, Qt::AlignRight);
-    selectLayout->addWidget(tbxDESCPT, 1, 2, 1, 2);
-    selectLayout->addWidget(cbxLEDGER, 2, 0, 1, 2);
-    selectLayout->addWidget(lblADJAMT, 2, 2, Qt::AlignRight);
-    selectLayout->addWidget(tbxTRNAMT, 2, 3);
-    selectLayout->setColumnStretch(2, 1);
+    auto* options = new QHBoxLayout;
+    options->addWidget(optADD);
+    options->addSpacing(24);
+    options->addWidget(optSUBTRACT);
+    options->addStretch();
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(dbxTRNDTE);
+    dateRow->addSpacing(12);
+    dateRow->addWidget(lblADJDSC);
+    dateRow->addWidget(tbxDESCPT, 1);
+    auto* ledgerRow = new QHBoxLayout;
+    ledgerRow->addWidget(cbxLEDGER, 1);
+    ledgerRow->addSpacing(12);
+    ledgerRow->addWidget(lblADJAMT);
+    ledgerRow->addWidget(tbxTRNAMT);
+    auto* selectLayout = new QVBoxLayout(grpSELECT);
+    selectLayout->addLayout(options);
+    selectLayout->addLayout(dateRow);
+    selectLayout->addLayout(ledgerRow);
 
     grpCONTROL = new QGroupBox(this);
     grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
@@ -236,9 +261,8 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_LEDGERS() {
 }
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::prcSET_GRID_WIDTHS() {
-    const int widths[] = {800, 400, 1900, 2550, 1000};
     for (int col = 0; col < 5; ++col)
-        grdADJUSTMENT->setColWidthTwips(col, widths[col]);
+        grdADJUSTMENT->setColWidthTwips(col, int(kColumnTwips[col] * m_widthScale));
 }
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::prcCLEAR_GRID() {

@@ -77,6 +77,7 @@ private:
     QColor wrkADD_COLOUR;      // a listed amount below 0: money into the bank
     QColor wrkSUBTRACT_COLOUR; // otherwise
     QHash<int, QString> m_ledgerNames;
+    double m_widthScale = 1;
 
     Recordset rsGENERAL_LEDGER_MASTER;
     Recordset rsGENERAL_LEDGER_TRANSACTION;
