@@ -4,6 +4,7 @@
 
 #include "context.h"
 #include "database.h"
+#include "demo_database.h"
 #include "subsystem_configuration.h"
 #include "test_support.h"
 
@@ -105,6 +106,7 @@ private Q_SLOTS:
     void logoFileDialog_data();
     void logoFileDialog();
     void failedOkKeepsWindowAndProgram();
+    void screenshot();
 
 private:
     std::unique_ptr<TestEnvironment> env;
@@ -347,6 +349,25 @@ void TestSubsystemConfiguration::failedOkKeepsWindowAndProgram() {
     QCOMPARE(sqlCount(QStringLiteral("SYS_SYSTEM_VALUE_MASTER")), 7);
     QCOMPARE(env->endCount, 1);
     w->closeWindow();
+}
+
+// Saves a picture of the window on the demo company when BANKREC_SCREENSHOTS names a folder.
+void TestSubsystemConfiguration::screenshot() {
+    const QString folder = qEnvironmentVariable("BANKREC_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("BANKREC_SCREENSHOTS is not set");
+    env.reset();
+    env = std::make_unique<TestEnvironment>();
+    buildDemoDatabase(env->databaseFile());
+    db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%1")
+                  .arg(env->databaseFile()));
+    for (const QString& language : {QString(), QStringLiteral("S")}) {
+        shared().wrkLANGUAGE = language;
+        QPointer<frmSUBSYSTEM_CONFIGURATION> w = openWindow();
+        QVERIFY(w->grab().save(
+            QDir(folder).filePath(QStringLiteral("subsystem_configuration%1.png").arg(language))));
+        w->closeWindow();
+    }
 }
 
 QTEST_MAIN(TestSubsystemConfiguration)
