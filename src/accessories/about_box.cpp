@@ -1,0 +1,183 @@
+#include "about_box.h"
+
+#include "flex_grid.h"
+#include "messages.h"
+#include "report.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr int kLeftTwips = 3200;
+constexpr int kTopTwips = 500;
+
+const QString kLocalMachine = QStringLiteral("HKEY_LOCAL_MACHINE");
+
+QString versionText() {
+    return QStringLiteral("%1.%2.%3")
+        .arg(BANKREC_VERSION_MAJOR)
+        .arg(BANKREC_VERSION_MINOR)
+        .arg(BANKREC_VERSION_PATCH);
+}
+
+} // namespace
+
+#ifdef Q_OS_WIN
+bool GetKeyValue(const QString& root, const QString& keyName, const QString& valueName,
+                 QString& value) {
+    value.clear();
+    HKEY base = root == QLatin1String("HKEY_CURRENT_USER") ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(base, reinterpret_cast<LPCWSTR>(keyName.utf16()), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    wchar_t buffer[1024] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(buffer) - sizeof(wchar_t); // room for a terminating null
+    const LONG read = RegQueryValueExW(key, reinterpret_cast<LPCWSTR>(valueName.utf16()), nullptr,
+                                       &type, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS)
+        return false;
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+        DWORD number = 0;
+        memcpy(&number, buffer, sizeof number);
+        value = QString::number(number);
+    } else {
+        value = QString::fromWCharArray(buffer, int(size / sizeof(wchar_t)));
+        const qsizetype end = value.indexOf(QChar(0));
+        if (end >= 0)
+            value.truncate(end);
+    }
+    return true;
+}
+#else
+bool GetKeyValue(const QString&, const QString&, const QString&, QString& value) {
+    value.clear();
+    return false;
+}
+#endif
+
+QString systemInformationProgram(const RegistryReader& read) {
+    QString value;
+    if (read(kLocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+             QStringLiteral("PATH"), value) &&
+        !value.isEmpty())
+        return value;
+    if (read(kLocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+             QStringLiteral("MSINFO"), value) &&
+        !value.isEmpty()) {
+        const QString program = QDir(value).filePath(QStringLiteral("MSINFO32.EXE"));
+        if (QFileInfo(program).isFile())
+            return QDir::toNativeSeparators(program);
+    }
+    return {};
+}
+
+QString systemReportTool(const QString& searchPath) {
+    // Reports of the hardware and system first; a system monitor when there is none.
+    static const char* const tools[] = {"hardinfo2", "hardinfo", "kinfocenter",
+                                        "gnome-system-monitor"};
+    QStringList folders;
+    const QStringList entries = searchPath.split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    for (const QString& folder : entries)
+        folders << folder;
+    if (folders.isEmpty())
+        return {};
+    for (const char* tool : tools) {
+        const QString found = QStandardPaths::findExecutable(QLatin1String(tool), folders);
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
+QString frmABOUT::systemInformationTool() {
+#ifdef Q_OS_WIN
+    return systemInformationProgram(GetKeyValue);
+#else
+    return systemReportTool(qEnvironmentVariable("PATH"));
+#endif
+}
+
+frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), parent) {
+    grpDETAIL = new QGroupBox(this);
+    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
+    picIcon = new QLabel(grpDETAIL);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    picIcon->setPixmap(icon.pixmap(32, 32));
+    picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    lblTitle = new QLabel(programTitle(), grpDETAIL);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblVersion =
+        new QLabel(QStringLiteral("Version:   ") + versionText() + QLatin1Char(' '), grpDETAIL);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+
+    auto* texts = new QVBoxLayout();
+    texts->addWidget(lblTitle);
+    texts->addWidget(lblVersion);
+    texts->addStretch(1);
+    auto* detail = new QHBoxLayout(grpDETAIL);
+    detail->addWidget(picIcon);
+    detail->addSpacing(12);
+    detail->addLayout(texts, 1);
+
+    grpCONTROL = new QGroupBox(this);
+    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
+    cmdSysInfo = new QPushButton(grpCONTROL);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdCLOSE = new QPushButton(grpCONTROL);
+    cmdCLOSE->setObjectName(QStringLiteral("cmdCLOSE"));
+    auto* control = new QHBoxLayout(grpCONTROL);
+    control->addStretch(1);
+    control->addWidget(cmdSysInfo);
+    control->addWidget(cmdCLOSE);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grpDETAIL);
+    layout->addWidget(grpCONTROL);
+    setMinimumWidth(FlexGrid::twipsToPixels(5400));
+
+    addCaption(this, QStringLiteral("About: ") + programTitle(), QStringLiteral("Acerca de"));
+    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    addCaption(cmdSysInfo, QStringLiteral("&System Information"),
+               QStringLiteral("Información Sistema"));
+    addCaption(cmdCLOSE, QStringLiteral("Close"), QStringLiteral("Cierre"));
+
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmABOUT::StartSysInfo);
+    connect(cmdCLOSE, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+}
+
+void frmABOUT::loadWindow() {
+    if (QMdiSubWindow* f = frame())
+        f->move(FlexGrid::twipsToPixels(kLeftTwips), FlexGrid::twipsToPixels(kTopTwips));
+}
+
+void frmABOUT::StartSysInfo() {
+    const QString program = systemInformationTool();
+    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+        showMessage(QStringLiteral("System Information Is Unavailable At This Time"));
+}
