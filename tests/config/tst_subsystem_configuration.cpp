@@ -101,7 +101,6 @@ private Q_SLOTS:
     void choosingAccountMovesBankType();
     void okInsertsMissingAndUpdatesExisting_data();
     void okInsertsMissingAndUpdatesExisting();
-    void savedValuesComeBackAndUpdate();
     void cancelWritesNothing();
     void logoFileDialog_data();
     void logoFileDialog();
@@ -248,29 +247,6 @@ void TestSubsystemConfiguration::okInsertsMissingAndUpdatesExisting() {
     QCOMPARE(env->endCount, 1);
     if (w)
         w->closeWindow();
-}
-
-void TestSubsystemConfiguration::savedValuesComeBackAndUpdate() {
-    fresh();
-    QPointer<frmSUBSYSTEM_CONFIGURATION> first = openWindow();
-    QTest::keyClicks(box(first, QStringLiteral("tbxBNKNME")), QStringLiteral("First Bank"));
-    QTest::mouseClick(button(first, "tbcOK"), Qt::LeftButton);
-    first->closeWindow();
-    QCOMPARE(sqlCount(QStringLiteral("SYS_SYSTEM_VALUE_MASTER")), 7);
-
-    // The next start shows the saved text; a further OK rewrites the same seven rows.
-    QPointer<frmSUBSYSTEM_CONFIGURATION> second = openWindow();
-    QLineEdit* name = box(second, QStringLiteral("tbxBNKNME"));
-    QCOMPARE(name->text(), QStringLiteral("First Bank"));
-    QTest::keyClicks(box(second, QStringLiteral("tbxBNKCTY")), QStringLiteral("Springfield"));
-    StatementTrace::clear();
-    QTest::mouseClick(button(second, "tbcOK"), Qt::LeftButton);
-    QCOMPARE(traced(QStringLiteral("Insert")), QStringList());
-    QCOMPARE(sqlCount(QStringLiteral("SYS_SYSTEM_VALUE_MASTER")), 7);
-    QCOMPARE(valueText(QStringLiteral("BNKNME")), QStringLiteral("First Bank"));
-    QCOMPARE(valueText(QStringLiteral("BNKCTY")), QStringLiteral("Springfield"));
-    QCOMPARE(env->endCount, 2);
-    second->closeWindow();
 }
 
 void TestSubsystemConfiguration::cancelWritesNothing() {
