@@ -1,0 +1,578 @@
+#include "bank_activity.h"
+
+#include "clock.h"
+#include "common.h"
+#include "context.h"
+#include "date_picker.h"
+#include "flex_grid.h"
+#include "grid_fit.h"
+#include "messages.h"
+#include "report.h"
+#include "transaction_detail.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kGridRows = 30; // heading row and 29 rows in view before the grid grows
+constexpr int kGridCols = 9;
+constexpr int kTimeCol = 8; // the deposit time, kept out of view for the drill-down
+constexpr int kPlacementTwips = 200;
+constexpr int kActivityLeft = 240;
+constexpr int kActivityWidth = 10150;
+constexpr int kReconciliationLeft = 1200;
+constexpr int kReconciliationWidth = 8300;
+constexpr int kVisibleRows = 20;
+
+const QColor kGridColour(192, 255, 192);
+const QString kCurrency = QStringLiteral("currency");
+
+int px(int twips) {
+    return FlexGrid::twipsToPixels(twips);
+}
+
+// A number field as the clerk reads it: whole numbers without decimals, NULL as nothing.
+QString numberText(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    const double n = fncFIELD_NUMBER(value);
+    if (n == std::floor(n) && std::fabs(n) < 1e15)
+        return QString::number(qint64(n));
+    return QString::number(n, 'g', 15);
+}
+
+// Field positions of one result, looked up once per listing rather than once per row.
+struct Fields {
+    Fields(const Recordset& rs, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            index.push_back(rs.fieldIndex(QLatin1String(name)));
+    }
+    std::vector<int> index;
+};
+
+} // namespace
+
+frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent)
+    : ChildWindow(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"), parent) {
+    auto named = [](QWidget* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+
+    grpSELECT = new QGroupBox(this);
+    named(grpSELECT, "grpSELECT");
+    optACTIVITY = new QRadioButton(grpSELECT);
+    named(optACTIVITY, "optACTIVITY");
+    optRECONCILIATION = new QRadioButton(grpSELECT);
+    named(optRECONCILIATION, "optRECONCILIATION");
+    auto* selectLayout = new QVBoxLayout(grpSELECT);
+    selectLayout->addWidget(optACTIVITY);
+    selectLayout->addWidget(optRECONCILIATION);
+
+    lblSEARCH = new QLabel(this);
+    named(lblSEARCH, "lblSEARCH");
+    tbxSEARCH = new QLineEdit(this);
+    named(tbxSEARCH, "tbxSEARCH");
+    tbxSEARCH->setText(QStringLiteral("Text, Check Numbers, or $Number for Amounts"));
+    tbxSEARCH->setMinimumWidth(
+        std::max(px(4200), tbxSEARCH->fontMetrics().horizontalAdvance(tbxSEARCH->text()) + 16));
+    tbxSEARCH->setCursorPosition(0);
+    lblSEARCH->setBuddy(tbxSEARCH);
+    chkCHECK = new QCheckBox(this);
+    named(chkCHECK, "chkCHECK");
+    chkDEPOSIT = new QCheckBox(this);
+    named(chkDEPOSIT, "chkDEPOSIT");
+    auto* searchLayout = new QVBoxLayout;
+    searchLayout->addWidget(lblSEARCH);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(tbxSEARCH);
+    searchRow->addWidget(chkCHECK);
+    searchRow->addWidget(chkDEPOSIT);
+    searchLayout->addLayout(searchRow);
+
+    lblSTRDTE = new QLabel(this);
+    named(lblSTRDTE, "lblSTRDTE");
+    dbxSTRDTE = new DatePicker(this);
+    named(dbxSTRDTE, "dbxSTRDTE");
+    lblSTRDTE->setBuddy(dbxSTRDTE);
+    auto* dateLayout = new QVBoxLayout;
+    dateLayout->addWidget(lblSTRDTE);
+    dateLayout->addWidget(dbxSTRDTE);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(grpSELECT);
+    top->addSpacing(px(240));
+    top->addLayout(searchLayout);
+    top->addSpacing(px(240));
+    top->addLayout(dateLayout);
+    top->addStretch(1);
+
+    grpDETAILS = new QGroupBox(this);
+    named(grpDETAILS, "grpDETAILS");
+    // The grid moves and narrows with the mode inside a fixed area, as the clerk knows it.
+    auto* gridArea = new QWidget(grpDETAILS);
+    grdACTIVITY = new FlexGrid(gridArea);
+    named(grdACTIVITY, "grdACTIVITY");
+    grdACTIVITY->setRows(kGridRows);
+    grdACTIVITY->setCols(kGridCols);
+    grdACTIVITY->setGridBackground(kGridColour);
+    grdACTIVITY->setRowHighlight(true);
+    const int gridHeight = grdACTIVITY->horizontalHeader()->sizeHint().height() +
+                           kVisibleRows * grdACTIVITY->verticalHeader()->defaultSectionSize() +
+                           grdACTIVITY->horizontalScrollBar()->sizeHint().height() +
+                           2 * grdACTIVITY->frameWidth();
+    gridArea->setFixedSize(px(kActivityLeft + kActivityWidth + 120), gridHeight);
+    grdACTIVITY->setGeometry(px(kActivityLeft), 0, px(kActivityWidth), gridHeight);
+    lblINFO = new QLabel(grpDETAILS);
+    named(lblINFO, "lblINFO");
+    auto* detailsLayout = new QVBoxLayout(grpDETAILS);
+    detailsLayout->setContentsMargins(0, detailsLayout->contentsMargins().top(), 0,
+                                      detailsLayout->contentsMargins().bottom());
+    detailsLayout->addWidget(gridArea);
+    detailsLayout->addWidget(lblINFO, 0, Qt::AlignHCenter);
+
+    grpCONTROL = new QGroupBox(this);
+    named(grpCONTROL, "grpCONTROL");
+    tbcOK = new QPushButton(grpCONTROL);
+    named(tbcOK, "tbcOK");
+    tbcCANCEL = new QPushButton(grpCONTROL);
+    named(tbcCANCEL, "tbcCANCEL");
+    tbcOK->setAutoDefault(true);
+    tbcCANCEL->setAutoDefault(true);
+    auto* controlLayout = new QHBoxLayout(grpCONTROL);
+    controlLayout->addStretch(1);
+    controlLayout->addWidget(tbcOK);
+    controlLayout->addWidget(tbcCANCEL);
+    controlLayout->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(grpDETAILS);
+    layout->addWidget(grpCONTROL);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    addCaption(this, QStringLiteral("Analyze Bank Activity & Reconciliations"),
+               QStringLiteral("Analice Conciliaciones Bancarias de Actividad"));
+    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
+    addCaption(optACTIVITY, QStringLiteral("Account Activity"),
+               QStringLiteral("Actividad de Cuenta"));
+    addCaption(optRECONCILIATION, QStringLiteral("Reconciliations"),
+               QStringLiteral("Las conciliación"));
+    addCaption(lblSEARCH, QStringLiteral("Search (Text, check number, or $0.00)"),
+               QStringLiteral("Busque(Texto,Cheque número,o $0.00)"));
+    addCaption(chkCHECK, QStringLiteral("Checks"), QStringLiteral("Cheques"));
+    addCaption(chkDEPOSIT, QStringLiteral("Deposits"), QStringLiteral("Depósitos"));
+    addCaption(lblSTRDTE, QStringLiteral("Start Date"), QStringLiteral("Comienzo Fecha:"));
+    addCaption(grpDETAILS, QStringLiteral("Details"), QStringLiteral("Detalles"));
+    addCaption(lblINFO, QStringLiteral("Double Click for Additional Details."),
+               QStringLiteral("Doble Clic para Detalles Adicionales."));
+    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
+    addCaption(tbcOK, QStringLiteral("&OK"), QStringLiteral("Bueno"));
+    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
+
+    ownRecordset(&rsBANK_EXPENDITURE_TRANSACTION);
+    ownRecordset(&rsBANK_DEPOSIT_TRANSACTION);
+    ownRecordset(&rsBANK_RECONCILIATION_HISTORY);
+
+    connect(optACTIVITY, &QRadioButton::clicked, this,
+            [this] { runCommand([this] { refresh(); }); });
+    connect(optRECONCILIATION, &QRadioButton::clicked, this,
+            [this] { runCommand([this] { refresh(); }); });
+    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { refresh(); }); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+    connect(tbxSEARCH, &QLineEdit::returnPressed, this,
+            [this] { runCommand([this] { search(); }); });
+    connect(grdACTIVITY, &FlexGrid::cellDoubleClicked, this,
+            [this](int row, int) { runCommand([this, row] { drillDown(row); }); });
+    connect(grdACTIVITY, &FlexGrid::enterPressed, this,
+            [this](int row, int) { runCommand([this, row] { drillDown(row); }); });
+    // F9 lists again what the window shows, for the clerk who has changed data elsewhere.
+    auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
+    f9->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(f9, &QShortcut::activated, this, [this] { runCommand([this] { refresh(); }); });
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
+    if (QMdiSubWindow* f = frame())
+        f->move(px(kPlacementTwips), px(kPlacementTwips));
+    const QDate start = today().addMonths(-3);
+    dbxSTRDTE->setDateNumber(start.year() * 10000 + start.month() * 100 + start.day());
+    optACTIVITY->setChecked(true);
+    prcSET_GRID_LAYOUT();
+    prcSET_GRID_HEADERS();
+}
+
+bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::activityMode() const {
+    return optACTIVITY->isChecked();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::refresh() {
+    prcSET_GRID_LAYOUT();
+    prcSET_GRID_HEADERS();
+    if (activityMode())
+        prcLOAD_ACTIVITY();
+    else
+        prcLOAD_RECONCILIATIONS();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_LAYOUT() {
+    const bool activity = activityMode();
+    const int left = activity ? kActivityLeft : kReconciliationLeft;
+    const int width = activity ? kActivityWidth : kReconciliationWidth;
+    for (int c = 0; c < kGridCols; ++c) {
+        grdACTIVITY->setColumnHidden(c, false);
+        grdACTIVITY->setColAlignment(c, Qt::AlignLeft);
+    }
+    if (activity) {
+        const int widths[] = {950, 700, 1000, width - 5000, 1000, 1000};
+        for (int c = 0; c < 6; ++c)
+            grdACTIVITY->setColWidthTwips(c, widths[c]);
+        for (int c : {1, 2, 4, 5, kTimeCol})
+            grdACTIVITY->setColAlignment(c, Qt::AlignRight);
+        // Columns 6 and 7 are never written and the time is only for the drill-down.
+        for (int c = 6; c < kGridCols; ++c)
+            grdACTIVITY->setColumnHidden(c, true);
+    } else {
+        const int widths[] = {900, 1000, 1000, 1000, 1000, 1000, 1000, 1000};
+        for (int c = 0; c < 8; ++c)
+            grdACTIVITY->setColWidthTwips(c, widths[c]);
+        for (int c = 1; c <= 7; ++c)
+            grdACTIVITY->setColAlignment(c, Qt::AlignRight);
+        grdACTIVITY->setColumnHidden(kTimeCol, true);
+    }
+    const char* const amount = "-$000,000.00";
+    const int fitted =
+        activity
+            ? fitColumns(
+                  grdACTIVITY, width,
+                  {{0, "00/00/0000"}, {1, "Deposit"}, {2, "0000000"}, {4, amount}, {5, amount}})
+            : fitColumns(grdACTIVITY, width,
+                         {{0, "00/0000"},
+                          {1, "00/00/0000"},
+                          {2, amount},
+                          {3, amount},
+                          {4, amount},
+                          {5, amount},
+                          {6, amount},
+                          {7, amount}});
+    grdACTIVITY->move(px(left), 0);
+    grdACTIVITY->setFixedWidth(fitted);
+    QWidget* area = grdACTIVITY->parentWidget();
+    area->setFixedWidth(std::max(area->width(), px(left) + fitted + px(120)));
+    // The window takes its new size now, not after the listing has been drawn cut off.
+    grpDETAILS->layout()->activate();
+    layout()->activate();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_HEADERS() {
+    // A long listing grew the grid; the next one starts from the designed size again.
+    grdACTIVITY->setRows(kGridRows);
+    grdACTIVITY->clearCells();
+    static const char* const activity[] = {"  TranDate",        "Chk/Dep",     "Check Nbr",
+                                           "Payee/Description", "      Debit", "     Credit"};
+    static const char* const reconciliations[] = {"Mth/Year",  "StmDate",  "Bank Bal", "Out Trans",
+                                                  "Adj Trans", "Adj Bank", "Book Bal", "Ovr/-Sht"};
+    if (activityMode())
+        for (int c = 0; c < 6; ++c)
+            grdACTIVITY->setText(0, c, QLatin1String(activity[c]));
+    else
+        for (int c = 0; c < 8; ++c)
+            grdACTIVITY->setText(0, c, QLatin1String(reconciliations[c]));
+    m_nextRow = 1;
+    grdACTIVITY->setCurrentCell(1, 0);
+    grdACTIVITY->scrollToTop();
+}
+
+int frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::takeRow() {
+    // No record is left out: the grid grows one row at a time past its 29 data rows.
+    if (m_nextRow >= grdACTIVITY->rows())
+        grdACTIVITY->setRows(m_nextRow + 1);
+    return m_nextRow++;
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::finishListing() {
+    m_dates.clear(); // the date format may change before the next listing
+    grdACTIVITY->setRedraw(true);
+}
+
+QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::dateText(int date) {
+    auto known = m_dates.constFind(date);
+    if (known == m_dates.constEnd())
+        known = m_dates.insert(date, fncFORMAT_DATE(date));
+    return *known;
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_ACTIVITY() {
+    m_nextRow = 1;
+    grdACTIVITY->setRedraw(false);
+    try {
+        prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("TRANSACTIONS"));
+        writeExpenditures();
+        prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("TRANSACTIONS"));
+        writeDeposits();
+    } catch (...) {
+        finishListing(); // what was read so far stays on view
+        throw;
+    }
+    finishListing();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeExpenditures() {
+    Recordset& rs = rsBANK_EXPENDITURE_TRANSACTION;
+    const Fields f(rs,
+                   {"betCHKDTE", "betTRNTYP", "betCHKNBR", "betPAYNME", "betTRNAMT", "betLNENBR"});
+    for (; !rs.eof(); rs.moveNext()) {
+        const int row = takeRow();
+        grdACTIVITY->setText(row, 0, dateText(int(fncFIELD_NUMBER(rs.field(f.index[0])))));
+        grdACTIVITY->setText(row, 1, rs.field(f.index[1]).toString());
+        grdACTIVITY->setText(row, 2, numberText(rs.field(f.index[2])));
+        const QString payee = rs.field(f.index[3]).toString();
+        if (!payee.isEmpty())
+            grdACTIVITY->setText(row, 3, payee);
+        grdACTIVITY->setText(row, 4, currencyText(fncFIELD_NUMBER(rs.field(f.index[4]))));
+        grdACTIVITY->setText(row, 5, QString());
+        grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
+    }
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
+    Recordset& rs = rsBANK_DEPOSIT_TRANSACTION;
+    const Fields f(rs,
+                   {"bdtDEPDTE", "bdtCHKTXT", "bdtDESCPT", "bdtTRNAMT", "bdtDEPTME", "bdtLNENBR"});
+    const QString deposit = QStringLiteral("Deposit");
+    for (; !rs.eof(); rs.moveNext()) {
+        const int row = takeRow();
+        grdACTIVITY->setText(row, 0, dateText(int(fncFIELD_NUMBER(rs.field(f.index[0])))));
+        grdACTIVITY->setText(row, 1, deposit);
+        grdACTIVITY->setCellAlignment(row, 1, Qt::AlignLeft);
+        grdACTIVITY->setText(row, 2, rs.field(f.index[1]).toString());
+        const QVariant description = rs.field(f.index[2]);
+        if (!description.isNull())
+            grdACTIVITY->setText(row, 3, description.toString());
+        grdACTIVITY->setText(row, 5, currencyText(fncFIELD_NUMBER(rs.field(f.index[3]))));
+        grdACTIVITY->setText(row, kTimeCol, numberText(rs.field(f.index[4])));
+        grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
+    }
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_RECONCILIATIONS() {
+    m_nextRow = 1;
+    grdACTIVITY->setRedraw(false);
+    try {
+        prcBANK_RECONCILIATION_HISTORY(QStringLiteral("TRANSACTIONS"));
+        Recordset& rs = rsBANK_RECONCILIATION_HISTORY;
+        const Fields f(rs, {"brhMONTH", "brhFSYEAR", "brhSTMDTE", "brhBNKBAL", "brhOUTSTD",
+                            "brhADJBAL", "brhBNKADJ", "brhEOMBAL", "brhOVRSHT"});
+        for (; !rs.eof(); rs.moveNext()) {
+            const int row = takeRow();
+            const int statement = int(fncFIELD_NUMBER(rs.field(f.index[2])));
+            grdACTIVITY->setText(row, 0,
+                                 numberText(rs.field(f.index[0])) + QLatin1Char('/') +
+                                     numberText(rs.field(f.index[1])));
+            grdACTIVITY->setText(row, 1, dateText(statement));
+            for (int c = 2; c <= 7; ++c)
+                grdACTIVITY->setText(
+                    row, c, currencyText(fncFIELD_NUMBER(rs.field(f.index[std::size_t(c) + 1]))));
+            grdACTIVITY->setRowData(row, statement);
+        }
+    } catch (...) {
+        finishListing();
+        throw;
+    }
+    finishListing();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
+    const QString typed = tbxSEARCH->text();
+    const double number = leadingNumber(typed);
+    if (chkCHECK->isChecked()) {
+        // A check number is a whole number at the start of the text; anything else would
+        // search for check 0 and find nothing the clerk meant.
+        if (number <= 0 || number != std::floor(number) || !std::isfinite(number)) {
+            showMessage(shared().spanish()
+                            ? QStringLiteral("Escriba el número del cheque que busca.")
+                            : QStringLiteral("Type the number of the check to search for."));
+            return;
+        }
+        m_searchValue = plainDecimal(number);
+        grdACTIVITY->setRedraw(false);
+        try {
+            prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("CHKFIND"));
+            writeExpenditures();
+        } catch (...) {
+            finishListing();
+            throw;
+        }
+        finishListing();
+    }
+    if (chkDEPOSIT->isChecked()) {
+        m_searchValue = plainDecimal(number);
+        grdACTIVITY->setRedraw(false);
+        try {
+            prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPFIND"));
+            writeDeposits();
+        } catch (...) {
+            finishListing();
+            throw;
+        }
+        finishListing();
+    }
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
+    if (!activityMode() || row < 1 || row >= grdACTIVITY->rows())
+        return;
+    SharedValues& s = shared();
+    s.wrkANLKND =
+        currencyValue(grdACTIVITY->text(row, 5)) != 0.0 ? QStringLiteral("deposit") : QString();
+    s.wrkANLDTE = fncDATE_TO_NUMBER(grdACTIVITY->text(row, 0));
+    s.wrkANLTME = int(leadingNumber(grdACTIVITY->text(row, kTimeCol)));
+    s.wrkANLLNE = grdACTIVITY->rowData(row);
+    if (s.wrkANLDTE <= 0)
+        return;
+    auto* detail = new frmANALYZE_BANK_TRANSACTION;
+    QPointer<frmANALYZE_BANK_TRANSACTION> alive(detail);
+    detail->load();
+    if (alive)
+        detail->execModal(this);
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_EXPENDITURE_TRANSACTION(
+    const QString& action) {
+    QString sql;
+    if (action == QLatin1String("TRANSACTIONS"))
+        sql = QStringLiteral("Select * from LDG_BANK_EXPENDITURE_TRANSACTION%1 where betGLANBR=%2")
+                  .arg(shared().wrkNOLOCK)
+                  .arg(shared().wrkBACNBR);
+    else if (action == QLatin1String("CHKFIND"))
+        sql = QStringLiteral("Select * from LDG_BANK_EXPENDITURE_TRANSACTION%1 where betCHKNBR=%2")
+                  .arg(shared().wrkNOLOCK, m_searchValue);
+    else
+        return;
+    rsBANK_EXPENDITURE_TRANSACTION = db().execute(sql);
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_DEPOSIT_TRANSACTION(const QString& action) {
+    QString sql;
+    if (action == QLatin1String("TRANSACTIONS"))
+        sql = QStringLiteral("Select * from LDG_BANK_DEPOSIT_TRANSACTION%1 where bdtGLANBR=%2")
+                  .arg(shared().wrkNOLOCK)
+                  .arg(shared().wrkBACNBR);
+    else if (action == QLatin1String("DEPFIND"))
+        sql = QStringLiteral("Select * from LDG_BANK_DEPOSIT_TRANSACTION%1 where bdtTRNAMT=%2")
+                  .arg(shared().wrkNOLOCK, m_searchValue);
+    else
+        return;
+    rsBANK_DEPOSIT_TRANSACTION = db().execute(sql);
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_RECONCILIATION_HISTORY(
+    const QString& action) {
+    if (action != QLatin1String("TRANSACTIONS"))
+        return;
+    rsBANK_RECONCILIATION_HISTORY = db().execute(
+        QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY%1 where brhGLANBR=%2 and "
+                       "brhSTMDTE>=%3 order by brhFSYEAR desc, brhMONTH desc")
+            .arg(shared().wrkNOLOCK)
+            .arg(shared().wrkBACNBR)
+            .arg(dbxSTRDTE->dateNumber()));
+}
+
+double frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyValue(const QString& text) {
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(QLatin1Char('(')) && t.endsWith(QLatin1Char(')'))) {
+        negative = true;
+        t = t.mid(1, t.size() - 2);
+    }
+    t.remove(QLatin1Char('$')).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
+    const double value = leadingNumber(t);
+    return negative ? -value : value;
+}
+
+QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyText(double value) {
+    if (!std::isfinite(value))
+        return formatNumber(value, kCurrency);
+    // The digits as the display masks round them: 15 significant digits first, then half
+    // away from zero at the cents.
+    char e[32];
+    std::snprintf(e, sizeof e, "%.14e", std::fabs(value));
+    char digits[400];
+    int count = 0;
+    for (const char* c = e; *c && *c != 'e'; ++c)
+        if (*c != '.')
+            digits[count++] = *c;
+    int point = std::atoi(std::strchr(e, 'e') + 1) + 1; // digits before the decimal point
+    if (point <= 0) {
+        std::memmove(digits + 1 - point, digits, std::size_t(count));
+        std::memset(digits, '0', std::size_t(1 - point));
+        count += 1 - point;
+        point = 1;
+    }
+    const int keep = point + 2;
+    while (count <= keep)
+        digits[count++] = '0';
+    const bool up = digits[keep] >= '5';
+    count = keep;
+    if (up) {
+        int i = keep - 1;
+        for (; i >= 0 && digits[i] == '9'; --i)
+            digits[i] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            std::memmove(digits + 1, digits, std::size_t(count));
+            digits[0] = '1';
+            ++count;
+            ++point;
+        }
+    }
+    int first = 0; // leading zeros of the whole part are not shown, but one digit is
+    while (first < point - 1 && digits[first] == '0')
+        ++first;
+    bool zero = true;
+    for (int i = 0; i < count; ++i)
+        zero = zero && digits[i] == '0';
+
+    char text[600];
+    int n = 0;
+    if (value < 0 && !zero)
+        text[n++] = '-';
+    text[n++] = '$';
+    for (int i = first; i < point; ++i) {
+        if (i > first && (point - i) % 3 == 0)
+            text[n++] = ',';
+        text[n++] = digits[i];
+    }
+    text[n++] = '.';
+    text[n++] = digits[point];
+    text[n++] = digits[point + 1];
+    return QString::fromLatin1(text, n);
+}
+
+QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::plainDecimal(double value) {
+    if (!std::isfinite(value) || value == 0.0)
+        return QStringLiteral("0");
+    QString text = QString::number(value, 'f', 10);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+
+#include <QHash>
+
+class DatePicker;
+class FlexGrid;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The read-only inquiry over the selected bank account: its checks, payments and deposits
+// (Account Activity) or its monthly reconciliations from a start date on (Reconciliations).
+// A typed amount or check number appends the matching deposits or checks below the listing;
+// a double click or Enter on an activity row opens the transaction's detail.
+class frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent = nullptr);
+
+    // The listing is rebuilt for the chosen mode and the current bank account (OK, F9).
+    void refresh();
+    // Enter in the search box.
+    void search();
+    // Double click or Enter on a row of the listing.
+    void drillDown(int row);
+
+    bool activityMode() const;
+    // The row the next listed record is written to.
+    int nextRow() const { return m_nextRow; }
+
+    // The amount a currency cell shows, its sign, separators and parentheses read back.
+    static double currencyValue(const QString& text);
+    // A money amount in the named "currency" format, written without the general mask
+    // reader: a listing formats two amounts a row, a hundred thousand rows at a time.
+    static QString currencyText(double value);
+    // A number in the plain decimal form statements carry (125.5, 100, 0).
+    static QString plainDecimal(double value);
+
+protected:
+    void loadWindow() override;
+
+private:
+    void prcSET_GRID_LAYOUT();
+    void prcSET_GRID_HEADERS();
+    void prcLOAD_ACTIVITY();
+    void prcLOAD_RECONCILIATIONS();
+    void prcBANK_EXPENDITURE_TRANSACTION(const QString& action);
+    void prcBANK_DEPOSIT_TRANSACTION(const QString& action);
+    void prcBANK_RECONCILIATION_HISTORY(const QString& action);
+
+    void writeExpenditures();
+    void writeDeposits();
+    int takeRow(); // the next free row, the grid grown when it is full
+    void finishListing();
+
+    QGroupBox* grpSELECT;
+    QRadioButton* optACTIVITY;
+    QRadioButton* optRECONCILIATION;
+    QLabel* lblSEARCH;
+    QLineEdit* tbxSEARCH;
+    QCheckBox* chkCHECK;
+    QCheckBox* chkDEPOSIT;
+    QLabel* lblSTRDTE;
+    DatePicker* dbxSTRDTE;
+    QGroupBox* grpDETAILS;
+    FlexGrid* grdACTIVITY;
+    QLabel* lblINFO;
+    QGroupBox* grpCONTROL;
+    QPushButton* tbcOK;
+    QPushButton* tbcCANCEL;
+
+    Recordset rsBANK_EXPENDITURE_TRANSACTION;
+    Recordset rsBANK_DEPOSIT_TRANSACTION;
+    Recordset rsBANK_RECONCILIATION_HISTORY;
+
+    QString dateText(int date); // display dates repeat: each is formatted once per listing
+
+    QHash<int, QString> m_dates;
+    QString m_searchValue; // the amount or check number of the search statements
+    int m_nextRow = 1;
+};
