@@ -70,6 +70,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <limits>
@@ -474,6 +475,13 @@ void mdiBANK_RECONCILIATION::runStartup() {
     if (s.spanish())
         applyLanguage();
 
+    // The windows the demo opens were loaded before there was an account: they catch up
+    // now, as they would when next activated.
+    const auto frames = m_area->subWindowList();
+    for (QMdiSubWindow* frame : frames)
+        if (auto* window = qobject_cast<ChildWindow*>(frame->widget()))
+            window->activated();
+
     // Findable by its title while it runs, as the suite's programs find each other.
     m_title = new ProgramTitleHolder(programTitle(), this);
     m_started = true;
@@ -623,7 +631,18 @@ ChildWindow* mdiBANK_RECONCILIATION::openChild(const QString& name, const Factor
     if (!factory)
         return nullptr; // a window this build does not have
     Hourglass pointer(hourglass);
+    // Loaded before it is framed, as a window is loaded before it is shown: the frame then
+    // takes the size the window gave itself.
     ChildWindow* window = factory();
+    QPointer<ChildWindow> alive(window);
+    bool closedWhileLoading = false;
+    const auto watch = connect(window, &ChildWindow::unloaded, this,
+                               [&closedWhileLoading] { closedWhileLoading = true; });
+    window->load();
+    disconnect(watch);
+    if (!alive || closedWhileLoading)
+        return nullptr;
+    const QSize designed = window->testAttribute(Qt::WA_Resized) ? window->size() : QSize();
     QMdiSubWindow* frame = m_area->addSubWindow(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setWindowIcon(QIcon(QPixmap(1, 1)));
@@ -633,13 +652,31 @@ ChildWindow* mdiBANK_RECONCILIATION::openChild(const QString& name, const Factor
         if (m_frames.value(name) == frame)
             m_frames.remove(name);
     });
-    QPointer<ChildWindow> alive(window);
-    window->load();
-    if (!alive || !m_frames.contains(name))
-        return nullptr; // the window closed itself while loading
     frame->show();
+    // The frame fits around the size the window gave itself.
+    if (designed.isValid()) {
+        frame->resize(designed + (frame->size() - window->size()));
+        if (isVisible())
+            fitInside(frame);
+    }
     m_area->setActiveSubWindow(frame);
     return window;
+}
+
+void mdiBANK_RECONCILIATION::fitInside(QMdiSubWindow* frame) const {
+    const QSize room = m_area->viewport()->size();
+    if (room.width() > 100 && room.height() > 100)
+        frame->resize(frame->size().boundedTo(room));
+}
+
+void mdiBANK_RECONCILIATION::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Windows opened during the start-up did not know the room they would have.
+    QTimer::singleShot(0, this, [this] {
+        const auto frames = m_area->subWindowList();
+        for (QMdiSubWindow* frame : frames)
+            fitInside(frame);
+    });
 }
 
 void mdiBANK_RECONCILIATION::showHelp() {

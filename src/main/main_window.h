@@ -60,6 +60,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -75,6 +76,7 @@ private:
     void openMenuWindow(const QString& menuItem);
     void showHelp();
     void runCustomProgram(bool maintenance, int slot);
+    void fitInside(QMdiSubWindow* frame) const;
 
     QMdiArea* m_area = nullptr;
     QComboBox* cbxBACNBR = nullptr;
