@@ -109,10 +109,12 @@ QPushButton* frmUSER_HELP::addButton(const char* name, const QString& caption,
 
 void frmUSER_HELP::loadWindow() {
     wrkPAGE = wrkHLPPGE;
+    // The key is this window's own: F1 pressed inside it asks for another help text.
+    m_helpWindow = shared().wrkHLPFRM;
     m_editor = editorSetting();
     move(pixels(1000), pixels(500));
     int height = m_editor ? 7400 : 6825;
-    int width = shared().wrkHLPFRM.isEmpty() ? 10000 : 6000;
+    int width = m_helpWindow.isEmpty() ? 10000 : 6000;
     rtbHLPTXT->setReadOnly(!m_editor);
     for (QPushButton* button :
          {tbcBOLD, tbcCENTER, tbcBLACK, tbcBLUE, tbcRED, tbcGREEN, tbcTEMPLATE, tbcOK, tbcCANCEL})
@@ -142,7 +144,7 @@ void frmUSER_HELP::loadWindow() {
 
 void frmUSER_HELP::prcUSER_HELP(const QString& action) {
     const QString key = QStringLiteral(" where hlpPGMNME='") + sqlText(shared().wrkEXENME) +
-                        QStringLiteral("' and hlpFRMNME='") + sqlText(shared().wrkHLPFRM) +
+                        QStringLiteral("' and hlpFRMNME='") + sqlText(m_helpWindow) +
                         QStringLiteral("' and hlpPGENBR=") + QString::number(wrkPAGE);
     const QString width = QString::number(windowWidthTwips());
     const QString height = QString::number(windowHeightTwips());
@@ -153,7 +155,7 @@ void frmUSER_HELP::prcUSER_HELP(const QString& action) {
         sql = QStringLiteral("Insert into SYS_USER_HELP "
                              "(hlpPGMNME,hlpFRMNME,hlpPGENBR,hlpWIDTH,hlpHEIGHT,hlpHLPTXT) "
                              "values('") +
-              sqlText(shared().wrkEXENME) + QStringLiteral("','") + sqlText(shared().wrkHLPFRM) +
+              sqlText(shared().wrkEXENME) + QStringLiteral("','") + sqlText(m_helpWindow) +
               QStringLiteral("',") + QString::number(wrkPAGE) + QLatin1Char(',') + width +
               QLatin1Char(',') + height + QStringLiteral(",'") +
               sqlText(rtf::fromDocument(*rtbHLPTXT->document())) + QStringLiteral("')");
@@ -290,7 +292,7 @@ void frmUSER_HELP::setColour(const QColor& colour) {
 // The skeleton of a new help text: the window's name as a centred heading, then the five
 // labelled paragraphs every help text has.
 void frmUSER_HELP::tbcTEMPLATE_Click() {
-    QString heading = shared().wrkHLPFRM;
+    QString heading = m_helpWindow;
     heading.replace(QLatin1Char('_'), QLatin1Char(' '));
     heading.remove(QStringLiteral("frm"), Qt::CaseSensitive);
 

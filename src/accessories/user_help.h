@@ -64,6 +64,7 @@ private:
 
     Recordset rsUSER_HELP;
     QString wrkMODE;
+    QString m_helpWindow; // the window part of the key
     int wrkPAGE = 0;
     bool m_editor = false;
 

@@ -106,6 +106,7 @@ private Q_SLOTS:
     void clipboardKey();
     void helpKeyAndOverview_data();
     void helpKeyAndOverview();
+    void helpKeyInsideTheEditor();
 
 private:
     frmUSER_HELP* open(const QString& window, bool show = true) {
@@ -397,6 +398,30 @@ void TestUserHelp::helpKeyAndOverview() {
     ChildWindow::setHelpOpener({});
     QCOMPARE(shown, text);
     sample->close();
+}
+
+// F1 in the editor shows the help window's own help; the text being written stays with
+// the window it was opened for.
+void TestUserHelp::helpKeyInsideTheEditor() {
+    ChildWindow::setHelpOpener([](QWidget* from) {
+        auto* help = new frmUSER_HELP();
+        help->load();
+        help->execModal(from);
+    });
+    QPointer<frmUSER_HELP> help = open(QStringLiteral("frmVOID"));
+    auto* box = control<QTextEdit>(help, "rtbHLPTXT");
+    QTest::keyClicks(box, QStringLiteral("Void"));
+    QString opened;
+    whenModalAppears([&opened](QWidget* modal) {
+        opened = modal->objectName() + QLatin1Char(' ') + shared().wrkHLPFRM;
+        QTest::keyClick(control<QTextEdit>(modal, "rtbHLPTXT"), Qt::Key_F12);
+    });
+    QTest::keyClick(box, Qt::Key_F1);
+    ChildWindow::setHelpOpener({});
+    QCOMPARE(opened, QStringLiteral("frmUSER_HELP frmUSER_HELP"));
+    QTest::mouseClick(control<QPushButton>(help, "tbcOK"), Qt::LeftButton);
+    QTRY_VERIFY(help.isNull());
+    QCOMPARE(storedText(QStringLiteral("frmVOID")), QStringLiteral("Void"));
 }
 
 QTEST_MAIN(TestUserHelp)
