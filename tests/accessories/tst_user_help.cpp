@@ -75,6 +75,13 @@ template <typename T> T* control(QWidget* window, const char* name) {
     return found;
 }
 
+// As the main window opens the help window.
+void showHelp(QWidget* from) {
+    auto* help = new frmUSER_HELP();
+    help->load();
+    help->execModal(from);
+}
+
 class SampleWindow : public ChildWindow {
 public:
     SampleWindow() : ChildWindow(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS")) {
@@ -373,13 +380,7 @@ void TestUserHelp::helpKeyAndOverview() {
     setEditor(false);
     storeHelp(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"), QStringLiteral("Adjustments help"));
     storeHelp(QString(), QStringLiteral("Overview help"));
-    // As the main window opens it.
-    const auto opener = [](QWidget* from) {
-        auto* help = new frmUSER_HELP();
-        help->load();
-        help->execModal(from);
-    };
-    ChildWindow::setHelpOpener(opener);
+    ChildWindow::setHelpOpener(showHelp);
     QString shown;
     whenModalAppears([&shown](QWidget* modal) {
         auto* box = control<QTextEdit>(modal, "rtbHLPTXT");
@@ -393,7 +394,7 @@ void TestUserHelp::helpKeyAndOverview() {
         QTest::keyClick(sample->tbxTEXT, Qt::Key_F1);
     } else {
         shared().wrkHLPFRM.clear();
-        opener(sample);
+        showHelp(sample);
     }
     ChildWindow::setHelpOpener({});
     QCOMPARE(shown, text);
@@ -403,11 +404,7 @@ void TestUserHelp::helpKeyAndOverview() {
 // F1 in the editor shows the help window's own help; the text being written stays with
 // the window it was opened for.
 void TestUserHelp::helpKeyInsideTheEditor() {
-    ChildWindow::setHelpOpener([](QWidget* from) {
-        auto* help = new frmUSER_HELP();
-        help->load();
-        help->execModal(from);
-    });
+    ChildWindow::setHelpOpener(showHelp);
     QPointer<frmUSER_HELP> help = open(QStringLiteral("frmVOID"));
     auto* box = control<QTextEdit>(help, "rtbHLPTXT");
     QTest::keyClicks(box, QStringLiteral("Void"));
