@@ -411,9 +411,25 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
     leaveCell();
     m_editing = false;
     grdTRANSACTION->hideEditor();
-    // One statement per row, each committed on its own: a failure part way keeps the rows
-    // written before it. Empty or unreadable dates are never written, so no cleared date is
-    // ever reset.
+    // One statement per row; empty or unreadable dates are never written, so no cleared date
+    // is ever reset. Committed one by one, each row would wait for the disk (milliseconds a
+    // row on SQLite); the rows go into one transaction instead, and a failing row first
+    // commits the rows before it, so they keep their dates as they would row by row.
+    Transaction transaction(db());
+    try {
+        writeDates();
+    } catch (const DatabaseError&) {
+        try {
+            transaction.commit();
+        } catch (const DatabaseError&) {
+            // The database gave up the whole transaction; the first error is the one to tell.
+        }
+        throw;
+    }
+    transaction.commit();
+}
+
+void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
     QHash<QString, int> dates; // the clerk repeats the same few dates
     for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
         m_saveYear = static_cast<int>(leadingNumber(grdTRANSACTION->text(row, kColYear)));

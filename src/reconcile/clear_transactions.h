@@ -48,6 +48,7 @@ private:
     void onScrolled();
     void onOk();
     void save();
+    void writeDates();
 
     FlexGrid* grdTRANSACTION;
     QLineEdit* tbxTRANSACTION;

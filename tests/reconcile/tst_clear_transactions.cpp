@@ -113,6 +113,7 @@ private Q_SLOTS:
     void okStopsAtFirstEmptyRow();
     void cancelWritesNothing();
     void failedSaveKeepsWindowUsable();
+    void failurePartWayKeepsEarlierRows();
     void reloadsForNewBankAccount();
     void screenshot();
 };
@@ -494,6 +495,35 @@ void TestClearTransactions::failedSaveKeepsWindowUsable() {
     QTRY_VERIFY(w.isNull());
     QCOMPARE(clearedDate(1), 20240122);
     QCOMPARE(clearedDate(2), 20240123);
+}
+
+void TestClearTransactions::failurePartWayKeepsEarlierRows() {
+    TestEnvironment env;
+    env.openDatabase();
+    for (int i = 1; i <= 3; ++i)
+        addLine(i, 20240105, 10.0 * i);
+    // Another program refuses the second row's change.
+    sqlExec("create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION "
+            "when new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end");
+    QPointer<Window> w = openWindow();
+    FlexGrid* grid = gridOf(w);
+    QLineEdit* editor = editorOf(w);
+    clickCell(grid, 1, 0);
+    enter(editor, QStringLiteral("012224"), Qt::Key_F6);
+    enter(editor, QStringLiteral("23"), Qt::Key_F6);
+    enter(editor, QStringLiteral("24"));
+    QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+    QCOMPARE(env.messages.size(), 1);
+    QVERIFY(env.messages.first().contains("row 2 is locked"));
+    QVERIFY(!w.isNull() && w->isVisible());
+    // The row written before the failure keeps its date; the rest wait for the next OK.
+    QCOMPARE(clearedDate(grid->text(1, 6).toInt()), 20240122);
+    QCOMPARE(clearedDate(grid->text(2, 6).toInt()), 0);
+    QCOMPARE(clearedDate(grid->text(3, 6).toInt()), 0);
+    sqlExec("drop trigger refuse");
+    QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE=0"), 0);
 }
 
 void TestClearTransactions::reloadsForNewBankAccount() {
