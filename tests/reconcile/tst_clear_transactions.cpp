@@ -111,9 +111,8 @@ private Q_SLOTS:
     void scrollingEndsEditing();
     void okWritesEachDatedRow();
     void okStopsAtFirstEmptyRow();
-    void cancelWritesNothing();
+    void failedSaveKeepsWindowUsable_data();
     void failedSaveKeepsWindowUsable();
-    void failurePartWayKeepsEarlierRows();
     void reloadsForNewBankAccount();
     void screenshot();
 };
@@ -454,74 +453,49 @@ void TestClearTransactions::okStopsAtFirstEmptyRow() {
     QCOMPARE(StatementTrace::statements(), QStringList());
 }
 
-void TestClearTransactions::cancelWritesNothing() {
-    TestEnvironment env;
-    env.openDatabase();
-    addLine(1, 20240105, 12.0);
-    QPointer<Window> w = openWindow();
-    FlexGrid* grid = gridOf(w);
-    clickCell(grid, 1, 0);
-    enter(editorOf(w), QStringLiteral("012224"));
-    StatementTrace::clear();
-    QTest::mouseClick(w->findChild<QPushButton*>("tbcCANCEL"), Qt::LeftButton);
-    QTRY_VERIFY(w.isNull());
-    QCOMPARE(StatementTrace::statements(), QStringList());
-    QCOMPARE(clearedDate(1), 0);
+void TestClearTransactions::failedSaveKeepsWindowUsable_data() {
+    QTest::addColumn<QString>("breakIt");
+    QTest::addColumn<QString>("repair");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("keptRows"); // rows written before the failure
+    QTest::newRow("database became read-only") << "PRAGMA query_only=1"
+                                               << "PRAGMA query_only=0"
+                                               << "readonly" << 0;
+    // Another program refuses the second row's change: the first keeps its date.
+    QTest::newRow("second row refused")
+        << "create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION when "
+           "new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end"
+        << "drop trigger refuse"
+        << "row 2 is locked" << 1;
 }
 
 void TestClearTransactions::failedSaveKeepsWindowUsable() {
-    TestEnvironment env;
-    env.openDatabase();
-    addLine(1, 20240105, 12.0);
-    addLine(2, 20240106, -13.0);
-    QPointer<Window> w = openWindow();
-    FlexGrid* grid = gridOf(w);
-    QLineEdit* editor = editorOf(w);
-    clickCell(grid, 1, 0);
-    enter(editor, QStringLiteral("012224"));
-    enter(editor, QStringLiteral("23"));
-    sqlExec("PRAGMA query_only=1");
-    auto* ok = w->findChild<QPushButton*>("tbcOK");
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QCOMPARE(env.messages.size(), 1);
-    QVERIFY(env.messages.first().contains("readonly"));
-    QVERIFY(!w.isNull() && w->isVisible());
-    sqlExec("PRAGMA query_only=0");
-    QCOMPARE(clearedDate(1), 0);
-    QCOMPARE(clearedDate(2), 0);
-    // The typed dates are still there for the next try.
-    QCOMPARE(grid->text(1, 0), QStringLiteral("01/22/24"));
-    QTest::mouseClick(ok, Qt::LeftButton);
-    QTRY_VERIFY(w.isNull());
-    QCOMPARE(clearedDate(1), 20240122);
-    QCOMPARE(clearedDate(2), 20240123);
-}
-
-void TestClearTransactions::failurePartWayKeepsEarlierRows() {
+    QFETCH(QString, breakIt);
+    QFETCH(QString, repair);
+    QFETCH(QString, message);
+    QFETCH(int, keptRows);
     TestEnvironment env;
     env.openDatabase();
     for (int i = 1; i <= 3; ++i)
         addLine(i, 20240105, 10.0 * i);
-    // Another program refuses the second row's change.
-    sqlExec("create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION "
-            "when new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end");
     QPointer<Window> w = openWindow();
     FlexGrid* grid = gridOf(w);
     QLineEdit* editor = editorOf(w);
     clickCell(grid, 1, 0);
-    enter(editor, QStringLiteral("012224"), Qt::Key_F6);
-    enter(editor, QStringLiteral("23"), Qt::Key_F6);
-    enter(editor, QStringLiteral("24"));
-    QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+    for (const char* day : {"012224", "23", "24"})
+        enter(editor, QString::fromLatin1(day));
+    sqlExec(breakIt);
+    auto* ok = w->findChild<QPushButton*>("tbcOK");
+    QTest::mouseClick(ok, Qt::LeftButton);
     QCOMPARE(env.messages.size(), 1);
-    QVERIFY(env.messages.first().contains("row 2 is locked"));
+    QVERIFY(env.messages.first().contains(message));
     QVERIFY(!w.isNull() && w->isVisible());
-    // The row written before the failure keeps its date; the rest wait for the next OK.
-    QCOMPARE(clearedDate(grid->text(1, 6).toInt()), 20240122);
-    QCOMPARE(clearedDate(grid->text(2, 6).toInt()), 0);
-    QCOMPARE(clearedDate(grid->text(3, 6).toInt()), 0);
-    sqlExec("drop trigger refuse");
-    QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+    sqlExec(repair);
+    for (int row = 1; row <= 3; ++row)
+        QCOMPARE(clearedDate(grid->text(row, 6).toInt()), row <= keptRows ? 20240121 + row : 0);
+    // The typed dates are still there for the next try.
+    QCOMPARE(grid->text(3, 0), QStringLiteral("01/24/24"));
+    QTest::mouseClick(ok, Qt::LeftButton);
     QTRY_VERIFY(w.isNull());
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE=0"), 0);
 }

@@ -105,8 +105,8 @@ private Q_SLOTS:
     void bankBalanceCompletes();
     void firstKeyReplacesOldValue();
     void letterInBankBalanceIsRefused();
-    void okInsertsNewMonth();
-    void okRewritesOpenMonth();
+    void okWritesTheMonth_data();
+    void okWritesTheMonth();
     void failedSaveKeepsWindowUsable();
     void reloadsForNewBankAccount();
     void screenshot();
@@ -350,42 +350,49 @@ void TestReconcileBalances::letterInBankBalanceIsRefused() {
     closeWindow(w);
 }
 
-void TestReconcileBalances::okInsertsNewMonth() {
+void TestReconcileBalances::okWritesTheMonth_data() {
+    QTest::addColumn<QString>("history");
+    QTest::addColumn<QString>("typed"); // "" = the bank balance left alone
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("check");
+
+    QTest::newRow("new month inserted")
+        << ""
+        << "1000.25"
+        << "Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhDIVCDE,"
+           "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) "
+           "values(2024,02,1010,'',20240215,1000.25,-100,0,1100.25,1100,0.25,20240315)"
+        << "brhMONTH=2 and brhFSYEAR=2024 and brhPSTDTE=0 and brhOVRSHT=0.25";
+    // Unchanged values are written back as they were, stamped with today's date.
+    QTest::newRow("open month rewritten")
+        << "2024,2,20240229,1000,12.5,987.5,990,-2.5,0"
+        << ""
+        << "Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=20240229,brhBNKBAL=1000,"
+           "brhOUTSTD=12.5,brhBNKADJ=0,brhADJBAL=987.5,brhEOMBAL=990,brhOVRSHT=-2.5,"
+           "brhRLSDTE=20240315 where brhGLANBR=1010 and brhFSYEAR=2024 and brhMONTH=2"
+        << "brhRLSDTE=20240315 and brhBNKBAL=1000";
+}
+
+void TestReconcileBalances::okWritesTheMonth() {
+    QFETCH(QString, history);
+    QFETCH(QString, typed);
+    QFETCH(QString, statement);
+    QFETCH(QString, check);
     TestEnvironment env(20240315);
     env.openDatabase();
+    if (!history.isEmpty())
+        addHistory(history);
     addLine(1, 20240228, -100.0);
     addLedger(2024, 1200.0);
     QPointer<Window> w = openWindow();
-    typeBankBalance(w, "1000.25");
+    if (!typed.isEmpty())
+        typeBankBalance(w, typed);
     StatementTrace::clear();
     QTest::mouseClick(button(w, "tbcOK"), Qt::LeftButton);
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(StatementTrace::statements(),
-             QStringList{"Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                         "brhGLANBR,brhDIVCDE,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,brhADJBAL,"
-                         "brhEOMBAL,brhOVRSHT,brhRLSDTE) values(2024,02,1010,'',20240215,"
-                         "1000.25,-100,0,1100.25,1100,0.25,20240315)"});
-    QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY",
-                      "brhMONTH=2 and brhFSYEAR=2024 and brhPSTDTE=0 and brhOVRSHT=0.25"),
-             1);
-}
-
-void TestReconcileBalances::okRewritesOpenMonth() {
-    TestEnvironment env(20240315);
-    env.openDatabase();
-    addHistory("2024,2,20240229,1000,12.5,987.5,990,-2.5,0");
-    QPointer<Window> w = openWindow();
-    StatementTrace::clear();
-    QTest::mouseClick(button(w, "tbcOK"), Qt::LeftButton);
-    QTRY_VERIFY(w.isNull());
-    // Unchanged values are written back as they were, stamped with today's date.
-    QCOMPARE(StatementTrace::statements(),
-             QStringList{"Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=20240229,"
-                         "brhBNKBAL=1000,brhOUTSTD=12.5,brhBNKADJ=0,brhADJBAL=987.5,"
-                         "brhEOMBAL=990,brhOVRSHT=-2.5,brhRLSDTE=20240315 where brhGLANBR=1010 "
-                         "and brhFSYEAR=2024 and brhMONTH=2"});
+    QCOMPARE(StatementTrace::statements(), QStringList{statement});
     QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY"), 1);
-    QCOMPARE(sqlValue("select brhRLSDTE from LDG_BANK_RECONCILIATION_HISTORY").toInt(), 20240315);
+    QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY", check), 1);
 }
 
 void TestReconcileBalances::failedSaveKeepsWindowUsable() {
