@@ -11,54 +11,18 @@
 #include "settings.h"
 #include "startup.h"
 
-#if __has_include("clear_transactions.h")
-#include "clear_transactions.h"
-#define HAS_CLEAR_TRANSACTIONS
-#endif
-#if __has_include("account_adjustments.h")
-#include "account_adjustments.h"
-#define HAS_ACCOUNT_ADJUSTMENTS
-#endif
-#if __has_include("reconcile_balances.h")
-#include "reconcile_balances.h"
-#define HAS_RECONCILE_BALANCES
-#endif
-#if __has_include("finalize_post.h")
-#include "finalize_post.h"
-#define HAS_FINALIZE_POST
-#endif
-#if __has_include("void_checks.h")
-#include "void_checks.h"
-#define HAS_VOID_CHECKS
-#endif
-#if __has_include("nsf_checks.h")
-#include "nsf_checks.h"
-#define HAS_NSF_CHECKS
-#endif
-#if __has_include("bank_activity.h")
-#include "bank_activity.h"
-#define HAS_BANK_ACTIVITY
-#endif
-#if __has_include("reconciliation_report.h")
-#include "reconciliation_report.h"
-#define HAS_RECONCILIATION_REPORT
-#endif
-#if __has_include("subsystem_configuration.h")
-#include "subsystem_configuration.h"
-#define HAS_SUBSYSTEM_CONFIGURATION
-#endif
-#if __has_include("user_help.h")
-#include "user_help.h"
-#define HAS_USER_HELP
-#endif
-#if __has_include("calculator.h")
-#include "calculator.h"
-#define HAS_CALCULATOR
-#endif
-#if __has_include("about_box.h")
 #include "about_box.h"
-#define HAS_ABOUT
-#endif
+#include "account_adjustments.h"
+#include "bank_activity.h"
+#include "calculator.h"
+#include "clear_transactions.h"
+#include "finalize_post.h"
+#include "nsf_checks.h"
+#include "reconcile_balances.h"
+#include "reconciliation_report.h"
+#include "subsystem_configuration.h"
+#include "user_help.h"
+#include "void_checks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -261,48 +225,26 @@ mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(pa
     connect(cbxBACNBR, &QComboBox::currentIndexChanged, this,
             &mdiBANK_RECONCILIATION::bankAccountSelected);
 
-#ifdef HAS_CLEAR_TRANSACTIONS
     m_factories.insert(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"),
                        factoryOf<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>());
-#endif
-#ifdef HAS_ACCOUNT_ADJUSTMENTS
     m_factories.insert(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"),
                        factoryOf<frmAUD_ACCOUNT_ADJUSTMENTS>());
-#endif
-#ifdef HAS_RECONCILE_BALANCES
     m_factories.insert(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"),
                        factoryOf<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>());
-#endif
-#ifdef HAS_FINALIZE_POST
     m_factories.insert(QStringLiteral("frmFINALIZE_POST_BANK_RECONCILIATION"),
                        factoryOf<frmFINALIZE_POST_BANK_RECONCILIATION>());
-#endif
-#ifdef HAS_VOID_CHECKS
     m_factories.insert(QStringLiteral("frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"),
                        factoryOf<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>());
-#endif
-#ifdef HAS_NSF_CHECKS
     m_factories.insert(QStringLiteral("frmFLAG_DEPOSITED_CHECKS_AS_NSF"),
                        factoryOf<frmFLAG_DEPOSITED_CHECKS_AS_NSF>());
-#endif
-#ifdef HAS_BANK_ACTIVITY
     m_factories.insert(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"),
                        factoryOf<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS>());
-#endif
-#ifdef HAS_RECONCILIATION_REPORT
     m_factories.insert(QStringLiteral("frmPRINT_BANK_RECONCILIATION_REPORT"),
                        factoryOf<frmPRINT_BANK_RECONCILIATION_REPORT>());
-#endif
-#ifdef HAS_SUBSYSTEM_CONFIGURATION
     m_factories.insert(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"),
                        factoryOf<frmSUBSYSTEM_CONFIGURATION>());
-#endif
-#ifdef HAS_CALCULATOR
     m_factories.insert(QStringLiteral("frmCALCULATOR"), factoryOf<frmCALCULATOR>());
-#endif
-#ifdef HAS_ABOUT
     m_factories.insert(QStringLiteral("frmABOUT"), factoryOf<frmABOUT>());
-#endif
 
     buildMenus();
     buildToolbar();
@@ -680,11 +622,9 @@ void mdiBANK_RECONCILIATION::showEvent(QShowEvent* event) {
 }
 
 void mdiBANK_RECONCILIATION::showHelp() {
-#ifdef HAS_USER_HELP
     auto* help = new frmUSER_HELP();
     help->load();
     help->execModal(this);
-#endif
 }
 
 void mdiBANK_RECONCILIATION::closeEvent(QCloseEvent* event) {
