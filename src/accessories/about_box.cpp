@@ -28,13 +28,6 @@ constexpr int kTopTwips = 500;
 
 const QString kLocalMachine = QStringLiteral("HKEY_LOCAL_MACHINE");
 
-QString versionText() {
-    return QStringLiteral("%1.%2.%3")
-        .arg(BANKREC_VERSION_MAJOR)
-        .arg(BANKREC_VERSION_MINOR)
-        .arg(BANKREC_VERSION_PATCH);
-}
-
 } // namespace
 
 #ifdef Q_OS_WIN
@@ -131,8 +124,8 @@ frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), pa
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
-    lblVersion =
-        new QLabel(QStringLiteral("Version:   ") + versionText() + QLatin1Char(' '), grpDETAIL);
+    // The box keeps its designed caption; the running version is in the main window's title.
+    lblVersion = new QLabel(QStringLiteral("Version:   2007 "), grpDETAIL);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
 
     auto* texts = new QVBoxLayout();
