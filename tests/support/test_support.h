@@ -1,8 +1,12 @@
 #pragma once
 
+#include "context.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariant>
 #include <QWidget>
 #include <functional>
@@ -52,3 +56,52 @@ int sqlCount(const QString& table, const QString& where = QString());
 // Calls action with the next modal widget (dialog or message box) once it appears, from the
 // event loop, so a test can answer a window that blocks in exec().
 void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000);
+
+class FlexGrid;
+
+// Clicks (or double-clicks) a grid cell where the clerk would, on the grid's viewport.
+void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
+// The grid's data rows that hold text in the given column.
+int filledRows(const FlexGrid* grid, int col = 0);
+
+// One ledger line; only the fields a test sets differ from the table's defaults.
+struct LedgerLine {
+    int line = 0;
+    int date = 20241015;
+    double amount = 0;
+    int account = 1010;
+    int year = 2024;
+    QString status;
+    int cleared = 0;
+    int check = 0;
+    QString description;
+    QString journal;
+    QString type;
+    int time = 0;
+    int employee = 0;
+    QString checkText;
+};
+void insertLedgerLine(const LedgerLine& l);
+// One account of the chart of accounts.
+void insertAccount(int account, const QString& name, int year = 2024,
+                   const QString& accountClass = QStringLiteral("CA"),
+                   const QString& type = QString(), double beginning = 0);
+
+// Constructs a window for the bank account, runs its load and shows it, as the main window
+// does.
+template <class Window> Window* openWindow(int bank = 1010) {
+    shared().wrkBACNBR = bank;
+    auto* w = new Window;
+    w->load();
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        qWarning("window not exposed");
+    return w;
+}
+
+// Closes a window as the clerk would and waits until it is gone.
+template <class Window> void closeAndWait(QPointer<Window>& w) {
+    if (w)
+        w->close();
+    QTRY_VERIFY(w.isNull());
+}
