@@ -50,4 +50,6 @@ SharedValues& shared();
 void resetShared();
 
 // The shared connection, for the statement procedures.
-inline Connection& db() { return shared().wrkCONNECTION; }
+inline Connection& db() {
+    return shared().wrkCONNECTION;
+}

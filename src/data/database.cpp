@@ -89,13 +89,14 @@ constexpr std::size_t kTraceDepth = 2000;
 } // namespace
 
 DatabaseError::DatabaseError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), m_number(number),
-      m_description(description) {}
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
 
 // ---------------------------------------------------------------------------------------
 // Recordset
 
-bool Recordset::eof() const { return !m_rows || m_rows->atEnd; }
+bool Recordset::eof() const {
+    return !m_rows || m_rows->atEnd;
+}
 
 int Recordset::fieldIndex(const QString& name) const {
     if (!m_rows)
@@ -209,8 +210,8 @@ void Connection::open(const QString& connectionString) {
         }
     } else if (provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive)) {
         QString driver;
-        for (const char* candidate : {"ODBC Driver 18 for SQL Server",
-                                      "ODBC Driver 17 for SQL Server", "FreeTDS"})
+        for (const char* candidate :
+             {"ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "FreeTDS"})
             if (odbcDriverInstalled(QString::fromLatin1(candidate))) {
                 driver = QString::fromLatin1(candidate);
                 break;
@@ -229,8 +230,8 @@ void Connection::open(const QString& connectionString) {
             odbc += QStringLiteral("TDS_Version=7.4;");
         else
             odbc += QStringLiteral("TrustServerCertificate=yes;");
-        if (value(parts, "integrated security").compare(QLatin1String("SSPI"),
-                                                        Qt::CaseInsensitive) == 0)
+        if (value(parts, "integrated security")
+                .compare(QLatin1String("SSPI"), Qt::CaseInsensitive) == 0)
             odbc += QStringLiteral("Trusted_Connection=yes;");
         if (!value(parts, "user id").isEmpty())
             odbc += QStringLiteral("UID=%1;").arg(odbcQuote(value(parts, "user id")));
@@ -273,9 +274,13 @@ void Connection::close() {
     QSqlDatabase::removeDatabase(m_name);
 }
 
-bool Connection::isOpen() const { return m_opened; }
+bool Connection::isOpen() const {
+    return m_opened;
+}
 
-QSqlDatabase Connection::database() const { return QSqlDatabase::database(m_name, false); }
+QSqlDatabase Connection::database() const {
+    return QSqlDatabase::database(m_name, false);
+}
 
 void Connection::fail(const QSqlError& error) const {
     throw DatabaseError(errorNumber(error), errorText(error));
@@ -371,9 +376,13 @@ QStringList statements() {
     return QStringList(last.begin(), last.end());
 }
 
-QString last() { return traceState().last.empty() ? QString() : traceState().last.back(); }
+QString last() {
+    return traceState().last.empty() ? QString() : traceState().last.back();
+}
 
-void clear() { traceState().last.clear(); }
+void clear() {
+    traceState().last.clear();
+}
 
 void record(const QString& sql) {
     TraceState& state = traceState();

@@ -15,7 +15,9 @@ MessageHook& hook() {
 }
 } // namespace
 
-void setMessageHook(MessageHook h) { hook() = std::move(h); }
+void setMessageHook(MessageHook h) {
+    hook() = std::move(h);
+}
 
 void reportMessage(const QString& text, const QString& title) {
     const QString shownTitle = title.isEmpty() ? programTitle() : title;

@@ -11,7 +11,7 @@ class FlexGridModel : public QAbstractTableModel {
 public:
     struct Row {
         std::vector<QString> text;
-        std::vector<QRgb> colour; // empty until a colour is set; alpha 0 = none
+        std::vector<QRgb> colour;  // empty until a colour is set; alpha 0 = none
         std::vector<quint8> align; // empty until an alignment is set; 0 = the column's
         int data = 0;
     };
@@ -135,7 +135,7 @@ public:
 namespace {
 FlexGridModel::Row* rowPtr(std::vector<FlexGridModel::Row>& rows, int dataRow) {
     return dataRow >= 0 && std::size_t(dataRow) < rows.size() ? &rows[std::size_t(dataRow)]
-                                                               : nullptr;
+                                                              : nullptr;
 }
 } // namespace
 
@@ -157,9 +157,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
 
     connect(this, &QTableView::clicked, this,
             [this](const QModelIndex& i) { Q_EMIT cellClicked(i.row() + 1, i.column()); });
-    connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
-        Q_EMIT cellDoubleClicked(i.row() + 1, i.column());
-    });
+    connect(this, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& i) { Q_EMIT cellDoubleClicked(i.row() + 1, i.column()); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& now, const QModelIndex& before) {
                 Q_EMIT currentCellChanged(now.isValid() ? now.row() + 1 : 0,
@@ -168,13 +167,18 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
                                           before.isValid() ? before.column() : 0);
             });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT scrolled(); });
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            [this] { Q_EMIT scrolled(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { Q_EMIT scrolled(); });
 }
 
-int FlexGrid::rows() const { return m_model->rowCount() + 1; }
-void FlexGrid::setRows(int rows) { m_model->setRowCount(rows - 1); }
-int FlexGrid::cols() const { return m_model->columnCount(); }
+int FlexGrid::rows() const {
+    return m_model->rowCount() + 1;
+}
+void FlexGrid::setRows(int rows) {
+    m_model->setRowCount(rows - 1);
+}
+int FlexGrid::cols() const {
+    return m_model->columnCount();
+}
 
 void FlexGrid::setCols(int cols) {
     m_model->setColCount(cols);
@@ -261,7 +265,9 @@ void FlexGrid::setGridBackground(const QColor& colour) {
     viewport()->update();
 }
 
-QColor FlexGrid::gridBackground() const { return m_model->m_background; }
+QColor FlexGrid::gridBackground() const {
+    return m_model->m_background;
+}
 
 void FlexGrid::setColAlignment(int col, Qt::Alignment alignment) {
     if (col < 0 || col >= m_model->m_colAlign.size())
@@ -303,7 +309,9 @@ int FlexGrid::colWidthTwips(int col) const {
     return col >= 0 && col < m_twips.size() ? m_twips[col] : 0;
 }
 
-void FlexGrid::clearCells() { m_model->clearAll(); }
+void FlexGrid::clearCells() {
+    m_model->clearAll();
+}
 
 int FlexGrid::row() const {
     const QModelIndex i = currentIndex();
@@ -378,7 +386,9 @@ void FlexGrid::hideEditor() {
         m_editor->hide();
 }
 
-bool FlexGrid::editorVisible() const { return m_editor && m_editor->isVisible(); }
+bool FlexGrid::editorVisible() const {
+    return m_editor && m_editor->isVisible();
+}
 
 void FlexGrid::keyPressEvent(QKeyEvent* event) {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && row() > 0) {

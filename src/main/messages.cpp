@@ -54,12 +54,22 @@ void endProgram() {
     QCoreApplication::exit(0);
 }
 
-bool programEnded() { return ended(); }
-void resetProgramEnded() { ended() = false; }
+bool programEnded() {
+    return ended();
+}
+void resetProgramEnded() {
+    ended() = false;
+}
 
-void setMessageHandler(MessageHandler handler) { messageHandler() = std::move(handler); }
-void setQuestionHandler(QuestionHandler handler) { questionHandler() = std::move(handler); }
-void setEndProgramHandler(EndHandler handler) { endHandler() = std::move(handler); }
+void setMessageHandler(MessageHandler handler) {
+    messageHandler() = std::move(handler);
+}
+void setQuestionHandler(QuestionHandler handler) {
+    questionHandler() = std::move(handler);
+}
+void setEndProgramHandler(EndHandler handler) {
+    endHandler() = std::move(handler);
+}
 
 void installMessageBoxes() {
     setMessageHook([](const QString& text, const QString& title) { showMessage(text, title); });
