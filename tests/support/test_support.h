@@ -80,6 +80,7 @@ struct LedgerLine {
     int time = 0;
     int employee = 0;
     QString checkText;
+    int fund = 0;
 };
 void insertLedgerLine(const LedgerLine& l);
 // One account of the chart of accounts.
