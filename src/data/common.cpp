@@ -269,6 +269,15 @@ double fncFIELD_NUMBER(const Recordset& rs, const QString& field) {
     }
 }
 
+QString numberText(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    const double n = fncFIELD_NUMBER(value);
+    if (n == std::floor(n) && std::fabs(n) < 1e15)
+        return QString::number(qint64(n));
+    return QString::number(n, 'g', 15);
+}
+
 double leadingNumber(const QString& text) {
     QString number;
     enum { Sign, Integer, Fraction, ExponentSign, Exponent } state = Sign;

@@ -30,6 +30,9 @@ QString fncFORMAT_TIME(int time);
 // A field's value as a number; NULL, a missing column or text that is not a number give 0.
 double fncFIELD_NUMBER(const QVariant& value);
 double fncFIELD_NUMBER(const Recordset& rs, const QString& field);
+// A number field as the clerk reads it: whole numbers without decimals, others to fifteen
+// significant digits, NULL as nothing.
+QString numberText(const QVariant& value);
 
 // The leading number of a text, as a clerk's typed amount is read: blanks are skipped,
 // reading stops at the first character that cannot continue the number ("12abc" is 12).

@@ -5,7 +5,6 @@
 #include "context.h"
 #include "date_picker.h"
 #include "flex_grid.h"
-#include "grid_fit.h"
 #include "messages.h"
 #include "report.h"
 #include "transaction_detail.h"
@@ -43,20 +42,6 @@ constexpr int kVisibleRows = 20;
 const QColor kGridColour(192, 255, 192);
 const QString kCurrency = QStringLiteral("currency");
 
-int px(int twips) {
-    return FlexGrid::twipsToPixels(twips);
-}
-
-// A number field as the clerk reads it: whole numbers without decimals, NULL as nothing.
-QString numberText(const QVariant& value) {
-    if (value.isNull())
-        return {};
-    const double n = fncFIELD_NUMBER(value);
-    if (n == std::floor(n) && std::fabs(n) < 1e15)
-        return QString::number(qint64(n));
-    return QString::number(n, 'g', 15);
-}
-
 // Field positions of one result, looked up once per listing rather than once per row.
 struct Fields {
     Fields(const Recordset& rs, std::initializer_list<const char*> names) {
@@ -91,7 +76,8 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     named(tbxSEARCH, "tbxSEARCH");
     tbxSEARCH->setText(QStringLiteral("Text, Check Numbers, or $Number for Amounts"));
     tbxSEARCH->setMinimumWidth(
-        std::max(px(4200), tbxSEARCH->fontMetrics().horizontalAdvance(tbxSEARCH->text()) + 16));
+        std::max(FlexGrid::twipsToPixels(4200),
+                 tbxSEARCH->fontMetrics().horizontalAdvance(tbxSEARCH->text()) + 16));
     tbxSEARCH->setCursorPosition(0);
     lblSEARCH->setBuddy(tbxSEARCH);
     chkCHECK = new QCheckBox(this);
@@ -117,9 +103,9 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
 
     auto* top = new QHBoxLayout;
     top->addWidget(grpSELECT);
-    top->addSpacing(px(240));
+    top->addSpacing(FlexGrid::twipsToPixels(240));
     top->addLayout(searchLayout);
-    top->addSpacing(px(240));
+    top->addSpacing(FlexGrid::twipsToPixels(240));
     top->addLayout(dateLayout);
     top->addStretch(1);
 
@@ -137,8 +123,10 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
                            kVisibleRows * grdACTIVITY->verticalHeader()->defaultSectionSize() +
                            grdACTIVITY->horizontalScrollBar()->sizeHint().height() +
                            2 * grdACTIVITY->frameWidth();
-    gridArea->setFixedSize(px(kActivityLeft + kActivityWidth + 120), gridHeight);
-    grdACTIVITY->setGeometry(px(kActivityLeft), 0, px(kActivityWidth), gridHeight);
+    gridArea->setFixedSize(FlexGrid::twipsToPixels(kActivityLeft + kActivityWidth + 120),
+                           gridHeight);
+    grdACTIVITY->setGeometry(FlexGrid::twipsToPixels(kActivityLeft), 0,
+                             FlexGrid::twipsToPixels(kActivityWidth), gridHeight);
     lblINFO = new QLabel(grpDETAILS);
     named(lblINFO, "lblINFO");
     auto* detailsLayout = new QVBoxLayout(grpDETAILS);
@@ -147,19 +135,9 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     detailsLayout->addWidget(gridArea);
     detailsLayout->addWidget(lblINFO, 0, Qt::AlignHCenter);
 
-    grpCONTROL = new QGroupBox(this);
-    named(grpCONTROL, "grpCONTROL");
-    tbcOK = new QPushButton(grpCONTROL);
-    named(tbcOK, "tbcOK");
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    named(tbcCANCEL, "tbcCANCEL");
-    tbcOK->setAutoDefault(true);
-    tbcCANCEL->setAutoDefault(true);
-    auto* controlLayout = new QHBoxLayout(grpCONTROL);
-    controlLayout->addStretch(1);
-    controlLayout->addWidget(tbcOK);
-    controlLayout->addWidget(tbcCANCEL);
-    controlLayout->addStretch(1);
+    // The buttons stand in the middle of the frame.
+    grpCONTROL = addControlFrame(tbcOK, tbcCANCEL, true);
+    static_cast<QHBoxLayout*>(grpCONTROL->layout())->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -182,9 +160,6 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     addCaption(grpDETAILS, QStringLiteral("Details"), QStringLiteral("Detalles"));
     addCaption(lblINFO, QStringLiteral("Double Click for Additional Details."),
                QStringLiteral("Doble Clic para Detalles Adicionales."));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    addCaption(tbcOK, QStringLiteral("&OK"), QStringLiteral("Bueno"));
-    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
 
     ownRecordset(&rsBANK_EXPENDITURE_TRANSACTION);
     ownRecordset(&rsBANK_DEPOSIT_TRANSACTION);
@@ -210,7 +185,7 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
     if (QMdiSubWindow* f = frame())
-        f->move(px(kPlacementTwips), px(kPlacementTwips));
+        f->move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
     const QDate start = today().addMonths(-3);
     dbxSTRDTE->setDateNumber(start.year() * 10000 + start.month() * 100 + start.day());
     optACTIVITY->setChecked(true);
@@ -259,22 +234,23 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_LAYOUT() {
     const char* const amount = "-$000,000.00";
     const int fitted =
         activity
-            ? fitColumns(
-                  grdACTIVITY, width,
-                  {{0, "00/00/0000"}, {1, "Deposit"}, {2, "0000000"}, {4, amount}, {5, amount}})
-            : fitColumns(grdACTIVITY, width,
-                         {{0, "00/0000"},
-                          {1, "00/00/0000"},
-                          {2, amount},
-                          {3, amount},
-                          {4, amount},
-                          {5, amount},
-                          {6, amount},
-                          {7, amount}});
-    grdACTIVITY->move(px(left), 0);
+            ? grdACTIVITY->widenColumns(
+                  {{0, "00/00/0000"}, {1, "Deposit"}, {2, "0000000"}, {4, amount}, {5, amount}},
+                  width)
+            : grdACTIVITY->widenColumns({{0, "00/0000"},
+                                         {1, "00/00/0000"},
+                                         {2, amount},
+                                         {3, amount},
+                                         {4, amount},
+                                         {5, amount},
+                                         {6, amount},
+                                         {7, amount}},
+                                        width);
+    grdACTIVITY->move(FlexGrid::twipsToPixels(left), 0);
     grdACTIVITY->setFixedWidth(fitted);
     QWidget* area = grdACTIVITY->parentWidget();
-    area->setFixedWidth(std::max(area->width(), px(left) + fitted + px(120)));
+    area->setFixedWidth(std::max(area->width(), FlexGrid::twipsToPixels(left) + fitted +
+                                                    FlexGrid::twipsToPixels(120)));
     // The window takes its new size now, not after the listing has been drawn cut off.
     grpDETAILS->layout()->activate();
     layout()->activate();

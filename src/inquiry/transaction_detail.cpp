@@ -3,7 +3,6 @@
 #include "common.h"
 #include "context.h"
 #include "flex_grid.h"
-#include "grid_fit.h"
 #include "report.h"
 
 #include <QApplication>
@@ -29,19 +28,6 @@ const QColor kGridColour(255, 255, 192);
 // Deposit lines that came in on a route collection ticket stand apart from the others.
 const QColor kTicketColour(255, 236, 160);
 const QString kAmountMask = QStringLiteral("#0.00");
-
-int px(int twips) {
-    return FlexGrid::twipsToPixels(twips);
-}
-
-QString numberText(const QVariant& value) {
-    if (value.isNull())
-        return {};
-    const double n = fncFIELD_NUMBER(value);
-    if (n == std::floor(n) && std::fabs(n) < 1e15)
-        return QString::number(qint64(n));
-    return QString::number(n, 'g', 15);
-}
 
 int wholeNumber(const Recordset& rs, const char* field) {
     return int(fncFIELD_NUMBER(rs, QLatin1String(field)));
@@ -92,7 +78,7 @@ frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(QWidget* parent)
 }
 
 void frmANALYZE_BANK_TRANSACTION::loadWindow() {
-    move(px(kPlacementTwips), px(kPlacementTwips));
+    move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
     m_deposit = !shared().wrkANLKND.isEmpty();
     if (m_deposit)
         prcSHOW_DEPOSIT();
@@ -168,12 +154,12 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_DEPOSIT() {
                                           "     Amount",     "  GL Name"};
     startView(widths, headers, 8);
     grdACTIVITY->setColAlignment(6, Qt::AlignRight);
-    grdACTIVITY->setFixedWidth(fitColumns(grdACTIVITY, kGridTwips,
-                                          {{0, "00/00/0000"},
-                                           {1, "00:00:00"},
-                                           {3, "000000   00/00/0000"},
-                                           {4, "00000"},
-                                           {6, "000000.00"}}));
+    grdACTIVITY->setFixedWidth(grdACTIVITY->widenColumns({{0, "00/00/0000"},
+                                                          {1, "00:00:00"},
+                                                          {3, "000000   00/00/0000"},
+                                                          {4, "00000"},
+                                                          {6, "000000.00"}},
+                                                         kGridTwips));
 
     prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPOSITS"));
     Recordset& rs = rsBANK_DEPOSIT_TRANSACTION;
@@ -237,8 +223,8 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_EXPENDITURE() {
     startView(widths, headers, 6);
     for (int c : {1, 4, 5})
         grdACTIVITY->setColAlignment(c, Qt::AlignRight);
-    grdACTIVITY->setFixedWidth(fitColumns(grdACTIVITY, kGridTwips,
-                                          {{0, "00/00/0000"}, {4, "000000.00"}, {5, "000000.00"}}));
+    grdACTIVITY->setFixedWidth(grdACTIVITY->widenColumns(
+        {{0, "00/00/0000"}, {4, "000000.00"}, {5, "000000.00"}}, kGridTwips));
 
     prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("EXPENDTRANS"));
     Recordset& rs = rsBANK_EXPENDITURE_TRANSACTION;

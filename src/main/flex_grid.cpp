@@ -1,6 +1,7 @@
 #include "flex_grid.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -303,6 +304,26 @@ void FlexGrid::setColWidthTwips(int col, int twips) {
         return;
     m_twips[col] = twips;
     setColumnWidth(col, twipsToPixels(std::max(twips, 0)));
+}
+
+int FlexGrid::textWidth(const QString& text) const {
+    const QFontMetrics metrics(font());
+    return metrics.horizontalAdvance(text) + 2 * metrics.horizontalAdvance(QLatin1Char(' ')) + 6;
+}
+
+int FlexGrid::widenColumns(std::initializer_list<std::pair<int, QString>> widestTexts,
+                           int minimumTwips) {
+    for (const auto& [col, text] : widestTexts) {
+        const int needed = textWidth(text);
+        if (columnWidth(col) < needed)
+            setColumnWidth(col, needed);
+    }
+    int columns = 0;
+    for (int c = 0; c < cols(); ++c)
+        if (!isColumnHidden(c))
+            columns += columnWidth(c);
+    const int chrome = verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
+    return std::max(twipsToPixels(minimumTwips), columns + chrome);
 }
 
 int FlexGrid::colWidthTwips(int col) const {

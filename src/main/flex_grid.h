@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QVector>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 class FlexGridModel;
@@ -42,6 +44,15 @@ public:
     void setColWidthTwips(int col, int twips);
     int colWidthTwips(int col) const;
     static int twipsToPixels(int twips);
+
+    // The width in pixels a column needs to show a text whole in the grid's font.
+    int textWidth(const QString& text) const;
+    // The designed column widths were drawn for a smaller screen font: each listed column
+    // narrower than the widest text it can hold (a whole date, a five-figure amount) is
+    // widened to it. Returns the width in pixels the grid needs to show its visible columns
+    // whole, vertical scroll bar and frame included, and at least minimumTwips.
+    int widenColumns(std::initializer_list<std::pair<int, QString>> widestTexts,
+                     int minimumTwips = 0);
 
     // Clears every text, colour and row datum, headings included; keeps the row count.
     void clearCells();

@@ -34,10 +34,6 @@ constexpr int kTimeColumnTwips = 1000;                        // beyond the visi
 const QString kPromptEnglish = QStringLiteral("* Select General Ledger Account *");
 const QString kPromptSpanish = QStringLiteral("* Cuenta selecta del Libro de Contabilidad *");
 
-QString numberText(int value) {
-    return QString::number(value);
-}
-
 int dateNumber(const QDate& date) {
     return date.year() * 10000 + date.month() * 100 + date.day();
 }
@@ -48,11 +44,9 @@ int todayNumber() {
 
 // The column widths were laid out for a smaller font than the grid's: scale them all alike
 // until a date fits its column and a four-digit account the account column.
-double widthScale(const QWidget* grid) {
-    const QFontMetrics metrics = grid->fontMetrics();
-    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char(' '));
-    const double date = metrics.horizontalAdvance(QStringLiteral("00/00/00")) + padding;
-    const double account = metrics.horizontalAdvance(QStringLiteral("0000")) + padding;
+double widthScale(const FlexGrid* grid) {
+    const double date = grid->textWidth(QStringLiteral("00/00/00"));
+    const double account = grid->textWidth(QStringLiteral("0000"));
     return std::max({1.0, date / FlexGrid::twipsToPixels(kColumnTwips[0]),
                      account / FlexGrid::twipsToPixels(kColumnTwips[1])});
 }
@@ -245,7 +239,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_LEDGERS() {
     bool previous = false;
     for (Recordset& rs = rsGENERAL_LEDGER_MASTER; !rs.eof(); rs.moveNext()) {
         const int account = int(fncFIELD_NUMBER(rs, QStringLiteral("glmGLANBR")));
-        const QString number = QLatin1Char(' ') + numberText(account);
+        const QString number = QLatin1Char(' ') + QString::number(account);
         const QString accountGroup = number.left(2);
         if (previous && accountGroup != group)
             cbxLEDGER->addItem(QString(90, QLatin1Char('-')), 0);
@@ -284,11 +278,12 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
         const int account = int(fncFIELD_NUMBER(rs, QStringLiteral("gltGLANBR")));
         const double amount = fncFIELD_NUMBER(rs, QStringLiteral("gltTRNAMT"));
         grid->setText(row, 0, fncFORMAT_DATE(date));
-        grid->setText(row, 1, numberText(account));
+        grid->setText(row, 1, QString::number(account));
         grid->setText(row, 2, ledgerName(account));
         grid->setText(row, 3, rs.field(QStringLiteral("gltDESCPT")).toString());
         grid->setText(row, 4, formatNumber(amount, QStringLiteral("###0.00")));
-        grid->setText(row, 5, numberText(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")))));
+        grid->setText(row, 5,
+                      QString::number(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")))));
         // The date goes with the row too, so showing it never reads a display date back.
         grid->setRowData(row, date);
         grid->setRowColour(row, amount < 0 ? wrkADD_COLOUR : wrkSUBTRACT_COLOUR);
@@ -329,7 +324,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENT() {
             ? QString()
             : rsGENERAL_LEDGER_MASTER.field(QStringLiteral("glmGLANME")).toString();
     cbxLEDGER->setCurrentIndex(-1);
-    cbxLEDGER->setEditText(numberText(wrkGLANBR) + QLatin1Char(' ') + name);
+    cbxLEDGER->setEditText(QString::number(wrkGLANBR) + QLatin1Char(' ') + name);
     tbxTRNAMT->setText(plainNumber(amount));
     tbcADD->setEnabled(false);
     tbcDELETE->setEnabled(true);
@@ -351,13 +346,13 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcGENERAL_LEDGER_MASTER(const QString& action)
     QString sql;
     if (action == QLatin1String("LEDGERS"))
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + nolock +
-              QStringLiteral(" where glmFSYEAR=") + numberText(wrkFSYEAR) +
-              QStringLiteral(" and glmGLANBR<>") + numberText(shared().wrkBACNBR) +
+              QStringLiteral(" where glmFSYEAR=") + QString::number(wrkFSYEAR) +
+              QStringLiteral(" and glmGLANBR<>") + QString::number(shared().wrkBACNBR) +
               QStringLiteral(" order by glmGLANBR");
     else if (action == QLatin1String("LEDGER"))
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + nolock +
-              QStringLiteral(" where glmFSYEAR=") + numberText(wrkFSYEAR) +
-              QStringLiteral(" and glmGLANBR=") + numberText(wrkLINE_ACCOUNT);
+              QStringLiteral(" where glmFSYEAR=") + QString::number(wrkFSYEAR) +
+              QStringLiteral(" and glmGLANBR=") + QString::number(wrkLINE_ACCOUNT);
     else
         return;
     rsGENERAL_LEDGER_MASTER = db().execute(sql);
@@ -372,27 +367,27 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcGENERAL_LEDGER_TRANSACTION(const QString& ac
                              "gltTRNDTE desc, gltTRNTME");
     else if (action == QLatin1String("ADJUSTMENT"))
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + nolock +
-              QStringLiteral(" where gltJRNCDE='BA' and gltTRNDTE=") + numberText(wrkTRNDTE) +
-              QStringLiteral(" and gltTRNTME=") + numberText(wrkTRNTME) +
+              QStringLiteral(" where gltJRNCDE='BA' and gltTRNDTE=") + QString::number(wrkTRNDTE) +
+              QStringLiteral(" and gltTRNTME=") + QString::number(wrkTRNTME) +
               QStringLiteral(" and gltTRNTYP='R'");
     else if (action == QLatin1String("LINENUMBER"))
         sql = QStringLiteral("Select max(gltLNENBR) as maxLNENBR from "
                              "LDG_GENERAL_LEDGER_TRANSACTION where gltFSYEAR=") +
-              numberText(wrkFSYEAR);
+              QString::number(wrkFSYEAR);
     else if (action == QLatin1String("INSERT"))
         sql = QStringLiteral("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
                              "gltJRNCDE,gltTRNDTE,gltTRNTME,gltTRNTYP,gltGLANBR,gltDESCPT,"
                              "gltTRNAMT,gltPSTDTE) values(") +
-              numberText(wrkFSYEAR) + QLatin1Char(',') + numberText(wrkLNENBR) +
-              QStringLiteral(",'BA',") + numberText(wrkTRNDTE) + QLatin1Char(',') +
-              numberText(wrkTRNTME) + QStringLiteral(",'") + wrkTRNTYP + QStringLiteral("',") +
-              numberText(wrkLINE_ACCOUNT) + QStringLiteral(",'") + tbxDESCPT->text() +
+              QString::number(wrkFSYEAR) + QLatin1Char(',') + QString::number(wrkLNENBR) +
+              QStringLiteral(",'BA',") + QString::number(wrkTRNDTE) + QLatin1Char(',') +
+              QString::number(wrkTRNTME) + QStringLiteral(",'") + wrkTRNTYP + QStringLiteral("',") +
+              QString::number(wrkLINE_ACCOUNT) + QStringLiteral(",'") + tbxDESCPT->text() +
               QStringLiteral("',") + plainNumber(wrkTRNAMT) + QLatin1Char(',') +
-              numberText(todayNumber()) + QLatin1Char(')');
+              QString::number(todayNumber()) + QLatin1Char(')');
     else if (action == QLatin1String("DELETE"))
         sql = QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=") +
-              numberText(wrkTRNDTE) + QStringLiteral(" and gltTRNTME=") + numberText(wrkTRNTME) +
-              QStringLiteral(" and gltJRNCDE='BA'");
+              QString::number(wrkTRNDTE) + QStringLiteral(" and gltTRNTME=") +
+              QString::number(wrkTRNTME) + QStringLiteral(" and gltJRNCDE='BA'");
     else
         return;
     rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);

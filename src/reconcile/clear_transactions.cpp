@@ -8,7 +8,6 @@
 #include "report.h"
 
 #include <QEvent>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,13 +31,6 @@ constexpr int kCols = 7;
 // Columns 0 to 3 take 3300 twips by design; the description takes the rest of the grid's
 // width less this.
 constexpr int kFixedTwips = 3550;
-
-// A whole number read from a field: "" for NULL, as the grid shows an empty cell then.
-QString numberText(const QVariant& value) {
-    if (value.isNull())
-        return {};
-    return QString::number(static_cast<qint64>(fncFIELD_NUMBER(value)));
-}
 
 // Large fills are not drawn until they are done, whatever way the fill ends.
 class RedrawOff {
@@ -96,19 +88,7 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     detail->addWidget(grdTRANSACTION, 1);
     detail->addWidget(lblINSTRUCTION);
 
-    auto* grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    tbcOK = new QPushButton(grpCONTROL);
-    tbcOK->setObjectName(QStringLiteral("tbcOK"));
-    addCaption(tbcOK, QStringLiteral("&OK"), QStringLiteral("Bueno"));
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
-    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
-    auto* control = new QHBoxLayout(grpCONTROL);
-    control->addStretch(1);
-    control->addWidget(tbcOK);
-    control->addWidget(tbcCANCEL);
+    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL, 1);
@@ -143,22 +123,19 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcSET_GRID_WIDTHS() {
     // The designed widths, widened where this screen's font needs more room for a date or an
     // amount; the description takes what is left of the visible width.
-    const int pixelsPerInch = FlexGrid::twipsToPixels(1440);
-    const QFontMetrics metrics(grdTRANSACTION->font());
-    const auto fit = [&](int twips, const QString& sample) {
-        const int needed = (metrics.horizontalAdvance(sample) + 10) * 1440 / pixelsPerInch;
-        return std::max(twips, needed);
-    };
+    const int designed[] = {800, 800, 800, 900};
+    for (int c = 0; c < 4; ++c)
+        grdTRANSACTION->setColWidthTwips(c, designed[c]);
     const QString date = fncFORMAT_DATE(20241231);
-    const int widths[] = {fit(800, date), fit(800, QStringLiteral("000000")), fit(800, date),
-                          fit(900, QStringLiteral("00000.00"))};
-    int used = kFixedTwips - 3300;
-    for (int c = 0; c < 4; ++c) {
-        grdTRANSACTION->setColWidthTwips(c, widths[c]);
-        used += widths[c];
-    }
-    const int gridTwips = grdTRANSACTION->width() * 1440 / pixelsPerInch;
-    grdTRANSACTION->setColWidthTwips(kColDescription, std::max(gridTwips - used, 800));
+    grdTRANSACTION->widenColumns({{kColDate, date},
+                                  {kColCheck, QStringLiteral("000000")},
+                                  {kColCheckDate, date},
+                                  {kColAmount, QStringLiteral("00000.00")}});
+    int used = FlexGrid::twipsToPixels(kFixedTwips - 3300);
+    for (int c = 0; c < 4; ++c)
+        used += grdTRANSACTION->columnWidth(c);
+    grdTRANSACTION->setColumnWidth(
+        kColDescription, std::max(grdTRANSACTION->width() - used, FlexGrid::twipsToPixels(800)));
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcCLEAR_GRID() {
