@@ -137,16 +137,10 @@ frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), pa
     detail->addSpacing(12);
     detail->addLayout(texts, 1);
 
-    grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    cmdSysInfo = new QPushButton(grpCONTROL);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdCLOSE = new QPushButton(grpCONTROL);
-    cmdCLOSE->setObjectName(QStringLiteral("cmdCLOSE"));
-    auto* control = new QHBoxLayout(grpCONTROL);
-    control->addStretch(1);
-    control->addWidget(cmdSysInfo);
-    control->addWidget(cmdCLOSE);
+    grpCONTROL = addControlFrame(
+        {{cmdSysInfo, "cmdSysInfo", QStringLiteral("&System Information"),
+          QStringLiteral("Información Sistema")},
+         {cmdCLOSE, "cmdCLOSE", QStringLiteral("Close"), QStringLiteral("Cierre")}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL);
@@ -155,10 +149,6 @@ frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), pa
 
     addCaption(this, QStringLiteral("About: ") + programTitle(), QStringLiteral("Acerca de"));
     addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    addCaption(cmdSysInfo, QStringLiteral("&System Information"),
-               QStringLiteral("Información Sistema"));
-    addCaption(cmdCLOSE, QStringLiteral("Close"), QStringLiteral("Cierre"));
 
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmABOUT::StartSysInfo);
     connect(cmdCLOSE, &QPushButton::clicked, this, &ChildWindow::closeWindow);

@@ -67,15 +67,8 @@ CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWid
                            m_grid->horizontalScrollBar()->sizeHint().height() +
                            2 * m_grid->frameWidth());
 
-    m_control = new QGroupBox(this);
-    m_control->setObjectName(QStringLiteral("grpCONTROL"));
-    m_ok = new QPushButton(m_control);
-    m_ok->setObjectName(QStringLiteral("tbcOK"));
-    m_cancel = new QPushButton(m_control);
-    m_cancel->setObjectName(QStringLiteral("tbcCANCEL"));
     // Enter on a focused button presses it, as the clerk expects after a single hit.
-    m_ok->setAutoDefault(true);
-    m_cancel->setAutoDefault(true);
+    m_control = addControlFrame(m_ok, m_cancel, true);
 
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(m_label);
@@ -85,11 +78,6 @@ CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWid
     selectLayout->addLayout(numberRow);
     selectLayout->addWidget(m_grid);
 
-    auto* controlLayout = new QHBoxLayout(m_control);
-    controlLayout->addStretch(1);
-    controlLayout->addWidget(m_ok);
-    controlLayout->addWidget(m_cancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_select);
     layout->addWidget(m_control);
@@ -97,9 +85,6 @@ CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWid
     addCaption(this, look.title, look.titleSpanish);
     addCaption(m_select, QStringLiteral("Select"), QStringLiteral("Selecto"));
     addCaption(m_label, look.label, look.labelSpanish);
-    addCaption(m_control, QStringLiteral("Control"), QStringLiteral("Control"));
-    addCaption(m_ok, QStringLiteral("&OK"), QStringLiteral("Bueno"));
-    addCaption(m_cancel, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
 
     connect(m_number, &QLineEdit::returnPressed, this, &CheckSearchWindow::numberEntered);
     connect(m_grid, &FlexGrid::cellClicked, this, [this](int row, int col) {

@@ -103,16 +103,10 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     settings->addLayout(logoLine, 10, 0, 1, 2);
     settings->setColumnStretch(1, 1);
 
-    grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    tbcOK = new QPushButton(grpCONTROL);
-    tbcOK->setObjectName(QStringLiteral("tbcOK"));
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
-    auto* control = new QHBoxLayout(grpCONTROL);
-    control->addStretch(1);
-    control->addWidget(tbcOK);
-    control->addWidget(tbcCANCEL);
+    // The buttons keep their English captions in both languages.
+    grpCONTROL = addControlFrame(
+        {{tbcOK, "tbcOK", QStringLiteral("&OK"), QStringLiteral("&OK")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("&Cancel")}});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpSETTING);
@@ -135,9 +129,6 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     english(lblMCRCDE, QStringLiteral("Check MICR Coding (Routing Infomation Not Preprinted)."));
     english(lblFILPTH, QStringLiteral("Select Check Logo File and Path"));
     english(tbcCHKLGO, QStringLiteral("..."));
-    english(grpCONTROL, QStringLiteral("Control"));
-    english(tbcOK, QStringLiteral("&OK"));
-    english(tbcCANCEL, QStringLiteral("&Cancel"));
 
     // activated: only the clerk's choice writes, never the load showing the current one.
     connect(cbxLEDGER, &QComboBox::activated, this,

@@ -13,6 +13,7 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 
 namespace {
@@ -234,6 +236,31 @@ void ChildWindow::applyCaptions() {
     for (const Caption& c : m_captions)
         if (c.target)
             setCaptionText(c.target, spanish ? c.spanish : c.english);
+}
+
+QGroupBox* ChildWindow::addControlFrame(std::initializer_list<ControlButton> buttons,
+                                        bool enterPresses) {
+    auto* group = new QGroupBox(this);
+    group->setObjectName(QStringLiteral("grpCONTROL"));
+    addCaption(group, QStringLiteral("Control"), QStringLiteral("Control"));
+    auto* row = new QHBoxLayout(group);
+    row->addStretch(1);
+    for (const ControlButton& b : buttons) {
+        b.button = new QPushButton(group);
+        b.button->setObjectName(QLatin1String(b.name));
+        if (enterPresses)
+            b.button->setAutoDefault(true);
+        addCaption(b.button, b.english, b.spanish);
+        row->addWidget(b.button);
+    }
+    return group;
+}
+
+QGroupBox* ChildWindow::addControlFrame(QPushButton*& ok, QPushButton*& cancel, bool enterPresses) {
+    return addControlFrame(
+        {{ok, "tbcOK", QStringLiteral("&OK"), QStringLiteral("Bueno")},
+         {cancel, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("Cancele")}},
+        enterPresses);
 }
 
 QMdiSubWindow* ChildWindow::frame() const {

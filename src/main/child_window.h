@@ -5,9 +5,12 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
+class QGroupBox;
 class QMdiSubWindow;
+class QPushButton;
 
 // What every window the main window opens has in common: its name (the help context), the
 // load that reads its data for the selected bank account, the reload when it is activated
@@ -61,6 +64,21 @@ Q_SIGNALS:
     void unloaded();
 
 protected:
+    // One button of the Control frame: where it is kept, its object name and its caption.
+    struct ControlButton {
+        QPushButton*& button;
+        const char* name;
+        QString english;
+        QString spanish;
+    };
+    // The Control frame along the foot of a window: a group box "grpCONTROL" with the buttons
+    // in a row, right-aligned, in the order given; every caption registered. With
+    // enterPresses, Enter on a focused button presses it.
+    QGroupBox* addControlFrame(std::initializer_list<ControlButton> buttons,
+                               bool enterPresses = false);
+    // The usual frame: tbcOK "&OK" and tbcCANCEL "&Cancel".
+    QGroupBox* addControlFrame(QPushButton*& ok, QPushButton*& cancel, bool enterPresses = false);
+
     virtual void loadWindow() = 0;
     virtual void unloadWindow() {}
     void closeEvent(QCloseEvent* event) override;

@@ -39,23 +39,12 @@ frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidg
     detailLayout->addWidget(barPOSTING);
     detailLayout->addWidget(lblRECORD_COUNT);
 
-    grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
-    addCaption(tbcCANCEL, QStringLiteral("Cancel"), QStringLiteral("Cancele"));
-    tbcOK = new QPushButton(grpCONTROL);
-    tbcOK->setObjectName(QStringLiteral("tbcOK"));
-    addCaption(tbcOK, QStringLiteral("OK"), QStringLiteral("Bueno"));
-    auto* controlLayout = new QHBoxLayout(grpCONTROL);
-    controlLayout->addStretch();
-    controlLayout->addWidget(tbcOK);
-    controlLayout->addWidget(tbcCANCEL);
     // Enter presses the focused button. Cancel comes first and holds the focus, so a stray
     // Enter never posts.
-    tbcOK->setAutoDefault(true);
-    tbcCANCEL->setAutoDefault(true);
+    grpCONTROL = addControlFrame(
+        {{tbcOK, "tbcOK", QStringLiteral("OK"), QStringLiteral("Bueno")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("Cancel"), QStringLiteral("Cancele")}},
+        true);
     setTabOrder(tbcCANCEL, tbcOK);
     tbcCANCEL->setFocus();
 

@@ -136,19 +136,7 @@ frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(Q
                       8, 0);
     detail->addWidget(tbxOVRSHT = box("tbxOVRSHT", true), 8, 1, Qt::AlignRight);
 
-    auto* grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    tbcOK = new QPushButton(grpCONTROL);
-    tbcOK->setObjectName(QStringLiteral("tbcOK"));
-    addCaption(tbcOK, QStringLiteral("&OK"), QStringLiteral("Bueno"));
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
-    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
-    auto* control = new QHBoxLayout(grpCONTROL);
-    control->addStretch(1);
-    control->addWidget(tbcOK);
-    control->addWidget(tbcCANCEL);
+    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL);
