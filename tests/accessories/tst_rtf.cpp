@@ -16,11 +16,11 @@ namespace {
 QString describe(const QTextDocument& document) {
     QStringList blocks;
     for (QTextBlock block = document.begin(); block != document.end(); block = block.next()) {
-        const Qt::Alignment align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        QString text = align == Qt::AlignHCenter   ? QStringLiteral("C")
-                       : align == Qt::AlignRight   ? QStringLiteral("R")
-                       : align == Qt::AlignJustify ? QStringLiteral("J")
-                                                   : QStringLiteral("L");
+        const int align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        QString text = align == Qt::AlignHCenter   ? "C"
+                       : align == Qt::AlignRight   ? "R"
+                       : align == Qt::AlignJustify ? "J"
+                                                   : "L";
         QString lastLook;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
@@ -29,18 +29,18 @@ QString describe(const QTextDocument& document) {
             if (f.hasProperty(QTextFormat::ForegroundBrush))
                 look += f.foreground().color().name();
             if (look != lastLook || text.size() == 1)
-                text += QLatin1Char('|') + look + QLatin1Char(':');
+                text += '|' + look + ':';
             text += it.fragment().text();
             lastLook = look;
         }
         blocks << text;
     }
-    return blocks.join(QLatin1Char('\n'));
+    return blocks.join('\n');
 }
 
-QString fromRtf(const QString& rtfText) {
+QString fromRtf(const QString& text) {
     QTextDocument document;
-    rtf::toDocument(rtfText, &document);
+    rtf::toDocument(text, &document);
     return describe(document);
 }
 
@@ -54,7 +54,6 @@ private Q_SLOTS:
     void reading_data();
     void reading();
 };
-
 void TestRtf::roundTrip_data() {
     QTest::addColumn<QString>("html");
     QTest::newRow("heading and labels")

@@ -1,12 +1,10 @@
 #include "clock.h"
-#include "context.h"
 #include "print_engine.h"
 #include "report.h"
 #include "settings.h"
 #include "test_support.h"
 
 #include <QLocale>
-#include <QtTest>
 
 using namespace mdlPRINTING;
 using Surfaces = std::unique_ptr<RecordingSurface>;
@@ -16,29 +14,21 @@ namespace {
 const int kLine8 = lineHeight(8); // 181 twips
 const int kChar8 = charWidth(8);  // 96 twips
 
-// Stands in for the preview window: Next (clear the picture and go on) or Close at a break.
+// Stands in for the preview window: Next clears the picture and goes on.
 struct ScriptedPreview : PreviewHost {
     RecordingSurface* surface = nullptr;
-    bool closeAtBreak = false;
-    bool mp = false;
     bool endOfPage = false;
-    QList<int> pageNumbers;
     int shown = 0;
-    int unloaded = 0;
+    bool mp = false;
     void setMultipage(bool value) override { mp = value; }
     bool multipage() const override { return mp; }
-    void setPageNumber(int value) override { pageNumbers << value; }
+    void setPageNumber(int) override {}
     void setEndOfPage(bool value) override { endOfPage = value; }
-    void showModal() override {
-        ++shown;
-        if (closeAtBreak)
-            mp = false;
-        else
-            surface->clearPicture();
-    }
-    void unload() override { ++unloaded; }
+    void showModal() override { ++shown, surface->clearPicture(); }
+    void unload() override {}
 };
 
+// A printer ("P") or preview surface, made the one the engine prints on.
 Surfaces makeSurface(const QString& destination, ScriptedPreview* host = nullptr) {
     Surfaces surface = destination == QLatin1String("P")
                            ? RecordingSurface::printer()
@@ -47,6 +37,17 @@ Surfaces makeSurface(const QString& destination, ScriptedPreview* host = nullptr
         host->surface = surface.get();
     wrkPRINT_OBJECT = surface.get();
     return surface;
+}
+
+// Splits "destination orientation printer-type" and saves the printer type ("-": none).
+QStringList prepare(const QString& setup) {
+    const QStringList is = setup.split(' ');
+    saveSetting("Startup", "PRTTYP", QString(is[2]).remove('-'));
+    return is;
+}
+
+QString at(const QString& text, int x, int y) {
+    return QString("%1@%2,%3").arg(text).arg(x).arg(y);
 }
 
 } // namespace
@@ -63,340 +64,168 @@ private Q_SLOTS:
 
     void printStatement_data() {
         QTest::addColumn<QList<PrintItem>>("items");
-        QTest::addColumn<QStringList>("texts");
-        QTest::addColumn<QList<int>>("xs");
-        QTest::addColumn<QList<int>>("ys");
+        QTest::addColumn<QStringList>("placed");
         QTest::addColumn<int>("endY");
         QTest::newRow("numbers in print form")
-            << QList<PrintItem>{num(3), num(-2.5), num(0.5)} << QStringList{" 3 ", "-2.5 ", " .5 "}
-            << QList<int>{0, 3 * kChar8, 8 * kChar8} << QList<int>{0, 0, 0} << kLine8;
+            << QList<PrintItem>{num(3), num(-2.5), num(0.5)}
+            << QStringList{at(" 3 ", 0, 0), at("-2.5 ", 3 * kChar8, 0), at(" .5 ", 8 * kChar8, 0)}
+            << kLine8;
         QTest::newRow("column behind the position goes to the next line")
-            << QList<PrintItem>{col(10), text("AB"), col(5), text("C")} << QStringList{"AB", "C"}
-            << QList<int>{9 * kChar8, 4 * kChar8} << QList<int>{0, kLine8} << 2 * kLine8;
+            << QList<PrintItem>{col(10), text("AB"), col(5), text("C")}
+            << QStringList{at("AB", 9 * kChar8, 0), at("C", 4 * kChar8, kLine8)} << 2 * kLine8;
         QTest::newRow("column at the position stays on the line")
-            << QList<PrintItem>{col(0), text("AB"), col(3), text("C")} << QStringList{"AB", "C"}
-            << QList<int>{0, 2 * kChar8} << QList<int>{0, 0} << kLine8;
+            << QList<PrintItem>{col(0), text("AB"), col(3), text("C")}
+            << QStringList{at("AB", 0, 0), at("C", 2 * kChar8, 0)} << kLine8;
     }
     void printStatement() {
         QFETCH(QList<PrintItem>, items);
-        QFETCH(QStringList, texts);
-        QFETCH(QList<int>, xs);
-        QFETCH(QList<int>, ys);
+        QFETCH(QStringList, placed);
         QFETCH(int, endY);
         Surfaces s = makeSurface("P");
         s->print(items);
-        QCOMPARE(s->texts.size(), texts.size());
-        for (int i = 0; i < texts.size(); ++i) {
-            QCOMPARE(s->texts[i].text, texts[i]);
-            QCOMPARE(s->texts[i].x, xs[i]);
-            QCOMPARE(s->texts[i].y, ys[i]);
-        }
+        QStringList got;
+        for (const auto& t : s->texts)
+            got << at(t.text, t.x, t.y);
+        QCOMPARE(got, placed);
         QCOMPARE(s->currentY(), endY);
         QCOMPARE(s->currentX(), 0);
     }
 
-    void headerCentring_data() {
-        QTest::addColumn<QString>("orientation");
+    void header_data() {
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("titleLength");
-        QTest::addColumn<int>("column");
-        QTest::newRow("portrait 20") << "P" << 20 << 38;
-        QTest::newRow("portrait 35 half to even") << "P" << 35 << 30;
-        QTest::newRow("portrait 21 half to even") << "P" << 21 << 38;
-        QTest::newRow("landscape 23") << "L" << 23 << 52;
-        QTest::newRow("landscape 20") << "L" << 20 << 54;
-    }
-    void headerCentring() {
-        QFETCH(QString, orientation);
-        QFETCH(int, titleLength);
-        QFETCH(int, column);
-        Surfaces s = makeSurface("P");
-        prcPRINT_HEADER(orientation, QString(titleLength, 'T'), "Period", "", "P");
-        const auto& title = s->texts.at(0);
-        QCOMPARE(title.column, column);
-        QCOMPARE(title.y, lineHeight(10));
-        QCOMPARE(title.size, 10.0);
-        QVERIFY(title.bold);
-        const bool portrait = orientation == "P";
-        QCOMPARE(s->texts.at(1).text, QString("Tolvane Vending Company"));
-        QCOMPARE(s->texts.at(1).column, portrait ? 7 : 5);
-        QCOMPARE(s->texts.at(2).column, portrait ? 80 : 100);
-        QCOMPARE(s->texts.at(2).y, 2 * lineHeight(10));
-        QCOMPARE(s->orientations, QList<int>{portrait ? 1 : 2});
-    }
-
-    void headerNotAtTop() {
-        Surfaces s = makeSurface("P");
-        s->setCurrentY(5);
-        prcPRINT_HEADER("P", "TITLE", "", "[4]A", "P");
-        QVERIFY(s->texts.isEmpty());
-        QVERIFY(s->rules.isEmpty());
-        QCOMPARE(s->currentY(), 5);
-    }
-
-    void headerRulesAndHeadings_data() {
-        QTest::addColumn<QString>("destination");
-        QTest::addColumn<QString>("orientation");
-        QTest::addColumn<QString>("printerType");
         QTest::addColumn<QString>("headings");
-        QTest::addColumn<int>("ruleEnd");
-        QTest::addColumn<int>("ruleWidth");
-        QTest::addColumn<int>("headingY");
-        QTest::addColumn<int>("bodyY");
-        QTest::newRow("printer no headings") << "P"
-                                             << "P"
-                                             << ""
-                                             << "" << 11500 << 10 << -1 << 950;
-        QTest::newRow("printer type I landscape")
-            << "P"
-            << "L"
-            << "I"
-            << "[4]Amount" << 15000 << 1 << 750 + kLine8 << 1150;
-        QTest::newRow("preview") << "V"
-                                 << "P"
-                                 << "I"
-                                 << "[4]Amount" << 12650 << 2 << 725 + kLine8 << 1150;
+        // title column, rule end, rule width, heading y (-1: none), body y
+        QTest::addColumn<QList<int>>("expect");
+        QTest::newRow("portrait 20, no headings")
+            << "P P -" << 20 << "" << QList<int>{38, 11500, 10, -1, 950};
+        QTest::newRow("portrait 35 half to even")
+            << "P P -" << 35 << "" << QList<int>{30, 11500, 10, -1, 950};
+        QTest::newRow("landscape 23, type I, headings")
+            << "P L I" << 23 << "[4]Amount" << QList<int>{52, 15000, 1, 750 + kLine8, 1150};
+        QTest::newRow("preview") << "V P I" << 20 << "[4]Amount"
+                                 << QList<int>{38, 12650, 2, 725 + kLine8, 1150};
     }
-    void headerRulesAndHeadings() {
-        QFETCH(QString, destination);
-        QFETCH(QString, orientation);
-        QFETCH(QString, printerType);
+    void header() {
+        QFETCH(QString, setup);
+        QFETCH(int, titleLength);
         QFETCH(QString, headings);
-        QFETCH(int, ruleEnd);
-        QFETCH(int, ruleWidth);
-        QFETCH(int, headingY);
-        QFETCH(int, bodyY);
-        saveSetting("Startup", "PRTTYP", printerType);
-        Surfaces s = makeSurface(destination);
-        prcPRINT_HEADER(orientation, "TITLE", "", headings, destination);
-        QCOMPARE(s->rules.size(), headingY < 0 ? 1 : 2);
-        for (const auto& rule : s->rules) {
-            QCOMPARE(rule.x1, 300);
-            QCOMPARE(rule.x2, ruleEnd);
-            QCOMPARE(rule.width, ruleWidth);
-        }
+        QFETCH(QList<int>, expect);
+        const QStringList is = prepare(setup);
+        Surfaces s = makeSurface(is[0]);
+        prcPRINT_HEADER(is[1], QString(titleLength, 'T'), "Period", headings, is[0]);
+        const auto& title = s->texts.at(0);
+        QCOMPARE(at(title.text, title.column, title.y),
+                 at(QString(titleLength, 'T'), expect[0], lineHeight(10)));
+        QVERIFY(title.bold);
+        const bool portrait = is[1] == "P";
+        QCOMPARE(at(s->texts.at(1).text, s->texts.at(1).column, 0),
+                 at("Tolvane Vending Company", portrait ? 7 : 5, 0));
+        if (is[0] == "P")
+            QCOMPARE(s->orientations, QList<int>{portrait ? 1 : 2});
+        QCOMPARE(s->rules.size(), headings.isEmpty() ? 1 : 2);
+        for (const auto& rule : s->rules)
+            QCOMPARE(QList<int>({rule.x1, rule.x2, rule.width}),
+                     QList<int>({300, expect[1], expect[2]}));
         QCOMPARE(s->rules.first().y1, 850);
-        if (headingY >= 0) {
+        if (!headings.isEmpty()) {
             QCOMPARE(s->rules.last().y1, 1200);
-            const auto& heading = s->texts.last();
-            QCOMPARE(heading.text, QString("Amount"));
-            QCOMPARE(heading.column, 4);
-            QCOMPARE(heading.y, headingY); // below the first rule, which left x at its end
+            const auto& heading = s->texts.last(); // below the rule that left x at its end
+            QCOMPARE(at(heading.text, heading.column, heading.y), at("Amount", 4, expect[3]));
             QVERIFY(heading.bold);
         }
-        QCOMPARE(s->currentY(), bodyY);
+        QCOMPARE(s->currentY(), expect[4]);
         QVERIFY(!s->fontBold());
+        // Not at the top of a page: nothing.
+        s->texts.clear();
+        prcPRINT_HEADER(is[1], "TITLE", "", headings, is[0]);
+        QVERIFY(s->texts.isEmpty());
     }
 
-    void parseHeadings_data() {
-        QTest::addColumn<QString>("headings");
-        QTest::addColumn<QList<int>>("columns");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("empty") << "" << QList<int>{} << QStringList{};
-        QTest::newRow("activity") << "[6]Date[20]ChkNbr[35]Description[99]Debits[113]Credits"
-                                  << QList<int>{6, 20, 35, 99, 113}
-                                  << QStringList{"Date", "ChkNbr", "Description", "Debits",
-                                                 "Credits"};
-        QTest::newRow("lead text, blanks, empty last")
-            << "x[ 12 ]A B[7]" << QList<int>{12, 7} << QStringList{"A B", ""};
-    }
-    void parseHeadings() {
-        QFETCH(QString, headings);
-        QFETCH(QList<int>, columns);
-        QFETCH(QStringList, texts);
-        const auto items = mdlPRINTING::parseHeadings(headings);
-        QCOMPARE(items.size(), columns.size());
-        for (int i = 0; i < items.size(); ++i) {
-            QCOMPARE(items[i].first, columns[i]);
-            QCOMPARE(items[i].second, texts[i]);
-        }
-    }
-
-    void pageBreakThreshold_data() {
-        QTest::addColumn<QString>("destination");
-        QTest::addColumn<QString>("orientation");
-        QTest::addColumn<QString>("printerType");
+    void pageBreak_data() {
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("threshold");
-        QTest::newRow("printer L portrait") << "P"
-                                            << "P"
-                                            << "L" << 14000;
-        QTest::newRow("printer J portrait") << "P"
-                                            << "P"
-                                            << "J" << 13700;
-        QTest::newRow("printer L landscape") << "P"
-                                             << "L"
-                                             << "L" << 10600;
-        QTest::newRow("printer landscape") << "P"
-                                           << "L"
-                                           << "" << 10500;
-        QTest::newRow("preview portrait") << "V"
-                                          << "P"
-                                          << "L" << 12000 - 1154;
-        QTest::newRow("preview landscape") << "V"
-                                           << "L"
-                                           << "" << 12000 - 1250;
+        QTest::addColumn<QList<int>>("foot"); // rule end, column of the page text (-1: not checked)
+        QTest::newRow("printer L portrait") << "P P L" << 14000 << QList<int>{11500, 55};
+        QTest::newRow("printer J portrait") << "P P J" << 13700 << QList<int>{11500, 55};
+        QTest::newRow("printer L landscape") << "P L L" << 10600 << QList<int>{15000, 75};
+        QTest::newRow("printer landscape") << "P L -" << 10500 << QList<int>{15000, 75};
+        QTest::newRow("preview portrait") << "V P L" << 12000 - 1154 << QList<int>{12650, 50};
+        QTest::newRow("preview landscape") << "V L -" << 12000 - 1250 << QList<int>{12650, -1};
     }
-    void pageBreakThreshold() {
-        QFETCH(QString, destination);
-        QFETCH(QString, orientation);
-        QFETCH(QString, printerType);
+    void pageBreak() {
+        QFETCH(QString, setup);
         QFETCH(int, threshold);
-        saveSetting("Startup", "PRTTYP", printerType);
+        QFETCH(QList<int>, foot);
+        const QStringList is = prepare(setup);
+        const bool printer = is[0] == "P";
         for (const int y : {threshold, threshold + 1}) {
             ScriptedPreview host;
-            Surfaces s = makeSurface(destination, &host);
+            Surfaces s = makeSurface(is[0], &host);
+            if (printer)
+                s->newPage(); // on the second sheet
             s->setCurrentY(y);
-            QString dest = destination;
-            prcCHECK_PAGE_BREAK(orientation, dest);
-            const bool broke = s->newPages + host.shown > 0;
-            QCOMPARE(broke, y > threshold);
-            QCOMPARE(dest, destination);
+            QString dest = is[0];
+            prcCHECK_PAGE_BREAK(is[1], dest);
+            QCOMPARE(dest, is[0]);
+            QCOMPARE(s->newPages + host.shown, int(printer) + int(y > threshold));
+            if (y == threshold)
+                continue;
+            const int ruleY = y + (printer ? 300 : kLine8);
+            QCOMPARE(s->rules.size(), 1);
+            QCOMPARE(QList<int>({s->rules[0].y1, s->rules[0].x2}), QList<int>({ruleY, foot[0]}));
+            const QString label = printer ? "Page: " : "Extended Page Group: ";
+            const QStringList line = s->textsOn(ruleY + kLine8);
+            QCOMPARE(line.mid(line.size() - 2), (QStringList{label, printer ? " 2 " : " 1 "}));
+            if (foot[1] >= 0)
+                QCOMPARE(s->find(label)->column, foot[1]);
+            QCOMPARE(s->currentY(), 0);
+            // The report ending right after a break adds nothing.
+            const auto before = std::make_pair(s->texts.size(), s->rules.size());
+            prcPRINT_END_OF_REPORT(is[1], dest, true);
+            QCOMPARE(std::make_pair(s->texts.size(), s->rules.size()), before);
+            QCOMPARE(s->documents, 0);
+            QVERIFY(!host.endOfPage);
         }
-    }
-
-    void printerPageFoot_data() {
-        QTest::addColumn<QString>("orientation");
-        QTest::addColumn<int>("column");
-        QTest::addColumn<int>("ruleEnd");
-        QTest::newRow("portrait") << "P" << 55 << 11500;
-        QTest::newRow("landscape") << "L" << 75 << 15000;
-    }
-    void printerPageFoot() {
-        QFETCH(QString, orientation);
-        QFETCH(int, column);
-        QFETCH(int, ruleEnd);
-        Surfaces s = makeSurface("P");
-        s->newPage();
-        s->newPage(); // on the third sheet
-        s->setCurrentY(14001);
-        QString dest = "P";
-        prcCHECK_PAGE_BREAK(orientation, dest);
-        QCOMPARE(s->rules.size(), 1);
-        QCOMPARE(s->rules[0].y1, 14301);
-        QCOMPARE(s->rules[0].x2, ruleEnd);
-        QCOMPARE(s->textsOn(14301 + kLine8), (QStringList{"Page: ", " 3 "}));
-        QCOMPARE(s->find("Page: ")->column, column);
-        QCOMPARE(s->newPages, 3);
-        QCOMPARE(s->currentY(), 0);
-    }
-
-    void previewPageGroups() {
-        ScriptedPreview host;
-        Surfaces s = makeSurface("V", &host);
-        QString dest = "V";
-        for (int group = 1; group <= 2; ++group) {
-            s->setCurrentY(11000);
-            prcCHECK_PAGE_BREAK("P", dest);
-            const auto& rule = s->rules.last();
-            QCOMPARE(rule.y1, 11000 + kLine8);
-            QCOMPARE(rule.x2, 12650);
-            const auto line = s->textsOn(11000 + 2 * kLine8);
-            QCOMPARE(line.mid(line.size() - 2),
-                     (QStringList{"Extended Page Group: ", QString(" %1 ").arg(group)}));
-            QCOMPARE(s->texts.last().sheet, group);
-        }
-        QCOMPARE(s->find("Extended Page Group: ")->column, 50);
-        QVERIFY(host.mp);
-        QCOMPARE(host.pageNumbers, (QList<int>{1, 2, 2, 3}));
-        QCOMPARE(dest, QString("V"));
-        QCOMPARE(s->currentY(), 0); // the next group starts at the top of the cleared picture
-    }
-
-    void previewClosedAtBreak() {
-        ScriptedPreview host;
-        host.closeAtBreak = true;
-        Surfaces s = makeSurface("V", &host);
-        wrkPAGE_GROUP = 4;
-        s->setCurrentY(11000);
-        QString dest = "V";
-        prcCHECK_PAGE_BREAK("P", dest);
-        QCOMPARE(dest, QString());
-        QCOMPARE(wrkPAGE_GROUP, qint16(0));
-        QCOMPARE(host.unloaded, 1);
-        QCOMPARE(host.pageNumbers, QList<int>{5});
     }
 
     void endOfReport_data() {
-        QTest::addColumn<QString>("destination");
-        QTest::addColumn<QString>("orientation");
-        QTest::addColumn<QString>("printerType");
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<bool>("records");
-        QTest::addColumn<int>("ruleY");
-        QTest::addColumn<int>("ruleEnd");
-        QTest::addColumn<int>("column");
-        QTest::newRow("printer portrait") << "P"
-                                          << "P"
-                                          << "" << true << 14500 << 11500 << 30;
-        QTest::newRow("printer portrait I") << "P"
-                                            << "P"
-                                            << "I" << true << 14250 << 11500 << 30;
-        QTest::newRow("printer portrait J") << "P"
-                                            << "P"
-                                            << "J" << true << 14250 << 11500 << 30;
-        QTest::newRow("printer landscape") << "P"
-                                           << "L"
-                                           << "J" << true << 11000 << 15000 << 50;
-        QTest::newRow("preview") << "V"
-                                 << "P"
-                                 << "" << true << 5000 + kLine8 << 12650 << 30;
-        QTest::newRow("preview no records") << "V"
-                                            << "L"
-                                            << "" << false << 5000 + 4 * kLine8 << 12650 << 50;
+        QTest::addColumn<QList<int>>("expect"); // rule y, rule end, column of the last line
+        QTest::newRow("printer portrait") << "P P -" << true << QList<int>{14500, 11500, 30};
+        QTest::newRow("printer portrait I") << "P P I" << true << QList<int>{14250, 11500, 30};
+        QTest::newRow("printer landscape J") << "P L J" << true << QList<int>{11000, 15000, 50};
+        QTest::newRow("preview") << "V P -" << true << QList<int>{5000 + kLine8, 12650, 30};
+        QTest::newRow("preview no records")
+            << "V L -" << false << QList<int>{5000 + 4 * kLine8, 12650, 50};
     }
     void endOfReport() {
-        QFETCH(QString, destination);
-        QFETCH(QString, orientation);
-        QFETCH(QString, printerType);
+        QFETCH(QString, setup);
         QFETCH(bool, records);
-        QFETCH(int, ruleY);
-        QFETCH(int, ruleEnd);
-        QFETCH(int, column);
-        saveSetting("Startup", "PRTTYP", printerType);
+        QFETCH(QList<int>, expect);
+        const QStringList is = prepare(setup);
         ScriptedPreview host;
-        Surfaces s = makeSurface(destination, &host);
+        Surfaces s = makeSurface(is[0], &host);
         s->setFontBold(true);
         s->setCurrentY(5000);
-        prcPRINT_END_OF_REPORT(orientation, destination, records);
-
+        prcPRINT_END_OF_REPORT(is[1], is[0], records);
         if (!records) {
             const auto* message = s->find("No Records were found while printing report request.");
             QVERIFY(message);
             QCOMPARE(message->y, 5000 + 2 * kLine8);
-            QCOMPARE(message->column, orientation == "P" ? 35 : 50);
+            QCOMPARE(message->column, is[1] == "P" ? 35 : 50);
         }
         QCOMPARE(s->rules.size(), 1);
-        QCOMPARE(s->rules[0].y1, ruleY);
-        QCOMPARE(s->rules[0].x2, ruleEnd);
+        QCOMPARE(QList<int>({s->rules[0].y1, s->rules[0].x2}), expect.mid(0, 2));
         const QString expected = "End of Report  " + programTitle() + "  " +
                                  QLocale::system().toString(today(), QLocale::ShortFormat) +
                                  "  CLERK";
         const auto& last = s->texts.last();
-        QCOMPARE(last.text, expected);
-        QCOMPARE(last.column, column);
-        QCOMPARE(last.y, ruleY + kLine8); // the rule left x at its end: the text goes below
+        QCOMPARE(at(last.text, last.column, last.y), at(expected, expect[2], expect[0] + kLine8));
         QVERIFY(!last.bold);
-        QCOMPARE(s->documents, destination == "P" ? 1 : 0);
-        QCOMPARE(host.endOfPage, destination != "P");
-    }
-
-    void endRightAfterBreak_data() {
-        QTest::addColumn<QString>("destination");
-        QTest::newRow("printer") << "P";
-        QTest::newRow("preview") << "V";
-    }
-    void endRightAfterBreak() {
-        QFETCH(QString, destination);
-        ScriptedPreview host;
-        Surfaces s = makeSurface(destination, &host);
-        s->setCurrentY(14001);
-        QString dest = destination;
-        prcCHECK_PAGE_BREAK("P", dest);
-        const int texts = s->texts.size();
-        const int rules = s->rules.size();
-        prcPRINT_END_OF_REPORT("P", dest, true);
-        QCOMPARE(s->texts.size(), texts);
-        QCOMPARE(s->rules.size(), rules);
-        QCOMPARE(s->documents, 0);
-        QVERIFY(!host.endOfPage);
+        QCOMPARE(s->documents, is[0] == "P" ? 1 : 0);
+        QCOMPARE(host.endOfPage, is[0] != "P");
     }
 
 private:
