@@ -5,6 +5,7 @@
 #include "common.h"
 #include "context.h"
 #include "database.h"
+#include "demo_database.h"
 #include "main_window.h"
 #include "program_launcher.h"
 #include "report.h"
@@ -100,6 +101,7 @@ private Q_SLOTS:
     void startupFailure();
     void childWindowsAndEnd();
     void toolbar();
+    void demoMode();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -372,6 +374,26 @@ void TestMainWindow::toolbar() {
     setProgramStarter({});
     window.toolbarClicked(10);
     QCOMPARE(m_env->messages, QStringList{u"The program %1 cannot be started."_s.arg(path)});
+}
+
+// Demo mode opens the demo database beside the program folder, skips the rights and the
+// custom programs, and opens the clearing and adjustment windows at once.
+void TestMainWindow::demoMode() {
+    buildDemoDatabase(m_env->path(u"Database/TolvaneDemo.mdb"_s));
+    saveSetting(kStartup, u"DEMO"_s, u"True"_s);
+    saveSetting(kStartup, u"ABRVER"_s, u"old"_s);
+    mdiBANK_RECONCILIATION window;
+    QVERIFY(window.startupSucceeded());
+    QCOMPARE(shared().wrkDATABASE, m_env->path(u"Database/TolvaneDemo.mdb"_s));
+    QVERIFY(window.openWindow(u"frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"_s));
+    QVERIFY(window.openWindow(u"frmAUD_ACCOUNT_ADJUSTMENTS"_s));
+    for (int i : {1, 2, 3, 4, 5, 7, 8, 9, 10, 11})
+        QVERIFY(window.toolbarButton(i)->isEnabled());
+    QVERIFY(!action(window, u"mtnCUSTOM10"_s)->isVisible());
+    QVERIFY(!action(window, u"prtCUSTOM"_s)->isVisible());
+    QVERIFY(action(window, u"ctlSUBSYSTEM_CONFIGURATION"_s)->isEnabled());
+    QCOMPARE(getSetting(kStartup, u"ABRVER"_s), u"old"_s);
+    QCOMPARE(indexOfStatement(u"Select * from SYS_USER_MASTER"_s), -1);
 }
 
 QTEST_MAIN(TestMainWindow)
