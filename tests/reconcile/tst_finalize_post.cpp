@@ -12,62 +12,41 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <optional>
 
 namespace {
 
-int g_line = 0;
-
-void insertLine(int account, double amount, int cleared, const QString& status = {}) {
-    sqlExec(QStringLiteral("insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
-                           "gltJRNCDE,gltTRNDTE,gltGLANBR,gltTRNAMT,gltRCNDTE,gltSTATUS) "
-                           "values(2024,%1,'GJ',20241002,%2,%3,%4,'%5')")
-                .arg(++g_line)
-                .arg(account)
-                .arg(amount)
-                .arg(cleared)
-                .arg(status));
-}
-
-void insertHistory(int account, int month, int saved, int posted) {
-    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                           "brhGLANBR,brhSTMDTE,brhRLSDTE,brhPSTDTE) values(2024,%1,%2,%3,%4,%5)")
-                .arg(month)
-                .arg(account)
-                .arg(20240000 + month * 100 + 28)
-                .arg(saved)
-                .arg(posted));
-}
+using Window = frmFINALIZE_POST_BANK_RECONCILIATION;
 
 // Two bank accounts, each with three cleared lines waiting to be posted, besides lines that
 // posting must leave alone.
 void seedTwoAccounts() {
-    g_line = 0;
+    int line = 0;
     for (int account : {1010, 1020}) {
-        insertLine(account, 100, 20241003);
-        insertLine(account, -40, 20241015, QStringLiteral("V"));
-        insertLine(account, -7.5, 20241105); // cleared after the statement date
-        insertLine(account, 55, 0);          // outstanding
-        insertLine(account, 80, 20240905, QStringLiteral("R"));
+        const auto add = [&](double amount, int cleared, const char* status = "") {
+            insertLedgerLine({++line, 20241002, amount, account, 2024, status, cleared});
+        };
+        add(100, 20241003);
+        add(-40, 20241015, "V");
+        add(-7.5, 20241105); // cleared after the statement date
+        add(55, 0);          // outstanding
+        add(80, 20240905, "R");
     }
-    insertHistory(1010, 9, 20241001, 20241002); // posted last month
-    insertHistory(1010, 10, 20241110, 0);       // saved, open
-    insertHistory(1020, 10, 20241110, 0);
-    shared().wrkBACNBR = 1010;
+    // 1010: September posted, October saved and open; 1020: October open.
+    sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhSTMDTE,"
+            "brhRLSDTE,brhPSTDTE) values(2024,9,1010,20240928,20241001,20241002),"
+            "(2024,10,1010,20241028,20241110,0),(2024,10,1020,20241028,20241110,0)");
     shared().wrkFSYEAR = 2024;
 }
 
-frmFINALIZE_POST_BANK_RECONCILIATION* openWindow() {
-    auto* w = new frmFINALIZE_POST_BANK_RECONCILIATION();
-    w->load();
-    w->show();
-    return w;
-}
-
 template <typename T> T* child(QWidget* w, const char* name) {
-    T* found = w->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
+    return w->findChild<T*>(name);
+}
+QString countShown(Window* w) {
+    return child<QLabel>(w, "lblRECORD_COUNT")->text();
+}
+void clickOk(Window* w) {
+    QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
 }
 
 int reconciled(int account) {
@@ -87,16 +66,15 @@ int postedOn(int account, int month) {
 
 class TestFinalizePost : public QObject {
     Q_OBJECT
+    std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
+    void init() { env.emplace().openDatabase(); }
+    void cleanup() { env.reset(); }
     void countLabel_data();
     void countLabel();
     void post_data();
     void post();
-    void closeWithoutPosting_data();
-    void closeWithoutPosting();
-    void failedPostWritesNothing_data();
-    void failedPostWritesNothing();
 };
 
 void TestFinalizePost::countLabel_data() {
@@ -118,136 +96,88 @@ void TestFinalizePost::countLabel() {
     QFETCH(QString, language);
     QFETCH(QString, label);
     QFETCH(int, maximum);
-    TestEnvironment env;
-    env.openDatabase();
     if (seeded)
         seedTwoAccounts();
     shared().wrkLANGUAGE = language;
     StatementTrace::clear();
-    QPointer<frmFINALIZE_POST_BANK_RECONCILIATION> w = openWindow();
-    QCOMPARE(child<QLabel>(w, "lblRECORD_COUNT")->text(), label);
+    QPointer<Window> w = openWindow<Window>();
+    QCOMPARE(countShown(w), label);
     QCOMPARE(child<QProgressBar>(w, "barPOSTING")->maximum(), maximum);
     QCOMPARE(StatementTrace::statements(),
              QStringList{"Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION where "
                          "gltRCNDTE>0 and gltSTATUS<>'R'"});
-    QVERIFY(env.messages.isEmpty());
+    QVERIFY(env->messages.isEmpty());
     delete w;
 }
 
 void TestFinalizePost::post_data() {
-    QTest::addColumn<int>("openedWith");
-    QTest::addColumn<int>("postedWith"); // the account selected when OK is pressed
-    QTest::addColumn<QList<int>>("barValues");
-    QTest::newRow("first account") << 1010 << 1010 << QList<int>{3, 6};
-    QTest::newRow("account changed after opening") << 1020 << 1010 << QList<int>{3, 6};
+    QTest::addColumn<int>("openedWith"); // 1010 is selected when the window is closed
+    QTest::addColumn<int>("key");        // 0 = click OK, -1 = click Cancel
+    QTest::addColumn<QString>("fault");  // makes the first OK fail
+    QTest::newRow("OK") << 1010 << 0 << "";
+    QTest::newRow("account changed after opening") << 1020 << 0 << "";
+    QTest::newRow("cancel") << 1010 << -1 << "";
+    QTest::newRow("F12") << 1010 << int(Qt::Key_F12) << "";
+    // Cancel holds the focus when the window opens, so Enter closes rather than posts.
+    QTest::newRow("enter at once") << 1010 << int(Qt::Key_Return) << "";
+    QTest::newRow("database became read-only") << 1010 << 0 << "PRAGMA query_only=1";
+    // The lines are reconciled first: a refused history update must take them back.
+    QTest::newRow("history update refused")
+        << 1010 << 0
+        << "create trigger refuse before update on LDG_BANK_RECONCILIATION_HISTORY begin "
+           "select raise(abort, 'disk full'); end";
 }
 
 void TestFinalizePost::post() {
     QFETCH(int, openedWith);
-    QFETCH(int, postedWith);
-    QFETCH(QList<int>, barValues);
-    TestEnvironment env;
-    env.openDatabase();
+    QFETCH(int, key);
+    QFETCH(QString, fault);
     seedTwoAccounts();
-    shared().wrkBACNBR = openedWith;
-    QPointer<frmFINALIZE_POST_BANK_RECONCILIATION> w = openWindow();
+    QPointer<Window> w = openWindow<Window>(openedWith);
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    auto* cancel = child<QPushButton>(w, "tbcCANCEL");
+    QCOMPARE(QApplication::focusWidget(), cancel);
     QSignalSpy bar(child<QProgressBar>(w, "barPOSTING"), &QProgressBar::valueChanged);
-    shared().wrkBACNBR = postedWith;
+    shared().wrkBACNBR = 1010;
+    if (!fault.isEmpty()) { // nothing is written; OK works once the database takes writes
+        sqlExec(fault);
+        clickOk(w);
+        QCOMPARE(env->messages.size(), 1);
+        sqlExec(fault.startsWith("PRAGMA") ? "PRAGMA query_only=0" : "drop trigger refuse");
+        QVERIFY(w && w->isVisible());
+    }
+    QCOMPARE(reconciled(1010), 1);
+    QCOMPARE(postedOn(1010, 10), 0);
     StatementTrace::clear();
-    QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
-
-    QVERIFY(env.messages.isEmpty());
+    if (key > 0)
+        QTest::keyClick(cancel, Qt::Key(key));
+    else
+        QTest::mouseClick(key == 0 ? child<QPushButton>(w, "tbcOK") : cancel, Qt::LeftButton);
     QTRY_VERIFY(!w);
+    const QStringList trace = StatementTrace::statements();
+    QCOMPARE(env->messages.size(), fault.isEmpty() ? 0 : 1);
+    const bool posts = key == 0;
+    QCOMPARE(reconciled(1010), posts ? 4 : 1);
+    QCOMPARE(postedOn(1010, 10), posts ? 20241115 : 0);
+    if (!posts)
+        return;
     QList<int> values;
     for (const QList<QVariant>& signal : bar)
         values << signal.first().toInt();
-    QCOMPARE(values, barValues);
-    QCOMPARE(StatementTrace::statements(),
+    if (fault.isEmpty())
+        QCOMPARE(values, QList<int>({3, 6}));
+    QCOMPARE(trace,
              (QStringList{"Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
                           "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=1010",
                           "Update LDG_BANK_RECONCILIATION_HISTORY set brhPSTDTE=20241115 where "
                           "brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=1010"}));
     // The three cleared lines of 1010 (a voided one and one cleared after the statement date
     // among them) join the one reconciled before; 1020 and outstanding lines stay as they were.
-    QCOMPARE(reconciled(1010), 4);
     QCOMPARE(reconciled(1020), 1);
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE=0 and gltSTATUS='R'"), 0);
     QCOMPARE(postedOn(1010, 9), 20241002);
-    QCOMPARE(postedOn(1010, 10), 20241115);
     QCOMPARE(postedOn(1020, 10), 0);
-
-    // Opened again, the window counts only the other account's lines; posting again
-    // changes nothing.
-    QPointer<frmFINALIZE_POST_BANK_RECONCILIATION> again = openWindow();
-    QCOMPARE(child<QLabel>(again, "lblRECORD_COUNT")->text(), QString("Record Count:   3"));
-    QTest::mouseClick(child<QPushButton>(again, "tbcOK"), Qt::LeftButton);
-    QTRY_VERIFY(!again);
-    QCOMPARE(reconciled(1010), 4);
-    QCOMPARE(reconciled(1020), 1);
-    QCOMPARE(postedOn(1010, 10), 20241115);
-}
-
-void TestFinalizePost::closeWithoutPosting_data() {
-    QTest::addColumn<int>("key"); // 0 = click Cancel
-    QTest::newRow("cancel") << 0;
-    QTest::newRow("F12") << int(Qt::Key_F12);
-    // Cancel holds the focus when the window opens, so Enter closes rather than posts.
-    QTest::newRow("enter at once") << int(Qt::Key_Return);
-}
-
-void TestFinalizePost::closeWithoutPosting() {
-    QFETCH(int, key);
-    TestEnvironment env;
-    env.openDatabase();
-    seedTwoAccounts();
-    QPointer<frmFINALIZE_POST_BANK_RECONCILIATION> w = openWindow();
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w));
-    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(w, "tbcCANCEL"));
-    if (key == 0)
-        QTest::mouseClick(child<QPushButton>(w, "tbcCANCEL"), Qt::LeftButton);
-    else
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    QTRY_VERIFY(!w);
-    QCOMPARE(reconciled(1010), 1);
-    QCOMPARE(postedOn(1010, 10), 0);
-}
-
-void TestFinalizePost::failedPostWritesNothing_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("lift");
-    QTest::newRow("database became read-only") << "PRAGMA query_only=1"
-                                               << "PRAGMA query_only=0";
-    // The lines are reconciled first: a refused history update must take them back.
-    QTest::newRow("history update refused")
-        << "create trigger refuse before update on LDG_BANK_RECONCILIATION_HISTORY begin "
-           "select raise(abort, 'disk full'); end"
-        << "drop trigger refuse";
-}
-
-void TestFinalizePost::failedPostWritesNothing() {
-    QFETCH(QString, fault);
-    QFETCH(QString, lift);
-    TestEnvironment env;
-    env.openDatabase();
-    seedTwoAccounts();
-    QPointer<frmFINALIZE_POST_BANK_RECONCILIATION> w = openWindow();
-    sqlExec(fault);
-    QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
-    QCOMPARE(env.messages.size(), 1);
-    QVERIFY(!env.messages.first().isEmpty());
-    sqlExec(lift);
-    QCOMPARE(reconciled(1010), 1);
-    QCOMPARE(postedOn(1010, 10), 0);
-
-    // The window stayed open and OK works once the database takes writes again.
-    QVERIFY(w);
-    QVERIFY(w->isVisible());
-    QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
-    QTRY_VERIFY(!w);
-    QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(reconciled(1010), 4);
-    QCOMPARE(postedOn(1010, 10), 20241115);
 }
 
 QTEST_MAIN(TestFinalizePost)
