@@ -146,6 +146,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    setTabKeyNavigation(false); // Tab leaves the grid for the next control
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
     // Fixed row heights keep the view's layout cost independent of the row count.
@@ -403,8 +404,13 @@ void FlexGrid::placeEditor(int row, int col) {
 }
 
 void FlexGrid::hideEditor() {
-    if (m_editor)
-        m_editor->hide();
+    if (!m_editor)
+        return;
+    // Hiding the focused editor would hand the focus on as a Tab does, and a table view
+    // takes a Tab as a move to the next cell: the grid takes the focus back first.
+    if (m_editor->hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    m_editor->hide();
 }
 
 bool FlexGrid::editorVisible() const {

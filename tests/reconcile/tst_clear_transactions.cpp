@@ -252,6 +252,12 @@ void TestClearTransactions::clickEditsTheClearedDate() {
     QCOMPARE(grid->text(1, 0), QStringLiteral("01/12/24"));
     QCOMPARE(grid->text(2, 3), amount);
     QCOMPARE(editor->geometry(), grid->visualRect(grid->model()->index(1, 0)));
+    // After an entry accepted with Return, a click still edits the date column (hiding the
+    // focused editor once moved the grid's cell as a Tab does).
+    QTest::keyClick(editor, Qt::Key_Return);
+    clickCell(grid, 1, 0);
+    QCOMPARE(grid->col(), 0);
+    QCOMPARE(editor->geometry(), grid->visualRect(grid->model()->index(0, 0)));
     QCOMPARE(env->messages, QStringList());
     closeAndWait(w);
 }
