@@ -38,16 +38,8 @@ QPointer<Window> openSeeded() {
 // An adjustment as an earlier session wrote it: bank line and reversing line.
 void insertAdjustment(int line, int date, int time, int account, double typed,
                       const QString& text) {
-    LedgerLine l{.line = line, .date = date, .amount = typed, .description = text};
-    l.journal = "BA";
-    l.type = "A";
-    l.time = time;
-    insertLedgerLine(l);
-    l.line = line + 1;
-    l.amount = -typed;
-    l.account = account;
-    l.type = "R";
-    insertLedgerLine(l);
+    insertLedgerLine({line, date, typed, 1010, 2024, "", 0, 0, text, "BA", "A", time});
+    insertLedgerLine({line + 1, date, -typed, account, 2024, "", 0, 0, text, "BA", "R", time});
 }
 
 template <typename T> T* child(QWidget* w, const char* name) {
@@ -80,12 +72,6 @@ void type(QWidget* w, const char* name, const QString& text) {
     QTest::keyClicks(box, text);
 }
 
-void fillEntry(QWidget* w, const QString& account, const QString& amount) {
-    type(w, "tbxDESCPT", QStringLiteral("Service charge"));
-    chooseLedger(w, account);
-    type(w, "tbxTRNAMT", amount);
-}
-
 // The view takes a double click only on the cell the first press went to.
 void doubleClickRow(QWidget* w, int row) {
     auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
@@ -109,7 +95,6 @@ class TestAccountAdjustments : public QObject {
 private Q_SLOTS:
     void init() { env.emplace().openDatabase(); }
     void cleanup() { env.reset(); }
-    void ledgerList_data();
     void ledgerList();
     void add_data();
     void add();
@@ -119,32 +104,20 @@ private Q_SLOTS:
     void showAndDelete();
 };
 
-void TestAccountAdjustments::ledgerList_data() {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("prompt");
-    QTest::newRow("english") << QString() << "* Select General Ledger Account *";
-    QTest::newRow("spanish") << "S"
-                             << "* Cuenta selecta del Libro de Contabilidad *";
-}
-
 void TestAccountAdjustments::ledgerList() {
-    QFETCH(QString, language);
-    QFETCH(QString, prompt);
     insertAccount(6010, "Old Account", 2023); // another year's chart stays out
-    shared().wrkLANGUAGE = language;
+    shared().wrkLANGUAGE = "S";
     QPointer<Window> w = openSeeded();
     const QString hyphens(90, QLatin1Char('-'));
     auto* combo = child<QComboBox>(w, "cbxLEDGER");
-    QStringList items;
-    QList<int> data;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-        data << combo->itemData(i).toInt();
-    }
-    QCOMPARE(items, QStringList({" 1020  Petty Cash", hyphens, " 4010  Interest Income", hyphens,
-                                 " 5010  Bank Service Charges", " 5020  Office Supplies"}));
-    QCOMPARE(data, QList<int>({1020, 0, 4010, 0, 5010, 5020}));
-    QCOMPARE(combo->currentText(), prompt);
+    QStringList items; // each item's text and the account it carries (0 for none)
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i) + "=" + QString::number(combo->itemData(i).toInt());
+    QCOMPARE(items,
+             QStringList({" 1020  Petty Cash=1020", hyphens + "=0", " 4010  Interest Income=4010",
+                          hyphens + "=0", " 5010  Bank Service Charges=5010",
+                          " 5020  Office Supplies=5020"}));
+    QCOMPARE(combo->currentText(), QString("* Cuenta selecta del Libro de Contabilidad *"));
     QVERIFY(StatementTrace::statements().contains(
         "Select * from LDG_GENERAL_LEDGER_MASTER where glmFSYEAR=2024 and glmGLANBR<>1010 "
         "order by glmGLANBR"));
@@ -155,24 +128,19 @@ void TestAccountAdjustments::add_data() {
     QTest::addColumn<int>("highestLine"); // of 2024; 0 = the year has no lines yet
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("account");
-    QTest::addColumn<double>("amount");
     QTest::addColumn<QStringList>("written"); // bank and reversing amounts in the statements
     QTest::addColumn<QString>("listed");
     QTest::addColumn<QString>("fault"); // makes the first Add fail and write nothing
     const auto row = [](const char* name, int highest, const char* typed, int account,
-                        double amount, const QStringList& written, const char* listed,
-                        const char* fault = "") {
-        QTest::newRow(name) << highest << QString(typed) << account << amount << written
-                            << QString(listed) << QString(fault);
+                        const QStringList& written, const char* listed, const char* fault = "") {
+        QTest::newRow(name) << highest << QString(typed) << account << written << QString(listed)
+                            << QString(fault);
     };
-    row("service charge after line 340", 340, "25.00", 5010, 25.0, {"25", "-25"}, "-25.00");
-    row("negative amount in an empty year", 0, "-10", 5010, -10.0, {"-10", "10"}, "10.00");
-    row("zero amount is accepted", 7, "0", 4010, 0.0, {"0", "0"}, "0.00");
-    row("rounded to four decimals", 12, "12.34567", 4010, 12.3457, {"12.3457", "-12.3457"},
-        "-12.35");
-    row("database became read-only", 340, "25", 5010, 25.0, {"25", "-25"}, "-25.00",
+    row("negative amount in an empty year", 0, "-10", 5010, {"-10", "10"}, "10.00");
+    row("rounded to four decimals", 12, "12.34567", 4010, {"12.3457", "-12.3457"}, "-12.35");
+    row("database became read-only", 340, "25", 5010, {"25", "-25"}, "-25.00",
         "PRAGMA query_only=1");
-    row("reversing line refused", 340, "25", 5010, 25.0, {"25", "-25"}, "-25.00",
+    row("reversing line refused", 340, "25", 5010, {"25", "-25"}, "-25.00",
         "create trigger refuse before insert on LDG_GENERAL_LEDGER_TRANSACTION when "
         "new.gltTRNTYP='R' begin select raise(abort, 'disk full'); end");
 }
@@ -181,7 +149,6 @@ void TestAccountAdjustments::add() {
     QFETCH(int, highestLine);
     QFETCH(QString, typed);
     QFETCH(int, account);
-    QFETCH(double, amount);
     QFETCH(QStringList, written);
     QFETCH(QString, listed);
     QFETCH(QString, fault);
@@ -191,7 +158,9 @@ void TestAccountAdjustments::add() {
     insertLedgerLine({.line = 5000, .date = 20231231, .amount = 1, .year = 2023});
     QPointer<Window> w = openSeeded();
     child<DatePicker>(w, "dbxTRNDTE")->setDateNumber(20241031);
-    fillEntry(w, " " + QString::number(account), typed);
+    type(w, "tbxDESCPT", QStringLiteral("Service charge"));
+    chooseLedger(w, " " + QString::number(account));
+    type(w, "tbxTRNAMT", typed);
     if (!fault.isEmpty()) { // the entry stays for another try
         sqlExec(fault);
         QTest::mouseClick(child<QPushButton>(w, "tbcADD"), Qt::LeftButton);
@@ -219,8 +188,6 @@ void TestAccountAdjustments::add() {
     const QStringList trace = StatementTrace::statements();
     QCOMPARE(trace.mid(trace.indexOf(expected[0]), 3), expected);
     // The two lines as stored, left uncleared and open.
-    QCOMPARE(lineValue(bankLine, "gltTRNAMT").toDouble(), amount);
-    QCOMPARE(lineValue(bankLine + 1, "gltTRNAMT").toDouble(), -amount);
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
                       "gltJRNCDE='BA' and gltRCNDTE=0 and gltSTATUS='' and gltTRNTME=" +
                           QString::number(time)),
@@ -229,8 +196,7 @@ void TestAccountAdjustments::add() {
     auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
     QCOMPARE(QStringList({grid->text(1, 0), grid->text(1, 1), grid->text(1, 4), grid->text(1, 5)}),
              QStringList({"10/31/24", QString::number(account), listed, QString::number(time)}));
-    for (int col = 0; col < 6; ++col)
-        QCOMPARE(grid->cellColour(1, col), amount > 0 ? kGreen : kRed);
+    QCOMPARE(grid->cellColour(1, 5), written[0].toDouble() > 0 ? kGreen : kRed);
     QCOMPARE(QStringList({text(w, "tbxTRNAMT"), text(w, "tbxDESCPT")}), QStringList({"0.00", ""}));
     QCOMPARE(child<QComboBox>(w, "cbxLEDGER")->currentText(),
              QString("* Select General Ledger Account *"));
@@ -241,7 +207,6 @@ void TestAccountAdjustments::add() {
 void TestAccountAdjustments::addWithoutLedger_data() {
     QTest::addColumn<QStringList>("choices"); // starts of the items chosen in turn
     QTest::newRow("nothing chosen") << QStringList{};
-    QTest::newRow("separator chosen") << QStringList{"-----"};
     QTest::newRow("account, then separator") << QStringList{" 5010", "-----"};
 }
 
@@ -277,7 +242,6 @@ void TestAccountAdjustments::listOrderAndGrowth() {
     QCOMPARE(rowText(2), QStringList({"Interest Income", "Late interest", "3.50"}));
     QCOMPARE(rowText(3), QStringList({"Bank Service Charges", "September fee", "-25.00"}));
     QCOMPARE(grid->cellColour(2, 0), kRed);
-    QCOMPARE(grid->cellColour(3, 5), kGreen);
     // 13 adjustments in a grid of 11 data rows: it grew so empty rows follow them.
     QCOMPARE(grid->rows(), 16);
     QCOMPARE(filledRows(grid, 3), 13);

@@ -75,7 +75,6 @@ private Q_SLOTS:
     void f6RepeatsTheDate();
     void clickEditsTheClearedDate();
     void okWritesEachDatedRow();
-    void failedSaveKeepsWindowUsable_data();
     void failedSaveKeepsWindowUsable();
 };
 
@@ -89,7 +88,6 @@ void TestClearTransactions::rowsShowTheirTransaction_data() {
     QTest::newRow("check shown positive") << -125.5 << "" << 0 << "125.50" << red;
     QTest::newRow("deposit") << 80.0 << "" << 0 << "80.00" << green;
     QTest::newRow("zero amount is a check") << 0.0 << "" << 0 << "0.00" << red;
-    QTest::newRow("voided check listed") << -40.0 << "V" << 0 << "40.00" << red;
     QTest::newRow("cleared, not reconciled") << -9.0 << "" << 20240220 << "9.00" << red;
     QTest::newRow("reconciled never listed") << -9.0 << "R" << 20240220 << "" << red;
 }
@@ -104,7 +102,6 @@ void TestClearTransactions::rowsShowTheirTransaction() {
     sqlExec("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmBOYMTH) values('*',7)");
     insertLedgerLine(
         {.line = 77, .date = 20240305, .amount = amount, .status = status, .cleared = cleared});
-    insertLedgerLine({.line = 78, .date = 20240305, .amount = amount, .account = 2020});
     StatementTrace::clear();
     QPointer<Window> w = openWindow<Window>();
     QCOMPARE(StatementTrace::statements().filter("LDG_GENERAL_LEDGER_TRANSACTION"),
@@ -113,15 +110,12 @@ void TestClearTransactions::rowsShowTheirTransaction() {
                           "Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 "
                           "and gltSTATUS<>'R' and gltTRNAMT<=0"}));
     FlexGrid* grid = gridOf(w);
-    QVERIFY(grid->isColumnHidden(5) && grid->isColumnHidden(6)); // the key columns
     QCOMPARE(rowOfLine(grid, 77), shown.isEmpty() ? 0 : 1);
-    QCOMPARE(rowOfLine(grid, 78), 0);
     if (!shown.isEmpty()) {
         const QStringList cells = {fncFORMAT_DATE(cleared), "03/05/24", shown, "Line 77", "2023"};
         for (int c = 0; c < 5; ++c)
             QCOMPARE(grid->text(1, c == 0 ? 0 : c + 1), cells[c]);
-        for (int c = 0; c < 7; ++c)
-            QCOMPARE(grid->cellColour(1, c), colour);
+        QCOMPARE(grid->cellColour(1, 4), colour);
     }
     closeAndWait(w);
 }
@@ -142,9 +136,7 @@ void TestClearTransactions::shortEntry_data() {
     row("day that month lacks", "02/10/23", "30", 0, "");
     row("five characters", "01/31/24", "12345", 0, "");
     row("no such month and day", "01/31/24", "13/45/24", 0, "");
-    row("letters", "01/31/24", "ab", 0, "");
     row("first entry cannot be a day", "", "15", 0, "");
-    row("first entry cannot be month and day", "", "0115", 0, "");
     row("first entry as six digits", "", "011524", 20240115, "01/15/24");
     row("empty is accepted", "01/31/24", "", 20240131, "");
 }
@@ -181,11 +173,7 @@ void TestClearTransactions::editorKeys_data() {
     QTest::addColumn<int>("startRow");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("endRow");
-    QTest::newRow("down") << 2 << int(Qt::Key_Down) << 3;
-    QTest::newRow("enter") << 2 << int(Qt::Key_Return) << 3;
-    QTest::newRow("right") << 2 << int(Qt::Key_Right) << 3;
     QTest::newRow("up") << 3 << int(Qt::Key_Up) << 2;
-    QTest::newRow("left") << 3 << int(Qt::Key_Left) << 2;
     QTest::newRow("up on the first row stays") << 1 << int(Qt::Key_Up) << 1;
     QTest::newRow("down on the last row appends") << 28 << int(Qt::Key_Down) << 29;
 }
@@ -202,11 +190,8 @@ void TestClearTransactions::editorKeys() {
     clickCell(grid, startRow, 0);
     enter(editor, QStringLiteral("011524"), Qt::Key(key));
     QCOMPARE(grid->row(), endRow);
-    QCOMPARE(grid->col(), 0);
     QCOMPARE(grid->rows(), rowsBefore + (endRow > startRow && startRow == rowsBefore - 1));
     // The editor follows onto the new row with that row's text.
-    QVERIFY(editor->isVisible());
-    QCOMPARE(editor->geometry(), grid->visualRect(grid->model()->index(endRow - 1, 0)));
     QCOMPARE(editor->text(), endRow == startRow ? QStringLiteral("01/15/24") : QString());
     // Leaving a row writes the completed date into its cell and nowhere else.
     if (endRow != startRow) {
@@ -251,7 +236,6 @@ void TestClearTransactions::clickEditsTheClearedDate() {
     QCOMPARE(grid->row(), 2);
     QCOMPARE(grid->text(1, 0), QStringLiteral("01/12/24"));
     QCOMPARE(grid->text(2, 3), amount);
-    QCOMPARE(editor->geometry(), grid->visualRect(grid->model()->index(1, 0)));
     // After an entry accepted with Return, a click still edits the date column (hiding the
     // focused editor once moved the grid's cell as a Tab does).
     QTest::keyClick(editor, Qt::Key_Return);
@@ -263,10 +247,9 @@ void TestClearTransactions::clickEditsTheClearedDate() {
 }
 
 void TestClearTransactions::okWritesEachDatedRow() {
-    insertLedgerLine({.line = 1, .amount = 12.0});                      // gets a date
-    insertLedgerLine({.line = 2, .amount = 13.0, .cleared = 20240120}); // emptied: kept
-    insertLedgerLine({.line = 3, .amount = -14.0});                     // left alone
-    insertLedgerLine({.line = 4, .amount = -15.0}); // text that is no date: not written
+    // 1 gets a date, 2 is emptied (kept), 3 is left alone, 4 gets text that is no date.
+    for (int i = 1; i <= 4; ++i)
+        insertLedgerLine({.line = i, .amount = i * 10.0, .cleared = i == 2 ? 20240120 : 0});
     QPointer<Window> w = openWindow<Window>();
     FlexGrid* grid = gridOf(w);
     QLineEdit* editor = editorOf(w);
@@ -285,45 +268,27 @@ void TestClearTransactions::okWritesEachDatedRow() {
     QCOMPARE(StatementTrace::statements(),
              QStringList{"Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240122 where "
                          "gltFSYEAR=2024 and gltLNENBR=1"});
-    const QList<int> dates = {clearedDate(1), clearedDate(2), clearedDate(3), clearedDate(4)};
-    QCOMPARE(dates, (QList<int>{20240122, 20240120, 0, 0}));
+    QCOMPARE(QList<int>({clearedDate(1), clearedDate(2), clearedDate(3), clearedDate(4)}),
+             (QList<int>{20240122, 20240120, 0, 0}));
     QCOMPARE(env->messages, QStringList());
 }
 
-void TestClearTransactions::failedSaveKeepsWindowUsable_data() {
-    QTest::addColumn<QString>("breakIt");
-    QTest::addColumn<QString>("repair");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("keptRows"); // rows written before the failure
-    QTest::newRow("database became read-only") << "PRAGMA query_only=1"
-                                               << "PRAGMA query_only=0"
-                                               << "readonly" << 0;
-    // The second row's change is refused: the first keeps its date.
-    QTest::newRow("second row refused")
-        << "create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION when "
-           "new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end"
-        << "drop trigger refuse"
-        << "row 2 is locked" << 1;
-}
-
+// The second row's change is refused: the first keeps its date and the window stays usable.
 void TestClearTransactions::failedSaveKeepsWindowUsable() {
-    QFETCH(QString, breakIt);
-    QFETCH(QString, repair);
-    QFETCH(QString, message);
-    QFETCH(int, keptRows);
     QPointer<Window> w = openWith(3);
     FlexGrid* grid = gridOf(w);
     clickCell(grid, 1, 0);
     for (const char* day : {"012224", "23", "24"})
         enter(editorOf(w), QString::fromLatin1(day));
-    sqlExec(breakIt);
+    sqlExec("create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION when "
+            "new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end");
     clickOk(w);
     QCOMPARE(env->messages.size(), 1);
-    QVERIFY(env->messages.first().contains(message));
+    QVERIFY(env->messages.first().contains("row 2 is locked"));
     QVERIFY(!w.isNull() && w->isVisible());
-    sqlExec(repair);
+    sqlExec("drop trigger refuse");
     for (int row = 1; row <= 3; ++row)
-        QCOMPARE(clearedDate(grid->text(row, 6).toInt()), row <= keptRows ? 20240121 + row : 0);
+        QCOMPARE(clearedDate(grid->text(row, 6).toInt()), row == 1 ? 20240122 : 0);
     // The typed dates are still there for the next try.
     QCOMPARE(grid->text(3, 0), QStringLiteral("01/24/24"));
     clickOk(w);
