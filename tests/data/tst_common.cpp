@@ -20,256 +20,213 @@ private Q_SLOTS:
     }
     void init() { shared().wrkDTEFMT = 0; }
 
-    void readNumber_data();
-    void readNumber();
-    void formatDate_data();
-    void formatDate();
-    void monthEnd_data();
-    void monthEnd();
-    void formatTime_data();
-    void formatTime();
-    void format_data();
-    void format();
-    void fieldNumber_data();
-    void fieldNumber();
-    void fieldNumberOfRecordset();
-    void programFolder();
-    void defaultPrinter();
-};
+    // clang-format off
+    void readNumber_data() {
+        QTest::addColumn<char>("kind"); // D date, T time, N leading number
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("date m/d/yyyy")             << 'D' << "3/15/2024" << 20240315.0;
+        QTest::newRow("date window 29")            << 'D' << "12/31/29" << 20291231.0;
+        QTest::newRow("date window 30")            << 'D' << "1.1.30" << 19300101.0;
+        QTest::newRow("date iso")                  << 'D' << "2024-03-15" << 20240315.0;
+        QTest::newRow("date english")              << 'D' << "March 15, 2024" << 20240315.0;
+        QTest::newRow("date spanish de")           << 'D' << "15 de marzo de 2024" << 20240315.0;
+        QTest::newRow("date spanish short")        << 'D' << "25-DIC-23" << 20231225.0;
+        QTest::newRow("date day first")            << 'D' << "13/02/2024" << 20240213.0;
+        QTest::newRow("date no month either way")  << 'D' << "13/45/24" << 0.0;
+        QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
+        QTest::newRow("date this year")            << 'D' << "15/3" << 20240315.0;
+        QTest::newRow("date year-day-month")       << 'D' << "2024-29-02" << 20240229.0;
+        QTest::newRow("date trailing word")        << 'D' << "Mar 15, 2024 noon" << 0.0;
+        QTest::newRow("time pm")                   << 'T' << "1:05 PM" << 130500.0;
+        QTest::newRow("time seconds am")           << 'T' << "9:30:15 am" << 93015.0;
+        QTest::newRow("time noon")                 << 'T' << "12:15 PM" << 121500.0;
+        QTest::newRow("time after midnight")       << 'T' << "12:30 AM" << 3000.0;
+        QTest::newRow("time dotted pm, no minute") << 'T' << "9 p.m." << 210000.0;
+        QTest::newRow("time no such hour")         << 'T' << "25:00" << 0.0;
+        QTest::newRow("time 13 pm")                << 'T' << "13:00 PM" << 0.0;
+        QTest::newRow("lead blanks skipped")       << 'N' << "  1 2" << 12.0;
+        QTest::newRow("lead negative decimal")     << 'N' << "-3.5x" << -3.5;
+        QTest::newRow("lead exponent")             << 'N' << "1e3" << 1000.0;
+    }
+    // clang-format on
 
-// clang-format off
-void TestCommon::readNumber_data() {
-    QTest::addColumn<char>("kind"); // D date, T time, N leading number
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("date m/d/yyyy")             << 'D' << "3/15/2024" << 20240315.0;
-    QTest::newRow("date window 29")            << 'D' << "12/31/29" << 20291231.0;
-    QTest::newRow("date window 30")            << 'D' << "1.1.30" << 19300101.0;
-    QTest::newRow("date blanks around")        << 'D' << "  3/15/2024 " << 20240315.0;
-    QTest::newRow("date iso")                  << 'D' << "2024-03-15" << 20240315.0;
-    QTest::newRow("date english")              << 'D' << "March 15, 2024" << 20240315.0;
-    QTest::newRow("date spanish de")           << 'D' << "15 de marzo de 2024" << 20240315.0;
-    QTest::newRow("date spanish short")        << 'D' << "25-DIC-23" << 20231225.0;
-    QTest::newRow("date day first")            << 'D' << "13/02/2024" << 20240213.0;
-    QTest::newRow("date no month either way")  << 'D' << "13/45/24" << 0.0;
-    QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
-    QTest::newRow("date this year")            << 'D' << "15/3" << 20240315.0;
-    QTest::newRow("date year-day-month")       << 'D' << "2024-29-02" << 20240229.0;
-    QTest::newRow("date trailing word")        << 'D' << "Mar 15, 2024 noon" << 0.0;
-    QTest::newRow("date other separator")      << 'D' << "3:15:2024" << 0.0;
-    QTest::newRow("time pm")                   << 'T' << "1:05 PM" << 130500.0;
-    QTest::newRow("time seconds am")           << 'T' << "9:30:15 am" << 93015.0;
-    QTest::newRow("time noon")                 << 'T' << "12:15 PM" << 121500.0;
-    QTest::newRow("time after midnight")       << 'T' << "12:30 AM" << 3000.0;
-    QTest::newRow("time dotted pm, no minute") << 'T' << "9 p.m." << 210000.0;
-    QTest::newRow("time no such hour")         << 'T' << "25:00" << 0.0;
-    QTest::newRow("time 13 pm")                << 'T' << "13:00 PM" << 0.0;
-    QTest::newRow("time bare number")          << 'T' << "930" << 0.0;
-    QTest::newRow("lead stops at letters")     << 'N' << "12abc" << 12.0;
-    QTest::newRow("lead blanks skipped")       << 'N' << "  1 2" << 12.0;
-    QTest::newRow("lead negative decimal")     << 'N' << "-3.5x" << -3.5;
-    QTest::newRow("lead second point")         << 'N' << "1.2.3" << 1.2;
-    QTest::newRow("lead exponent")             << 'N' << "1e3" << 1000.0;
-    QTest::newRow("lead sign only")            << 'N' << "-" << 0.0;
-}
-// clang-format on
+    void readNumber() {
+        QFETCH(char, kind);
+        QFETCH(QString, text);
+        QFETCH(double, expected);
+        const double read = kind == 'D'   ? fncDATE_TO_NUMBER(text)
+                            : kind == 'T' ? fncTIME_TO_NUMBER(text)
+                                          : leadingNumber(text);
+        QCOMPARE(read, expected);
+    }
 
-void TestCommon::readNumber() {
-    QFETCH(char, kind);
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    const double read = kind == 'D'   ? fncDATE_TO_NUMBER(text)
-                        : kind == 'T' ? fncTIME_TO_NUMBER(text)
-                                      : leadingNumber(text);
-    QCOMPARE(read, expected);
-}
+    // clang-format off
+    void formatDate_data() {
+        QTest::addColumn<int>("date");
+        QTest::addColumn<int>("format"); // -1: a time
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0")                  << 20240315 << 0 << "03/15/24";
+        QTest::newRow("1")                  << 20240315 << 1 << "03/15/2024";
+        QTest::newRow("2")                  << 20240315 << 2 << "15/03/24";
+        QTest::newRow("3")                  << 20240315 << 3 << "15/03/2024";
+        QTest::newRow("4 day before month") << 20240315 << 4 << "2024-15-03";
+        QTest::newRow("7 as 0")             << 20241231 << 7 << "12/31/24";
+        QTest::newRow("none")               << 0        << 4 << "";
+        QTest::newRow("time six digits")    << 133000   << -1 << "13:30:00";
+        QTest::newRow("time five digits")   << 93000    << -1 << "9:30:00";
+        QTest::newRow("time before one")    << 530      << -1 << "0:05:30";
+        QTest::newRow("time none")          << 0        << -1 << "";
+    }
+    // clang-format on
 
-// clang-format off
-void TestCommon::formatDate_data() {
-    QTest::addColumn<int>("date");
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("0")                  << 20240315 << 0 << "03/15/24";
-    QTest::newRow("1")                  << 20240315 << 1 << "03/15/2024";
-    QTest::newRow("2")                  << 20240315 << 2 << "15/03/24";
-    QTest::newRow("3")                  << 20240315 << 3 << "15/03/2024";
-    QTest::newRow("4 day before month") << 20240315 << 4 << "2024-15-03";
-    QTest::newRow("7 as 0")             << 20241231 << 7 << "12/31/24";
-    QTest::newRow("none")               << 0        << 4 << "";
-}
-// clang-format on
+    void formatDate() {
+        QFETCH(int, date);
+        QFETCH(int, format);
+        QFETCH(QString, expected);
+        shared().wrkDTEFMT = qMax(format, 0);
+        QCOMPARE(format < 0 ? fncFORMAT_TIME(date) : fncFORMAT_DATE(date), expected);
+        // What is shown reads back as the same value (format 4 only where the day is past 12).
+        if (date != 0 && format != 4)
+            QCOMPARE(format < 0 ? fncTIME_TO_NUMBER(expected) : fncDATE_TO_NUMBER(expected), date);
+    }
 
-void TestCommon::formatDate() {
-    QFETCH(int, date);
-    QFETCH(int, format);
-    QFETCH(QString, expected);
-    shared().wrkDTEFMT = format;
-    QCOMPARE(fncFORMAT_DATE(date), expected);
-    // What is shown reads back as the same date (format 4 only where the day is past 12).
-    if (date != 0 && format != 4)
-        QCOMPARE(fncDATE_TO_NUMBER(expected), date);
-}
+    // clang-format off
+    void monthEnd_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("december")           << "12/1/2024"  << 0 << 20241231;
+        QTest::newRow("day first format")   << "10/02/2024" << 3 << 20241031;
+        // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
+        QTest::newRow("format 4 leap")      << "2024-02-10" << 4 << 20240229;
+        QTest::newRow("format 4 century")   << "1900-02-10" << 4 << 19000228;
+        QTest::newRow("format 4 400 years") << "2000-02-10" << 4 << 20000229;
+        QTest::newRow("no date")            << "soon"       << 0 << 0;
+    }
+    // clang-format on
 
-// clang-format off
-void TestCommon::monthEnd_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("format");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("leap")               << "2/10/2024"  << 0 << 20240229;
-    QTest::newRow("december")           << "12/1/2024"  << 0 << 20241231;
-    QTest::newRow("day first format")   << "10/02/2024" << 3 << 20241031;
-    // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
-    QTest::newRow("format 4 leap")      << "2024-02-10" << 4 << 20240229;
-    QTest::newRow("format 4 century")   << "1900-02-10" << 4 << 19000228;
-    QTest::newRow("format 4 400 years") << "2000-02-10" << 4 << 20000229;
-    QTest::newRow("no date")            << "soon"       << 0 << 0;
-}
-// clang-format on
+    void monthEnd() {
+        QFETCH(QString, text);
+        QFETCH(int, format);
+        QFETCH(int, expected);
+        shared().wrkDTEFMT = format;
+        QCOMPARE(fncMONTH_END(text), expected);
+    }
 
-void TestCommon::monthEnd() {
-    QFETCH(QString, text);
-    QFETCH(int, format);
-    QFETCH(int, expected);
-    shared().wrkDTEFMT = format;
-    QCOMPARE(fncMONTH_END(text), expected);
-}
+    // clang-format off
+    void format_data() {
+        QTest::addColumn<char>("kind"); // R right-aligned number, N number, T text
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("right wider than mask")  << 'R' << QVariant(123456.789) << "###0.00" << "123456.79";
+        QTest::newRow("right rounds to zero")   << 'R' << QVariant(-0.001) << "#0.00" << " 0.00";
+        QTest::newRow("right dollar negative")  << 'R' << QVariant(-1234.5) << "$######0.00" << "  -$1234.50";
+        QTest::newRow("right percent")          << 'R' << QVariant(0.125) << "0.00%" << "12.50%";
+        QTest::newRow("right text mask")        << 'R' << QVariant(5.5) << "@@@@@@" << "   5.5";
+        QTest::newRow("currency negative")      << 'N' << QVariant(-1234.5) << "Currency" << "-$1,234.50";
+        QTest::newRow("half away from zero")    << 'N' << QVariant(-2.5) << "0" << "-3";
+        QTest::newRow("binary 1.005")           << 'N' << QVariant(1.005) << "0.00" << "1.01";
+        QTest::newRow("carry")                  << 'N' << QVariant(9.995) << "0.00" << "10.00";
+        QTest::newRow("no integer zero")        << 'N' << QVariant(0.5) << "#.00" << ".50";
+        QTest::newRow("negative section")       << 'N' << QVariant(-5.0) << "#0.00;(#0.00)" << "(5.00)";
+        QTest::newRow("zero section")           << 'N' << QVariant(0.0) << "#0.00;(#0.00);\"nil\"" << "nil";
+        QTest::newRow("plain")                  << 'N' << QVariant(1234.5) << "" << "1234.5";
+        QTest::newRow("text longer shown whole") << 'T' << QVariant("abcdefgh") << "@@@" << "abcdefgh";
+        QTest::newRow("text literals")          << 'T' << QVariant("5551234") << "(@@@) @@@-@@@@" << "(   ) 555-1234";
+        QTest::newRow("text numeric")           << 'T' << QVariant("12.5") << "0.00" << "12.50";
+    }
+    // clang-format on
 
-void TestCommon::formatTime_data() {
-    QTest::addColumn<int>("time");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("six digits") << 133000 << "13:30:00";
-    QTest::newRow("five digits") << 93000 << "9:30:00";
-    QTest::newRow("before one") << 530 << "0:05:30";
-    QTest::newRow("none") << 0 << "";
-}
+    void format() {
+        QFETCH(char, kind);
+        QFETCH(QVariant, value);
+        QFETCH(QString, mask);
+        QFETCH(QString, expected);
+        const QString shown = kind == 'R'   ? fncFORMAT_RIGHT(value.toDouble(), mask)
+                              : kind == 'N' ? formatNumber(value.toDouble(), mask)
+                                            : formatText(value.toString(), mask);
+        QCOMPARE(shown, expected);
+    }
 
-void TestCommon::formatTime() {
-    QFETCH(int, time);
-    QFETCH(QString, expected);
-    QCOMPARE(fncFORMAT_TIME(time), expected);
-    QCOMPARE(fncTIME_TO_NUMBER(expected), time);
-}
+    void fieldNumber_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("null") << QVariant() << 0.0;
+        QTest::newRow("wide integer") << QVariant(qlonglong(20240315)) << 20240315.0;
+        QTest::newRow("grouped text") << QVariant("1,234.50") << 1234.5;
+        QTest::newRow("other text") << QVariant("12abc") << 0.0;
+    }
 
-// clang-format off
-void TestCommon::format_data() {
-    QTest::addColumn<char>("kind"); // R right-aligned number, N number, T text
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("mask");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("right wider than mask")  << 'R' << QVariant(123456.789) << "###0.00" << "123456.79";
-    QTest::newRow("right negative")         << 'R' << QVariant(-5.0) << "###0.00" << "  -5.00";
-    QTest::newRow("right rounds to zero")   << 'R' << QVariant(-0.001) << "#0.00" << " 0.00";
-    QTest::newRow("right half up")          << 'R' << QVariant(2.675) << "#0.00" << " 2.68";
-    QTest::newRow("right dollar negative")  << 'R' << QVariant(-1234.5) << "$######0.00" << "  -$1234.50";
-    QTest::newRow("right percent")          << 'R' << QVariant(0.125) << "0.00%" << "12.50%";
-    QTest::newRow("right text mask")        << 'R' << QVariant(5.5) << "@@@@@@" << "   5.5";
-    QTest::newRow("currency negative")      << 'N' << QVariant(-1234.5) << "Currency" << "-$1,234.50";
-    QTest::newRow("grouping")               << 'N' << QVariant(1234567.891) << "#,##0.00" << "1,234,567.89";
-    QTest::newRow("half away from zero")    << 'N' << QVariant(-2.5) << "0" << "-3";
-    QTest::newRow("binary 1.005")           << 'N' << QVariant(1.005) << "0.00" << "1.01";
-    QTest::newRow("carry")                  << 'N' << QVariant(9.995) << "0.00" << "10.00";
-    QTest::newRow("no integer zero")        << 'N' << QVariant(0.5) << "#.00" << ".50";
-    QTest::newRow("negative section")       << 'N' << QVariant(-5.0) << "#0.00;(#0.00)" << "(5.00)";
-    QTest::newRow("zero section")           << 'N' << QVariant(0.0) << "#0.00;(#0.00);\"nil\"" << "nil";
-    QTest::newRow("plain")                  << 'N' << QVariant(1234.5) << "" << "1234.5";
-    QTest::newRow("text longer shown whole") << 'T' << QVariant("abcdefgh") << "@@@" << "abcdefgh";
-    QTest::newRow("text literals")          << 'T' << QVariant("5551234") << "(@@@) @@@-@@@@" << "(   ) 555-1234";
-    QTest::newRow("text numeric")           << 'T' << QVariant("12.5") << "0.00" << "12.50";
-}
-// clang-format on
+    void fieldNumber() {
+        QFETCH(QVariant, value);
+        QFETCH(double, expected);
+        QCOMPARE(fncFIELD_NUMBER(value), expected);
+    }
 
-void TestCommon::format() {
-    QFETCH(char, kind);
-    QFETCH(QVariant, value);
-    QFETCH(QString, mask);
-    QFETCH(QString, expected);
-    const QString shown = kind == 'R'   ? fncFORMAT_RIGHT(value.toDouble(), mask)
-                          : kind == 'N' ? formatNumber(value.toDouble(), mask)
-                                        : formatText(value.toString(), mask);
-    QCOMPARE(shown, expected);
-}
-
-void TestCommon::fieldNumber_data() {
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("null") << QVariant() << 0.0;
-    QTest::newRow("wide integer") << QVariant(qlonglong(20240315)) << 20240315.0;
-    QTest::newRow("double") << QVariant(-12.25) << -12.25;
-    QTest::newRow("grouped text") << QVariant("1,234.50") << 1234.5;
-    QTest::newRow("other text") << QVariant("12abc") << 0.0;
-}
-
-void TestCommon::fieldNumber() {
-    QFETCH(QVariant, value);
-    QFETCH(double, expected);
-    QCOMPARE(fncFIELD_NUMBER(value), expected);
-}
-
-void TestCommon::fieldNumberOfRecordset() {
-    QTemporaryDir dir;
-    QFile file(dir.filePath("n.mdb"));
-    QVERIFY(file.open(QIODevice::WriteOnly)); // an empty file is an empty database
-    file.close();
-    Connection connection;
-    connection.open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.fileName());
-    connection.execute("CREATE TABLE t (amount REAL)");
-    Recordset rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
-    QCOMPARE(fncFIELD_NUMBER(rs, "maxAMOUNT"), 0.0);
-    QCOMPARE(fncFIELD_NUMBER(rs, "noSUCH"), 0.0);
-    connection.execute("INSERT INTO t (amount) VALUES (12.5)");
-    rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
-    QCOMPARE(fncFIELD_NUMBER(rs, "MAXamount"), 12.5);
-    rs.close();
-    connection.close();
-}
-
-void TestCommon::programFolder() {
-    const QByteArray saved = qgetenv("TKV_PROGRAM_FOLDER");
-    qunsetenv("TKV_PROGRAM_FOLDER");
-    QCOMPARE(fncPROGRAM_FOLDER(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
-    qputenv("TKV_PROGRAM_FOLDER", "/srv/programs/");
-    QCOMPARE(fncPROGRAM_FOLDER(), QString("/srv/programs"));
-    qputenv("TKV_PROGRAM_FOLDER", saved);
-}
-
-void TestCommon::defaultPrinter() {
-#ifdef Q_OS_WIN
-    QSKIP("The Windows profile belongs to the user running the test");
-#else
-    // Stand-in printer tools on a PATH of their own.
-    QTemporaryDir dir;
-    const QByteArray savedPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(dir.path()));
-    auto tool = [&](const QString& name, const QByteArray& script) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("#!/bin/sh\n" + script);
+    void fieldNumberOfRecordset() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath("n.mdb"));
+        QVERIFY(file.open(QIODevice::WriteOnly)); // an empty file is an empty database
         file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    };
-    QCOMPARE(fncGET_DEFAULT_PRINTER(), QString()); // no printer system at all
-    QCOMPARE(fncSET_DEFAULT_PRINTER("Laser"), 0);
+        Connection connection;
+        connection.open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.fileName());
+        connection.execute("CREATE TABLE t (amount REAL)");
+        Recordset rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
+        QCOMPARE(fncFIELD_NUMBER(rs, "maxAMOUNT"), 0.0);
+        QCOMPARE(fncFIELD_NUMBER(rs, "noSUCH"), 0.0);
+        connection.execute("INSERT INTO t (amount) VALUES (12.5)");
+        rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
+        QCOMPARE(fncFIELD_NUMBER(rs, "MAXamount"), 12.5);
+    }
 
-    tool("lpstat", "echo 'system default destination: Laser'\n");
-    const QByteArray log = QFile::encodeName(dir.filePath("set.log"));
-    tool("lpoptions", "echo \"$@\" > '" + log + "'\n");
-    QCOMPARE(defaultPrinterEntry(), QString("Laser"));
-    QCOMPARE(fncGET_DEFAULT_PRINTER(), QString("Laser"));
-    QCOMPARE(fncSET_DEFAULT_PRINTER("Office,winspool,Ne01:"), 1);
-    QFile written(QFile::decodeName(log));
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll().trimmed(), QByteArray("-d Office"));
-    QCOMPARE(fncSET_DEFAULT_PRINTER(""), 0);
+    void programFolder() {
+        const QByteArray saved = qgetenv("TKV_PROGRAM_FOLDER");
+        qunsetenv("TKV_PROGRAM_FOLDER");
+        QCOMPARE(fncPROGRAM_FOLDER(),
+                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+        qputenv("TKV_PROGRAM_FOLDER", "/srv/programs/");
+        QCOMPARE(fncPROGRAM_FOLDER(), QString("/srv/programs"));
+        qputenv("TKV_PROGRAM_FOLDER", saved);
+    }
 
-    tool("lpstat", "echo 'no system default destination'\n");
-    tool("lpoptions", "exit 1\n");
-    QCOMPARE(fncGET_DEFAULT_PRINTER(), QString());
-    QCOMPARE(fncSET_DEFAULT_PRINTER("Laser"), 0);
-    tool("lpstat", "exec /bin/sleep 30\n"); // a printer system that does not answer
-    QCOMPARE(fncGET_DEFAULT_PRINTER(), QString());
-    qputenv("PATH", savedPath);
+    void defaultPrinter() {
+#ifdef Q_OS_WIN
+        QSKIP("The Windows profile belongs to the user running the test");
+#else
+        // Stand-in printer tools on a PATH of their own.
+        QTemporaryDir dir;
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.path()));
+        auto tool = [&](const QString& name, const QByteArray& script) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("#!/bin/sh\n" + script);
+            file.close();
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+
+        tool("lpstat", "echo 'system default destination: Laser'\n");
+        const QByteArray log = QFile::encodeName(dir.filePath("set.log"));
+        tool("lpoptions", "echo \"$@\" > '" + log + "'\n");
+        QCOMPARE(fncGET_DEFAULT_PRINTER(), QString("Laser"));
+        QCOMPARE(fncSET_DEFAULT_PRINTER("Office,winspool,Ne01:"), 1);
+        QFile written(QFile::decodeName(log));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().trimmed(), QByteArray("-d Office"));
+        QCOMPARE(fncSET_DEFAULT_PRINTER(""), 0);
+
+        tool("lpstat", "echo 'no system default destination'\n");
+        tool("lpoptions", "exit 1\n");
+        QCOMPARE(fncGET_DEFAULT_PRINTER(), QString());
+        QCOMPARE(fncSET_DEFAULT_PRINTER("Laser"), 0);
+        tool("lpstat", "exec /bin/sleep 30\n"); // a printer system that does not answer
+        QCOMPARE(fncGET_DEFAULT_PRINTER(), QString());
+        qputenv("PATH", savedPath);
 #endif
-}
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCommon)
 #include "tst_common.moc"

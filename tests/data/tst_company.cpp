@@ -11,220 +11,196 @@ class TestCompany : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void security_data();
-    void security();
-    void securityIgnoresDatabaseErrors();
-    void systemValue_data();
-    void systemValue();
-    void fiscalYear_data();
-    void fiscalYear();
-    void loadCompany();
-    void readingStatementsCarryNolock();
-};
 
-// clang-format off
-void TestCompany::security_data() {
-    QTest::addColumn<QString>("login");
-    QTest::addColumn<QStringList>("users");   // "sign:level"
-    QTest::addColumn<QStringList>("details"); // "sign:subsystem"
-    QTest::addColumn<QString>("subsystem");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("no users: no security")        << "CLERK" << QStringList{} << QStringList{} << "ABR" << "M" << "N";
-    QTest::newRow("only unprivileged users")      << "CLERK" << QStringList{"CLERK:X", "BOSS:Z"} << QStringList{} << "ABR" << "M" << "N";
-    QTest::newRow("unknown user")                 << "NOBODY" << QStringList{"BOSS:A"} << QStringList{"BOSS:ABR"} << "ABR" << "" << "";
-    QTest::newRow("unprivileged among privileged") << "CLERK" << QStringList{"CLERK:X", "BOSS:S"} << QStringList{"CLERK:ABR"} << "ABR" << "" << "";
-    QTest::newRow("A without detail, mode M")     << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "M" << "";
-    QTest::newRow("A without detail, mode blank") << "CLERK" << QStringList{"CLERK:A"} << QStringList{"CLERK:ABR"} << "AGL" << "" << "A";
-    QTest::newRow("M with detail")                << "CLERK" << QStringList{"CLERK:M"} << QStringList{"CLERK:AGL"} << "AGL" << "M" << "M";
-    QTest::newRow("detail of another user")       << "CLERK" << QStringList{"CLERK:S", "BOSS:S"} << QStringList{"BOSS:AGL"} << "AGL" << "M" << "";
-    QTest::newRow("login of 12 looked up by 10")  << "CLERKJOHNSON" << QStringList{"CLERKJOHNS:S"} << QStringList{"CLERKJOHNS:APR"} << "APR" << "M" << "S";
-    QTest::newRow("apostrophe in login")          << "O'NEIL" << QStringList{"O'NEIL:M"} << QStringList{"O'NEIL:ABR"} << "ABR" << "M" << "M";
-}
-// clang-format on
-
-void TestCompany::security() {
-    QFETCH(QString, login);
-    QFETCH(QStringList, users);
-    QFETCH(QStringList, details);
-    QFETCH(QString, subsystem);
-    QFETCH(QString, mode);
-    QFETCH(QString, expected);
-    TestEnvironment env;
-    env.openDatabase();
-    qputenv("BANKREC_USER", login.toLocal8Bit());
-    for (const QString& user : users) {
-        const QStringList parts = user.split(':');
-        sqlExec(QString("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values('%1','%2')")
-                    .arg(sqlText(parts[0]), parts[1]));
+    // clang-format off
+    void security_data() {
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("users");   // rows of (sign, level)
+        QTest::addColumn<QString>("details"); // rows of (sign, subsystem)
+        QTest::addColumn<QString>("subsystem");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("only unprivileged users")       << "CLERK"        << "('CLERK','X'),('BOSS','Z')" << ""                     << "ABR" << "M" << "N";
+        QTest::newRow("unprivileged among privileged") << "CLERK"        << "('CLERK','X'),('BOSS','S')" << "('CLERK','ABR')"      << "ABR" << ""  << "";
+        QTest::newRow("A without detail, mode M")      << "CLERK"        << "('CLERK','A')"              << "('CLERK','ABR')"      << "AGL" << "M" << "";
+        QTest::newRow("A without detail, mode blank")  << "CLERK"        << "('CLERK','A')"              << "('CLERK','ABR')"      << "AGL" << ""  << "A";
+        QTest::newRow("M with detail")                 << "CLERK"        << "('CLERK','M')"              << "('CLERK','AGL')"      << "AGL" << "M" << "M";
+        QTest::newRow("detail of another user")        << "CLERK"        << "('CLERK','S'),('BOSS','S')" << "('BOSS','AGL')"       << "AGL" << "M" << "";
+        QTest::newRow("login of 12 looked up by 10")   << "CLERKJOHNSON" << "('CLERKJOHNS','S')"         << "('CLERKJOHNS','APR')" << "APR" << "M" << "S";
+        QTest::newRow("apostrophe in login")           << "O'NEIL"       << "('O''NEIL','M')"            << "('O''NEIL','ABR')"    << "ABR" << "M" << "M";
     }
-    for (const QString& detail : details) {
-        const QStringList parts = detail.split(':');
-        sqlExec(QString("insert into SYS_USER_DETAIL(usdUSRSGN,usdSYSCDE) values('%1','%2')")
-                    .arg(sqlText(parts[0]), parts[1]));
+    // clang-format on
+
+    void security() {
+        QFETCH(QString, login);
+        QFETCH(QString, users);
+        QFETCH(QString, details);
+        QFETCH(QString, subsystem);
+        QFETCH(QString, mode);
+        QFETCH(QString, expected);
+        TestEnvironment env;
+        env.openDatabase();
+        qputenv("BANKREC_USER", login.toLocal8Bit());
+        sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values" + users);
+        if (!details.isEmpty())
+            sqlExec("insert into SYS_USER_DETAIL(usdUSRSGN,usdSYSCDE) values" + details);
+        StatementTrace::clear();
+        shared().wrkSECLVL = "?";
+
+        prcGET_USER_SECURITY(subsystem, mode);
+        QCOMPARE(shared().wrkSECLVL, expected);
+        QCOMPARE(StatementTrace::statements().value(0),
+                 "Select * from SYS_USER_MASTER where usmUSRSGN='" + sqlText(login.left(10)) +
+                     "' and usmSECLVL in ('S','M','A')");
     }
-    StatementTrace::clear();
-    shared().wrkSECLVL = "?";
 
-    prcGET_USER_SECURITY(subsystem, mode);
-    QCOMPARE(shared().wrkSECLVL, expected);
-    const QString user = sqlText(login.left(10));
-    QCOMPARE(StatementTrace::statements().value(0),
-             "Select * from SYS_USER_MASTER where usmUSRSGN='" + user +
-                 "' and usmSECLVL in ('S','M','A')");
-}
+    void securityIgnoresDatabaseErrors() {
+        TestEnvironment env;
+        env.openDatabase();
+        sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values('CLERK','A')");
+        sqlExec("drop table SYS_USER_DETAIL");
+        shared().wrkSECLVL = "?";
+        prcGET_USER_SECURITY("AGL", "M"); // the count fails: the level of the user row stays
+        QCOMPARE(shared().wrkSECLVL, QString("A"));
 
-void TestCompany::securityIgnoresDatabaseErrors() {
-    TestEnvironment env;
-    env.openDatabase();
-    sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values('CLERK','A')");
-    sqlExec("drop table SYS_USER_DETAIL");
-    shared().wrkSECLVL = "?";
-    prcGET_USER_SECURITY("AGL", "M"); // the count fails: the level of the user row stays
-    QCOMPARE(shared().wrkSECLVL, QString("A"));
+        db().close();
+        shared().wrkSECLVL = "S";
+        prcGET_USER_SECURITY("ABR", "");
+        QCOMPARE(shared().wrkSECLVL, QString("S"));
+        QCOMPARE(env.messages, QStringList());
+    }
 
-    db().close();
-    shared().wrkSECLVL = "S";
-    prcGET_USER_SECURITY("ABR", "");
-    QCOMPARE(shared().wrkSECLVL, QString("S"));
-    QCOMPARE(env.messages, QStringList());
-}
+    // clang-format off
+    void systemValue_data() {
+        QTest::addColumn<bool>("row");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QVariant>("expected");
 
-// clang-format off
-void TestCompany::systemValue_data() {
-    QTest::addColumn<bool>("row");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QVariant>("expected");
+        QTest::newRow("text")               << true  << "T" << QVariant(QString("First Bank"));
+        QTest::newRow("number")             << true  << "N" << QVariant(3);
+        QTest::newRow("flag")               << true  << "C" << QVariant(1);
+        QTest::newRow("other kind")         << true  << "X" << QVariant();
+        QTest::newRow("no row, text")       << false << "T" << QVariant(QString(""));
+        QTest::newRow("no row, number")     << false << "N" << QVariant(0);
+        QTest::newRow("no row, flag")       << false << "C" << QVariant(0);
+    }
+    // clang-format on
 
-    QTest::newRow("text")               << true  << "T" << QVariant(QString("First Bank"));
-    QTest::newRow("number")             << true  << "N" << QVariant(3);
-    QTest::newRow("flag")               << true  << "C" << QVariant(1);
-    QTest::newRow("other kind")         << true  << "X" << QVariant();
-    QTest::newRow("no row, text")       << false << "T" << QVariant(QString(""));
-    QTest::newRow("no row, number")     << false << "N" << QVariant(0);
-    QTest::newRow("no row, flag")       << false << "C" << QVariant(0);
-    QTest::newRow("no row, other kind") << false << ""  << QVariant();
-}
-// clang-format on
+    void systemValue() {
+        QFETCH(bool, row);
+        QFETCH(QString, kind);
+        QFETCH(QVariant, expected);
+        TestEnvironment env;
+        env.openDatabase();
+        if (row)
+            sqlExec("insert into SYS_SYSTEM_VALUE_MASTER(svmVALCDE,svmVALTXT,svmVALNBR,svmVALCHK) "
+                    "values('BNKNME','First Bank',3,1)");
+        StatementTrace::clear();
 
-void TestCompany::systemValue() {
-    QFETCH(bool, row);
-    QFETCH(QString, kind);
-    QFETCH(QVariant, expected);
-    TestEnvironment env;
-    env.openDatabase();
-    if (row)
+        const QVariant value = fncGET_SYSTEM_VALUE("BNKNME", kind);
+        QCOMPARE(value, expected); // numbers compare by value, text only to text
+        QCOMPARE(StatementTrace::statements(),
+                 QStringList{"Select * from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='BNKNME'"});
+    }
+
+    // clang-format off
+    void fiscalYear_data() {
+        QTest::addColumn<int>("beginningMonth"); // -1: the division has no record
+        QTest::addColumn<int>("date");
+        QTest::addColumn<int>("expected");
+
+        QTest::newRow("July, July date")    << 7  << 20240701  << 2024;
+        QTest::newRow("July, June 30")      << 7  << 20240630  << 2023;
+        QTest::newRow("month 0")            << 0  << 20240115  << 2024;
+        QTest::newRow("no record")          << -1 << 20240315  << 2024;
+        QTest::newRow("date 0")             << 7  << 0         << 0;
+    }
+    // clang-format on
+
+    void fiscalYear() {
+        QFETCH(int, beginningMonth);
+        QFETCH(int, date);
+        QFETCH(int, expected);
+        TestEnvironment env;
+        env.openDatabase();
+        if (beginningMonth >= 0)
+            sqlExec(QString("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmDPTCDE,ddmLGLNME,"
+                            "ddmBOYMTH) values('*','','Tolvane',%1)")
+                        .arg(beginningMonth));
+        StatementTrace::clear();
+        QCOMPARE(fncFISCAL_YEAR(date, "*"), expected);
+        const QStringList statements =
+            date > 0 ? QStringList{"Select * from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*'"}
+                     : QStringList{};
+        QCOMPARE(StatementTrace::statements(), statements);
+    }
+
+    void loadCompany() {
+        TestEnvironment env;
+        env.openDatabase();
+        shared().wrkCOMPANY_NAME = "Bob's Vending"; // from the settings: quoted
+        shared().wrkCOMPANY_ADDRESS1 = "1 Main St";
+        shared().wrkCOMPANY_ADDRESS2 = "Suite 2";
+        shared().wrkCOMPANY_CITY = "Miami";
+        shared().wrkCOMPANY_STATE = "FL";
+        shared().wrkCOMPANY_ZIP = "33101";
         sqlExec("insert into SYS_SYSTEM_VALUE_MASTER(svmVALCDE,svmVALTXT,svmVALNBR,svmVALCHK) "
-                "values('BNKNME','First Bank',3,1)");
-    StatementTrace::clear();
+                "values('DTEFMT','',4,0)");
+        StatementTrace::clear();
 
-    const QVariant value = fncGET_SYSTEM_VALUE("BNKNME", kind);
-    QCOMPARE(value, expected); // numbers compare by value, text only to text
-    QCOMPARE(StatementTrace::statements(),
-             QStringList{"Select * from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='BNKNME'"});
-}
-
-// clang-format off
-void TestCompany::fiscalYear_data() {
-    QTest::addColumn<int>("beginningMonth"); // -1: the division has no record
-    QTest::addColumn<int>("date");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("July, March date")   << 7  << 20240315  << 2023;
-    QTest::newRow("July, July date")    << 7  << 20240701  << 2024;
-    QTest::newRow("July, June 30")      << 7  << 20240630  << 2023;
-    QTest::newRow("month 0")            << 0  << 20240115  << 2024;
-    QTest::newRow("December, November") << 12 << 20241130  << 2023;
-    QTest::newRow("no record")          << -1 << 20240315  << 2024;
-    QTest::newRow("date 0")             << 7  << 0         << 0;
-}
-// clang-format on
-
-void TestCompany::fiscalYear() {
-    QFETCH(int, beginningMonth);
-    QFETCH(int, date);
-    QFETCH(int, expected);
-    TestEnvironment env;
-    env.openDatabase();
-    if (beginningMonth >= 0)
-        sqlExec(QString("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmDPTCDE,ddmLGLNME,"
-                        "ddmBOYMTH) values('*','','Tolvane',%1)")
-                    .arg(beginningMonth));
-    StatementTrace::clear();
-    QCOMPARE(fncFISCAL_YEAR(date, "*"), expected);
-    const QStringList statements =
-        date > 0 ? QStringList{"Select * from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*'"}
-                 : QStringList{};
-    QCOMPARE(StatementTrace::statements(), statements);
-}
-
-void TestCompany::loadCompany() {
-    TestEnvironment env;
-    env.openDatabase();
-    shared().wrkCOMPANY_NAME = "Bob's Vending"; // from the settings: quoted
-    shared().wrkCOMPANY_ADDRESS1 = "1 Main St";
-    shared().wrkCOMPANY_ADDRESS2 = "Suite 2";
-    shared().wrkCOMPANY_CITY = "Miami";
-    shared().wrkCOMPANY_STATE = "FL";
-    shared().wrkCOMPANY_ZIP = "33101";
-    sqlExec("insert into SYS_SYSTEM_VALUE_MASTER(svmVALCDE,svmVALTXT,svmVALNBR,svmVALCHK) "
-            "values('DTEFMT','',4,0)");
-    StatementTrace::clear();
-
-    // An empty ledger and a missing company row.
-    prcLOAD_COMPANY("*", "");
-    QCOMPARE(
-        StatementTrace::statements(),
-        (QStringList{"Select * from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*' and ddmDPTCDE=''",
+        // An empty ledger and a missing company row.
+        prcLOAD_COMPANY("*", "");
+        QCOMPARE(StatementTrace::statements(),
+                 (QStringList{
+                     "Select * from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*' and ddmDPTCDE=''",
                      "Insert into SYS_ENTERPRISE_MASTER(ddmLGLNME,ddmDBANME,ddmADDRS1,ddmADDRS2,"
                      "ddmCITY,ddmSTATE,ddmZIPCDE)values('Bob''s Vending','Bob''s Vending',"
                      "'1 Main St','Suite 2','Miami','FL','33101')",
                      "Select max(glmFSYEAR) as maxFSYEAR from LDG_GENERAL_LEDGER_MASTER where "
                      "glmDIVCDE='*'",
                      "Select * from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='DTEFMT'"}));
-    QCOMPARE(shared().wrkFSYEAR, 0);
-    QCOMPARE(shared().wrkDTEFMT, 4);
-    QCOMPARE(sqlValue("select ddmLGLNME from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*'"),
-             QVariant("Bob's Vending"));
+        QCOMPARE(shared().wrkFSYEAR, 0);
+        QCOMPARE(shared().wrkDTEFMT, 4);
 
-    // The next start finds the row it wrote and reads the newest company-wide year.
-    sqlExec("insert into LDG_GENERAL_LEDGER_MASTER(glmFSYEAR,glmDIVCDE,glmGLANBR) "
-            "values(2023,'*',1010),(2024,'*',1010),(2025,'02',1010)");
-    sqlExec("delete from SYS_SYSTEM_VALUE_MASTER");
-    StatementTrace::clear();
-    prcLOAD_COMPANY("*", "");
-    QCOMPARE(sqlCount("SYS_ENTERPRISE_MASTER"), 1);
-    QVERIFY(!StatementTrace::statements().join('\n').contains("Insert"));
-    QCOMPARE(shared().wrkFSYEAR, 2024);
-    QCOMPARE(shared().wrkDTEFMT, 0);
-}
-
-void TestCompany::readingStatementsCarryNolock() {
-    TestEnvironment env;
-    env.openDatabase();
-    // SQLite refuses the table hint, but the trace keeps each statement as it was sent.
-    shared().wrkNOLOCK = " with (NOLOCK)";
-    const auto sent = [](const std::function<void()>& call) {
+        // The next start finds the row it wrote and reads the newest company-wide year.
+        sqlExec("insert into LDG_GENERAL_LEDGER_MASTER(glmFSYEAR,glmDIVCDE,glmGLANBR) "
+                "values(2023,'*',1010),(2024,'*',1010),(2025,'02',1010)");
+        sqlExec("delete from SYS_SYSTEM_VALUE_MASTER");
         StatementTrace::clear();
-        try {
-            call();
-        } catch (const DatabaseError&) {
-        }
-        return StatementTrace::statements().value(0);
-    };
-    QCOMPARE(sent([] { prcLOAD_COMPANY("*", ""); }),
-             QString("Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where ddmDIVCDE='*' and "
-                     "ddmDPTCDE=''"));
-    QCOMPARE(sent([] { fncGET_SYSTEM_VALUE("DTEFMT", "N"); }),
-             QString("Select * from SYS_SYSTEM_VALUE_MASTER with (NOLOCK) where "
-                     "svmVALCDE='DTEFMT'"));
-    QCOMPARE(sent([] { fncFISCAL_YEAR(20240315, "*"); }),
-             QString("Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where ddmDIVCDE='*'"));
-    QCOMPARE(sent([] { prcGET_USER_SECURITY("ABR", ""); }),
-             QString("Select * from SYS_USER_MASTER where usmUSRSGN='CLERK' and usmSECLVL in "
-                     "('S','M','A')"));
-}
+        prcLOAD_COMPANY("*", "");
+        QCOMPARE(sqlCount("SYS_ENTERPRISE_MASTER"), 1);
+        QVERIFY(!StatementTrace::statements().join('\n').contains("Insert"));
+        QCOMPARE(shared().wrkFSYEAR, 2024);
+        QCOMPARE(shared().wrkDTEFMT, 0);
+    }
+
+    void readingStatementsCarryNolock() {
+        TestEnvironment env;
+        env.openDatabase();
+        // SQLite refuses the table hint, but the trace keeps each statement as it was sent.
+        shared().wrkNOLOCK = " with (NOLOCK)";
+        const auto sent = [](const std::function<void()>& call) {
+            StatementTrace::clear();
+            try {
+                call();
+            } catch (const DatabaseError&) {
+            }
+            return StatementTrace::statements().value(0);
+        };
+        QCOMPARE(
+            sent([] { prcLOAD_COMPANY("*", ""); }),
+            QString("Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where ddmDIVCDE='*' and "
+                    "ddmDPTCDE=''"));
+        QCOMPARE(sent([] { fncGET_SYSTEM_VALUE("DTEFMT", "N"); }),
+                 QString("Select * from SYS_SYSTEM_VALUE_MASTER with (NOLOCK) where "
+                         "svmVALCDE='DTEFMT'"));
+        QCOMPARE(sent([] { fncFISCAL_YEAR(20240315, "*"); }),
+                 QString("Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where ddmDIVCDE='*'"));
+        QCOMPARE(sent([] { prcGET_USER_SECURITY("ABR", ""); }),
+                 QString("Select * from SYS_USER_MASTER where usmUSRSGN='CLERK' and usmSECLVL in "
+                         "('S','M','A')"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCompany)
 #include "tst_company.moc"

@@ -35,235 +35,206 @@ class TestSchema : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void defaultsOfPartialInserts();
-    void textComparesWithoutCase_data();
-    void textComparesWithoutCase();
-    void createSchemaIsIdempotent();
-    void sqlServerScriptHasEveryColumn();
-    void demoInvariants_data();
-    void demoInvariants();
-    void demoIsDeterministic();
-    void largeDemoAddsUnclearedLines();
-    void demoInstallation();
-};
 
-void TestSchema::defaultsOfPartialInserts() {
-    TestEnvironment env;
-    env.openDatabase();
-    // An adjustment line names only these columns: it must come out uncleared and open.
-    sqlExec("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,gltJRNCDE,gltTRNDTE,"
+    void defaultsOfPartialInserts() {
+        TestEnvironment env;
+        env.openDatabase();
+        // An adjustment line names only these columns: it must come out uncleared and open.
+        sqlExec(
+            "Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,gltJRNCDE,gltTRNDTE,"
             "gltTRNTME,gltTRNTYP,gltGLANBR,gltDESCPT,gltTRNAMT,gltPSTDTE) values(2024,1,'BA',"
             "20240228,101500,'A',1010,'Service charge',-25,20240315)");
-    QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
-                      "gltGLANBR=1010 and gltSTATUS='' and gltRCNDTE=0 and gltCHKNBR=0"),
-             1);
-    // A line number is unique within its fiscal year only.
-    const QString insert =
-        "insert into LDG_GENERAL_LEDGER_TRANSACTION (gltFSYEAR,gltLNENBR) values (%1,1)";
-    sqlExec(insert.arg(2023));
-    QVERIFY_THROWS_EXCEPTION(DatabaseError, sqlExec(insert.arg(2024)));
-
-    // The default company row is found again by the division and department looked up.
-    sqlExec("Insert into SYS_ENTERPRISE_MASTER(ddmLGLNME,ddmDBANME,ddmADDRS1,ddmADDRS2,ddmCITY,"
-            "ddmSTATE,ddmZIPCDE)values('A','A','','','','','')");
-    QCOMPARE(sqlCount("SYS_ENTERPRISE_MASTER", "ddmDIVCDE='*' and ddmDPTCDE='' and ddmBOYMTH=0"),
-             1);
-}
-
-// clang-format off
-void TestSchema::textComparesWithoutCase_data() {
-    QTest::addColumn<QString>("insert");
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("bank type") << "LDG_GENERAL_LEDGER_MASTER (glmFSYEAR,glmGLANBR,glmGLATYP) "
-        "values (2024,1010,'bnk')" << "glmGLATYP='BNK'" << 1;
-    QTest::newRow("reconciled status") << "LDG_GENERAL_LEDGER_TRANSACTION (gltFSYEAR,gltLNENBR,"
-        "gltSTATUS) values (2024,1,'r')" << "gltSTATUS<>'R'" << 0;
-    QTest::newRow("user") << "SYS_USER_MASTER (usmUSRSGN,usmSECLVL) values ('clerk','a')"
-        << "usmUSRSGN='CLERK' and usmSECLVL in ('A')" << 1;
-    QTest::newRow("help window") << "SYS_USER_HELP (hlpPGMNME,hlpFRMNME) values "
-        "('BANKREC','frmabout')" << "hlpPGMNME='bankrec' and hlpFRMNME='frmABOUT'" << 1;
-}
-// clang-format on
-
-void TestSchema::textComparesWithoutCase() {
-    QFETCH(QString, insert);
-    QFETCH(QString, where);
-    QFETCH(int, expected);
-    TestEnvironment env;
-    env.openDatabase();
-    sqlExec("insert into " + insert);
-    QCOMPARE(sqlCount(insert.section(' ', 0, 0), where), expected);
-}
-
-void TestSchema::createSchemaIsIdempotent() {
-    TestEnvironment env;
-    env.openDatabase();
-    sqlExec("insert into TKV_LOCATION_MASTER (lcmLOCNBR,lcmLOCNME) values (1,'Diner')");
-    createSchema(db());
-    QCOMPARE(sqlCount("TKV_LOCATION_MASTER"), 1);
-}
-
-void TestSchema::sqlServerScriptHasEveryColumn() {
-    QFile file(BANKREC_SCHEMA_DIR "/schema_sqlserver.sql");
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QString script = QString::fromUtf8(file.readAll());
-    for (const QString& table : schemaTables()) {
-        QVERIFY2(script.contains("CREATE TABLE dbo." + table + " ("), qPrintable(table));
-        QVERIFY2(!schemaColumns(table).isEmpty(), qPrintable(table));
-        for (const QString& column : schemaColumns(table)) {
-            const QRegularExpression line(QString("\\n    %1 +\\S.*DEFAULT ").arg(column));
-            QVERIFY2(line.match(script).hasMatch(), qPrintable(column));
-        }
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
+                          "gltGLANBR=1010 and gltSTATUS='' and gltRCNDTE=0 and gltCHKNBR=0"),
+                 1);
+        // A line number is unique within its fiscal year only.
+        const QString insert =
+            "insert into LDG_GENERAL_LEDGER_TRANSACTION (gltFSYEAR,gltLNENBR) values (%1,1)";
+        sqlExec(insert.arg(2023));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, sqlExec(insert.arg(2024)));
     }
-    QVERIFY(script.contains("ddmDIVCDE  nvarchar(3)    NULL CONSTRAINT DF_ddmDIVCDE DEFAULT '*'"));
-}
 
-void TestSchema::demoInvariants_data() {
-    QTest::addColumn<int>("today");
-    QTest::newRow("months across the new year") << 20240315;
-    QTest::newRow("first of the year") << 20240101;
-    QTest::newRow("month end") << 20240731;
-}
-
-void TestSchema::demoInvariants() {
-    QFETCH(int, today);
-    TestEnvironment env(today);
-    const QString file = env.path("demo.mdb");
-    buildDemoDatabase(file);
-    openDemo(file);
-    const QDate date = QDate::fromString(QString::number(today), "yyyyMMdd");
-    const QDate open = QDate(date.year(), date.month(), 1).addMonths(-1);
-    const QDate lastPosted = open.addMonths(-1);
-    const int openEnd = ymd(open.addDays(open.daysInMonth() - 1));
-    const int lastEnd = ymd(lastPosted.addDays(lastPosted.daysInMonth() - 1));
-    const QString year = QString::number(date.year());
-    const QString glt = "LDG_GENERAL_LEDGER_TRANSACTION", gltAs = glt + " g";
-    const QString history = "LDG_BANK_RECONCILIATION_HISTORY";
-    struct Check {
-        int expected; // -1: at least one
-        QString table, where;
-    };
     // clang-format off
-    const Check checks[] = {
-        // One company row, the current fiscal year and its one bank account.
-        {1, "SYS_ENTERPRISE_MASTER", "ddmDIVCDE='*' and ddmDPTCDE=''"},
-        {1, "LDG_GENERAL_LEDGER_MASTER", "glmGLATYP='BNK' and glmGLANBR=1010 and glmFSYEAR=" + year},
-        {1, "LDG_GENERAL_LEDGER_MASTER", "glmGLATYP='BNK' and glmFSYEAR=" + year},
-        // Every line's fiscal year is its date's (the clearing window computes it so).
-        {0, glt, "gltFSYEAR <> gltTRNDTE / 10000"},
-        {0, glt, QString("gltTRNDTE >= %1").arg(today)},
-        // Five posted months, the open month not saved; each row adds up.
-        {5, history, ""},
-        {0, history, QString("brhPSTDTE=0 or brhRLSDTE=0 or brhPSTDTE>=%1").arg(today)},
-        {1, history, QString("brhSTMDTE=%1").arg(lastEnd)},
-        {0, history, QString("brhSTMDTE>%1").arg(lastEnd)},
-        {0, history, "brhBNKBAL<=0 or abs(brhADJBAL-(brhBNKBAL-brhOUTSTD))>0.005 or "
-                     "abs(brhOVRSHT-(brhADJBAL-brhEOMBAL))>0.005"},
-        // Reconciled lines belong to posted statements; the open month has cleared lines left
-        // to post and uncleared ones.
-        {0, glt, QString("gltSTATUS='R' and (gltRCNDTE=0 or gltRCNDTE>=%1)").arg(ymd(open))},
-        {-1, glt, "gltGLANBR=1010 and gltRCNDTE>0 and gltSTATUS<>'R'"},
-        {-1, glt, QString("gltGLANBR=1010 and gltRCNDTE=0 and gltTRNDTE<=%1").arg(openEnd)},
-        // The corrections of the open month.
-        {1, glt, "gltSTATUS='V' and gltGLANBR=1010 and gltTRNTYP='CK'"},
-        {0, gltAs, "gltSTATUS='V' and exists (select 1 from LDG_BANK_EXPENDITURE_TRANSACTION "
-                   "where betCHKNBR=g.gltCHKNBR and betCHKDTE=g.gltTRNDTE)"},
-        {1, gltAs, "gltSTATUS='N' and gltCHKTXT<>'' and exists (select 1 from "
-                   "LDG_BANK_DEPOSIT_TRANSACTION where bdtCHKTXT=g.gltCHKTXT and "
-                   "bdtDEPDTE=g.gltTRNDTE and bdtTRNAMT=0)"},
-        {2, glt, "gltJRNCDE='BA' and gltTRNTYP in ('A','R')"},
-        // Deposit batches add up to their ledger line, checks to their expenditure lines.
-        {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='DP' and gltSTATUS<>'N' and abs(gltTRNAMT - "
-                   "(select sum(bdtTRNAMT) from LDG_BANK_DEPOSIT_TRANSACTION where "
-                   "bdtDEPDTE=g.gltTRNDTE and bdtDEPTME=g.gltTRNTME)) > 0.005"},
-        {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='CK' and gltSTATUS<>'V' and abs(gltTRNAMT + "
-                   "(select sum(betTRNAMT) from LDG_BANK_EXPENDITURE_TRANSACTION where "
-                   "betCHKNBR=g.gltCHKNBR and betCHKDTE=g.gltTRNDTE)) > 0.005"},
-        {0, gltAs, "gltJRNCDE='PR' and gltGLANBR=1010 and gltSTATUS<>'V' and not exists (select "
-                   "1 from LDG_PAYROLL_TRANSACTION where prtCHKNBR=g.gltCHKNBR and "
-                   "prtCHKDTE=g.gltTRNDTE and prtEMPNBR=g.gltEMPNBR)"},
-        {-1, "LDG_BANK_EXPENDITURE_TRANSACTION", "betEMPNBR>0"},
-        // What the other windows read.
-        {9, "SYS_SYSTEM_VALUE_MASTER", "svmVALCDE in ('DTEFMT','PRTPRV','BNKNME','BNKADD',"
-                                       "'BNKCTY','BNKSTE','BNKZIP','MCRCDE','CHKLGO')"},
-        {2, "SYS_CUSTOM_PROGRAM_MASTER", "cpmSUBSYS='ABR'"},
-        {1, "SYS_USER_HELP", "hlpPGMNME='bankrec' and hlpFRMNME='' and hlpPGENBR=0 and "
-                             "hlpHLPTXT like '{\\rtf1%'"},
-    };
-    // clang-format on
-    for (const Check& check : checks) {
-        const int count = sqlCount(check.table, check.where);
-        QVERIFY2(check.expected < 0 ? count > 0 : count == check.expected,
-                 qPrintable(QString("%1 rows where %2").arg(count).arg(check.where)));
+    void textComparesWithoutCase_data() {
+        QTest::addColumn<QString>("insert");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("reconciled status") << "LDG_GENERAL_LEDGER_TRANSACTION (gltFSYEAR,gltLNENBR,"
+            "gltSTATUS) values (2024,1,'r')" << "gltSTATUS<>'R'" << 0;
+        QTest::newRow("user") << "SYS_USER_MASTER (usmUSRSGN,usmSECLVL) values ('clerk','a')"
+            << "usmUSRSGN='CLERK' and usmSECLVL in ('A')" << 1;
+        QTest::newRow("help window") << "SYS_USER_HELP (hlpPGMNME,hlpFRMNME) values "
+            "('BANKREC','frmabout')" << "hlpPGMNME='bankrec' and hlpFRMNME='frmABOUT'" << 1;
     }
-    QVERIFY(std::abs(sqlValue("select sum(gltTRNAMT) from " + glt).toDouble()) < 0.005);
-    QCOMPARE(sqlValue("Select max(glmFSYEAR) as maxFSYEAR from LDG_GENERAL_LEDGER_MASTER where "
-                      "glmDIVCDE='*'")
-                 .toInt(),
-             date.year());
-}
+    // clang-format on
 
-void TestSchema::demoIsDeterministic() {
-    TestEnvironment env(20240612);
-    const QString first = env.path("first.mdb"), second = env.path("second.mdb");
-    buildDemoDatabase(first);
-    buildDemoDatabase(second);
-    QVERIFY(!bytes(first).isEmpty());
-    QCOMPARE(bytes(first), bytes(second));
-    buildDemoDatabase(first); // rebuilding over an existing file starts afresh
-    QCOMPARE(bytes(first), bytes(second));
-}
+    void textComparesWithoutCase() {
+        QFETCH(QString, insert);
+        QFETCH(QString, where);
+        QFETCH(int, expected);
+        TestEnvironment env;
+        env.openDatabase();
+        sqlExec("insert into " + insert);
+        QCOMPARE(sqlCount(insert.section(' ', 0, 0), where), expected);
+    }
 
-void TestSchema::largeDemoAddsUnclearedLines() {
-    TestEnvironment env(20241115);
-    const QString plain = env.path("plain.mdb"), large = env.path("large.mdb");
-    buildDemoDatabase(plain);
-    DemoOptions options;
-    options.unreconciledTransactions = 1001;
-    buildDemoDatabase(large, options);
-    // Each added deposit is a batch of its own.
-    const auto counts = [] {
-        return QList<int>{
-            sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
-                     "gltGLANBR=1010 and gltRCNDTE=0 and gltSTATUS=''"),
-            sqlCount("LDG_BANK_EXPENDITURE_TRANSACTION"), sqlCount("LDG_BANK_DEPOSIT_TRANSACTION"),
-            sqlValue("select count(*) from (select distinct bdtDEPDTE, bdtDEPTME from "
-                     "LDG_BANK_DEPOSIT_TRANSACTION)")
-                .toInt(),
-            sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNDTE >= 20241115")};
-    };
-    openDemo(plain);
-    const QList<int> before = counts();
-    openDemo(large);
-    QCOMPARE(counts(),
-             (QList<int>{before[0] + 1001, before[1] + 501, before[2] + 500, before[3] + 500, 0}));
-}
+    void sqlServerScriptHasEveryColumn() {
+        QFile file(BANKREC_SCHEMA_DIR "/schema_sqlserver.sql");
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString script = QString::fromUtf8(file.readAll());
+        for (const QString& table : schemaTables()) {
+            QVERIFY2(script.contains("CREATE TABLE dbo." + table + " ("), qPrintable(table));
+            QVERIFY2(!schemaColumns(table).isEmpty(), qPrintable(table));
+            for (const QString& column : schemaColumns(table)) {
+                const QRegularExpression line(QString("\\n    %1 +\\S.*DEFAULT ").arg(column));
+                QVERIFY2(line.match(script).hasMatch(), qPrintable(column));
+            }
+        }
+        QVERIFY(
+            script.contains("ddmDIVCDE  nvarchar(3)    NULL CONSTRAINT DF_ddmDIVCDE DEFAULT '*'"));
+    }
 
-void TestSchema::demoInstallation() {
-    TestEnvironment env(20241115);
-    const QString root = env.path("install");
-    const QString programs = buildDemoInstallation(root);
-    QCOMPARE(QFileInfo(programs).fileName().size(), 8);
-    // The program finds the database by cutting the folder's last eight characters.
-    QVERIFY(QFile::exists(programs.left(programs.size() - 8) + "Database/TolvaneDemo.mdb"));
-    qputenv("ORLUNDE_SETTINGS", demoSettingsFile(root).toLocal8Bit());
-    QCOMPARE(getSetting("Startup", "VERNBR"), QString("1"));
-    QVERIFY(!getSetting("Company", "ZIP").isEmpty());
+    void demoInvariants_data() {
+        QTest::addColumn<int>("today");
+        QTest::newRow("months across the new year") << 20240315;
+        QTest::newRow("first of the year") << 20240101;
+    }
 
-    // The program's own start-up finds the database without a message and the company row
-    // without inserting another.
-    qputenv("TKV_PROGRAM_FOLDER", programs.toLocal8Bit());
-    prcREAD_STARTUP_SETTINGS();
-    prcOPEN_DATABASE();
-    QVERIFY(startupConnectionReady());
-    QVERIFY(shared().wrkDEMO);
-    prcLOAD_COMPANY("*", QString());
-    QCOMPARE(env.messages, QStringList());
-    QCOMPARE(shared().wrkFSYEAR, 2024);
-    QCOMPARE(shared().wrkCOMPANY_NAME, QString::fromLatin1(kDemoCompanyName));
-    QCOMPARE(sqlCount("SYS_ENTERPRISE_MASTER"), 1);
-}
+    void demoInvariants() {
+        QFETCH(int, today);
+        TestEnvironment env(today);
+        const QString file = env.path("demo.mdb");
+        buildDemoDatabase(file);
+        openDemo(file);
+        const QDate date = QDate::fromString(QString::number(today), "yyyyMMdd");
+        const QDate open = QDate(date.year(), date.month(), 1).addMonths(-1);
+        const QDate lastPosted = open.addMonths(-1);
+        const int openEnd = ymd(open.addDays(open.daysInMonth() - 1));
+        const int lastEnd = ymd(lastPosted.addDays(lastPosted.daysInMonth() - 1));
+        const QString year = QString::number(date.year());
+        const QString glt = "LDG_GENERAL_LEDGER_TRANSACTION", gltAs = glt + " g";
+        const QString history = "LDG_BANK_RECONCILIATION_HISTORY";
+        struct Check {
+            int expected; // -1: at least one
+            QString table, where;
+        };
+        // clang-format off
+        const Check checks[] = {
+            // One company row, the current fiscal year and its one bank account.
+            {1, "SYS_ENTERPRISE_MASTER", "ddmDIVCDE='*' and ddmDPTCDE=''"},
+            {1, "LDG_GENERAL_LEDGER_MASTER", "glmGLATYP='BNK' and glmFSYEAR=" + year},
+            // Every line's fiscal year is its date's (the clearing window computes it so).
+            {0, glt, "gltFSYEAR <> gltTRNDTE / 10000"},
+            {0, glt, QString("gltTRNDTE >= %1").arg(today)},
+            // Five posted months, the open month not saved; each row adds up.
+            {5, history, ""},
+            {0, history, QString("brhPSTDTE=0 or brhRLSDTE=0 or brhPSTDTE>=%1").arg(today)},
+            {1, history, QString("brhSTMDTE=%1").arg(lastEnd)},
+            {0, history, QString("brhSTMDTE>%1").arg(lastEnd)},
+            {0, history, "brhBNKBAL<=0 or abs(brhADJBAL-(brhBNKBAL-brhOUTSTD))>0.005 or "
+                         "abs(brhOVRSHT-(brhADJBAL-brhEOMBAL))>0.005"},
+            // Reconciled lines belong to posted statements; the open month has cleared lines left
+            // to post and uncleared ones.
+            {0, glt, QString("gltSTATUS='R' and (gltRCNDTE=0 or gltRCNDTE>=%1)").arg(ymd(open))},
+            {-1, glt, "gltGLANBR=1010 and gltRCNDTE>0 and gltSTATUS<>'R'"},
+            {-1, glt, QString("gltGLANBR=1010 and gltRCNDTE=0 and gltTRNDTE<=%1").arg(openEnd)},
+            // The corrections of the open month.
+            {1, glt, "gltSTATUS='V' and gltGLANBR=1010 and gltTRNTYP='CK'"},
+            {0, gltAs, "gltSTATUS='V' and exists (select 1 from LDG_BANK_EXPENDITURE_TRANSACTION "
+                       "where betCHKNBR=g.gltCHKNBR and betCHKDTE=g.gltTRNDTE)"},
+            {1, gltAs, "gltSTATUS='N' and gltCHKTXT<>'' and exists (select 1 from "
+                       "LDG_BANK_DEPOSIT_TRANSACTION where bdtCHKTXT=g.gltCHKTXT and "
+                       "bdtDEPDTE=g.gltTRNDTE and bdtTRNAMT=0)"},
+            {2, glt, "gltJRNCDE='BA' and gltTRNTYP in ('A','R')"},
+            // Deposit batches add up to their ledger line, checks to their expenditure lines.
+            {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='DP' and gltSTATUS<>'N' and abs(gltTRNAMT - "
+                       "(select sum(bdtTRNAMT) from LDG_BANK_DEPOSIT_TRANSACTION where "
+                       "bdtDEPDTE=g.gltTRNDTE and bdtDEPTME=g.gltTRNTME)) > 0.005"},
+            {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='CK' and gltSTATUS<>'V' and abs(gltTRNAMT + "
+                       "(select sum(betTRNAMT) from LDG_BANK_EXPENDITURE_TRANSACTION where "
+                       "betCHKNBR=g.gltCHKNBR and betCHKDTE=g.gltTRNDTE)) > 0.005"},
+            {0, gltAs, "gltJRNCDE='PR' and gltGLANBR=1010 and gltSTATUS<>'V' and not exists (select "
+                       "1 from LDG_PAYROLL_TRANSACTION where prtCHKNBR=g.gltCHKNBR and "
+                       "prtCHKDTE=g.gltTRNDTE and prtEMPNBR=g.gltEMPNBR)"},
+            {-1, "LDG_BANK_EXPENDITURE_TRANSACTION", "betEMPNBR>0"},
+            // What the other windows read.
+            {9, "SYS_SYSTEM_VALUE_MASTER", "svmVALCDE in ('DTEFMT','PRTPRV','BNKNME','BNKADD',"
+                                           "'BNKCTY','BNKSTE','BNKZIP','MCRCDE','CHKLGO')"},
+            {2, "SYS_CUSTOM_PROGRAM_MASTER", "cpmSUBSYS='ABR'"},
+            {1, "SYS_USER_HELP", "hlpPGMNME='bankrec' and hlpFRMNME='' and hlpPGENBR=0 and "
+                                 "hlpHLPTXT like '{\\rtf1%'"},
+        };
+        // clang-format on
+        for (const Check& check : checks) {
+            const int count = sqlCount(check.table, check.where);
+            QVERIFY2(check.expected < 0 ? count > 0 : count == check.expected,
+                     qPrintable(QString("%1 rows where %2").arg(count).arg(check.where)));
+        }
+        QVERIFY(std::abs(sqlValue("select sum(gltTRNAMT) from " + glt).toDouble()) < 0.005);
+    }
+
+    void demoIsDeterministic() {
+        TestEnvironment env(20240612);
+        const QString first = env.path("first.mdb"), second = env.path("second.mdb");
+        buildDemoDatabase(first);
+        buildDemoDatabase(second);
+        QVERIFY(!bytes(first).isEmpty());
+        QCOMPARE(bytes(first), bytes(second));
+        buildDemoDatabase(first); // rebuilding over an existing file starts afresh
+        QCOMPARE(bytes(first), bytes(second));
+    }
+
+    void largeDemoAddsUnclearedLines() {
+        TestEnvironment env(20241115);
+        const QString plain = env.path("plain.mdb"), large = env.path("large.mdb");
+        buildDemoDatabase(plain);
+        DemoOptions options;
+        options.unreconciledTransactions = 1001;
+        buildDemoDatabase(large, options);
+        // Each added deposit is a batch of its own.
+        const auto counts = [] {
+            return QList<int>{
+                sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
+                         "gltGLANBR=1010 and gltRCNDTE=0 and gltSTATUS=''"),
+                sqlCount("LDG_BANK_EXPENDITURE_TRANSACTION"),
+                sqlCount("LDG_BANK_DEPOSIT_TRANSACTION"),
+                sqlValue("select count(*) from (select distinct bdtDEPDTE, bdtDEPTME from "
+                         "LDG_BANK_DEPOSIT_TRANSACTION)")
+                    .toInt(),
+                sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNDTE >= 20241115")};
+        };
+        openDemo(plain);
+        const QList<int> before = counts();
+        openDemo(large);
+        QCOMPARE(counts(), (QList<int>{before[0] + 1001, before[1] + 501, before[2] + 500,
+                                       before[3] + 500, 0}));
+    }
+
+    void demoInstallation() {
+        TestEnvironment env(20241115);
+        const QString root = env.path("install");
+        const QString programs = buildDemoInstallation(root);
+        QCOMPARE(QFileInfo(programs).fileName().size(), 8);
+        // The program finds the database by cutting the folder's last eight characters.
+        QVERIFY(QFile::exists(programs.left(programs.size() - 8) + "Database/TolvaneDemo.mdb"));
+        qputenv("ORLUNDE_SETTINGS", demoSettingsFile(root).toLocal8Bit());
+        QCOMPARE(getSetting("Startup", "VERNBR"), QString("1"));
+        QVERIFY(!getSetting("Company", "ZIP").isEmpty());
+
+        // The program's own start-up finds the database without a message and the company row
+        // without inserting another.
+        qputenv("TKV_PROGRAM_FOLDER", programs.toLocal8Bit());
+        prcREAD_STARTUP_SETTINGS();
+        prcOPEN_DATABASE();
+        QVERIFY(startupConnectionReady());
+        QVERIFY(shared().wrkDEMO);
+        prcLOAD_COMPANY("*", QString());
+        QCOMPARE(env.messages, QStringList());
+        QCOMPARE(shared().wrkFSYEAR, 2024);
+        QCOMPARE(shared().wrkCOMPANY_NAME, QString::fromLatin1(kDemoCompanyName));
+        QCOMPARE(sqlCount("SYS_ENTERPRISE_MASTER"), 1);
+    }
+};
 
 QTEST_MAIN(TestSchema)
 #include "tst_schema.moc"

@@ -40,283 +40,247 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void settingsRoundTrip_data();
-    void settingsRoundTrip();
-    void settingsKeepOtherLines();
-    void startupFlags_data();
-    void startupFlags();
-    void connectionFile_data();
-    void connectionFile();
-    void connectionString_data();
-    void connectionString();
-    void failureMessage_data();
-    void failureMessage();
-    void opensAccessAndDemo_data();
-    void opensAccessAndDemo();
-};
 
-// clang-format off
-void TestStartup::settingsRoundTrip_data() {
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("readSection");
-    QTest::addColumn<QString>("readKey");
-    QTest::newRow("folder key") << "Startup" << "TKVDTA-C:\\Apps\\Programs"
-        << "C:\\Apps\\Database\\tkv.mdb" << "Startup" << "TKVDTA-C:\\Apps\\Programs";
-    QTest::newRow("value with equals") << "SBA" << "BACKGROUND" << "a=b=c" << "SBA" << "BACKGROUND";
-    QTest::newRow("value with blanks") << "Company" << "NAME" << " Tolvane  " << "Company" << "NAME";
-    QTest::newRow("case of section and key") << "Startup" << "Demo" << "True" << "STARTUP" << "DEMO";
-    QTest::newRow("other section") << "Startup" << "LANGUAGE" << "S" << "SBA" << "LANGUAGE";
-}
-// clang-format on
-
-void TestStartup::settingsRoundTrip() {
-    QFETCH(QString, section);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
-    QFETCH(QString, readSection);
-    QFETCH(QString, readKey);
-    TestEnvironment env;
-    // A settings file in a folder that does not exist yet reads empty and is created.
-    const QString file = env.path("deep/folder/ORLUNDE.ini");
-    qputenv("ORLUNDE_SETTINGS", file.toLocal8Bit());
-    QCOMPARE(getSetting(readSection, readKey), QString());
-    saveSetting(section, key, value);
-    const bool sameSection = section.compare(readSection, Qt::CaseInsensitive) == 0;
-    QCOMPARE(getSetting(readSection, readKey), sameSection ? value : QString());
-    QVERIFY(readBytes(file).contains(key.toUtf8() + '=' + value.toUtf8()));
-    // Saving again under another case rewrites the one entry.
-    saveSetting(readSection, readKey, "second");
-    QCOMPARE(getSetting(section, key), sameSection ? QString("second") : value);
-    QCOMPARE(readBytes(file).count("second"), 1);
-}
-
-void TestStartup::settingsKeepOtherLines() {
-    TestEnvironment env;
-    writeBytes(env.settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
-    saveSetting("startup", "VERNBR", "2");
-    saveSetting("SBA", "TOOLBAR", "Y");
-    saveSetting("SMM", "IMGPTH", "/tmp/");
-    QCOMPARE(readBytes(env.settingsFile()),
-             QByteArray("; a comment\n[Startup]\nDEMO=False\nVERNBR=2\n\n[SBA]\nTOOLBAR=Y\n\n"
-                        "[SMM]\nIMGPTH=/tmp/\n"));
-}
-
-// clang-format off
-void TestStartup::startupFlags_data() {
-    QTest::addColumn<QString>("demo");
-    QTest::addColumn<QString>("vernbr");
-    QTest::addColumn<QString>("database2"); // the main database is always defined
-    QTest::addColumn<bool>("wrkDEMO");
-    QTest::addColumn<int>("wrkVERNBR");
-    QTest::addColumn<QString>("dbtype");
-    QTest::newRow("True, 1")        << "True"  << "1"   << "/d/tkw.db" << true  << 1 << "ACCESS";
-    QTest::newRow("-1")             << "-1"    << "0"   << "/d/tkw.db" << true  << 0 << "ACCESS";
-    QTest::newRow("FALSE")          << "FALSE" << "1"   << "/d/tkw.db" << false << 1 << "ACCESS";
-    QTest::newRow("missing")        << ""      << ""    << "/d/tkw.db" << false << 0 << "ACCESS";
-    QTest::newRow("not flag, text") << "yes"   << "two" << "/d/tkw.db" << false << 0 << "ACCESS";
-    QTest::newRow("fraction")       << "0"     << "2.5" << "/d/tkw.db" << false << 0 << "ACCESS";
-    QTest::newRow("second missing") << "False" << "1"   << ""          << false << 1 << "";
-}
-// clang-format on
-
-void TestStartup::startupFlags() {
-    QFETCH(QString, demo);
-    QFETCH(QString, vernbr);
-    QFETCH(QString, database2);
-    QFETCH(bool, wrkDEMO);
-    QFETCH(int, wrkVERNBR);
-    QFETCH(QString, dbtype);
-    TestEnvironment env;
-    if (!demo.isEmpty())
-        saveSetting("Startup", "DEMO", demo);
-    if (!vernbr.isEmpty())
-        saveSetting("Startup", "VERNBR", vernbr);
-    saveSetting("Company", "ZIP", "33101");
-    defineAccess("/d/tkv.db", database2, "secret");
-
-    prcREAD_STARTUP_SETTINGS();
-    QCOMPARE(shared().wrkDEMO, wrkDEMO);
-    QCOMPARE(shared().wrkVERNBR, wrkVERNBR);
-    QCOMPARE(shared().wrkCOMPANY_ZIP, QString("33101"));
-    QVERIFY(!shared().wrkEXENME.isEmpty() && !shared().wrkEXENME.endsWith(".exe"));
-    QCOMPARE(shared().wrkDBTYPE, dbtype);
-    QCOMPARE(shared().wrkDATABASE2, database2);
-    QCOMPARE(shared().wrkPASSWORD, QString("secret"));
-    const QString undefined =
-        "Database Connections are undefined. Use System Control to configure connections";
-    QCOMPARE(env.messages, dbtype.isEmpty() ? QStringList{undefined} : QStringList{});
-}
-
-// clang-format off
-void TestStartup::connectionFile_data() {
-    QTest::addColumn<QByteArray>("contents"); // null: no file
-    QTest::addColumn<QString>("dbtype");
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("userid");
-    QTest::addColumn<int>("intsec");
-    QTest::addColumn<QByteArray>("after"); // the file afterwards
-    const QByteArray full = "SRV01\r\ntkv\r\ntkw\r\nsa\r\npw\r\n1\r\n";
-    const QByteArray lineFeeds = "SRV01\ntkv\ntkw\n\n\n0";
-    const QByteArray fromSettings = "\r\n/db/tkv.db\r\n/db/tkw.db\r\n\r\nPW\r\n0\r\n";
-    const QByteArray keepsServer = "SRV01\r\n/db/tkv.db\r\n/db/tkw.db\r\nsa\r\nPW\r\n0\r\n";
-    QTest::newRow("six lines") << full << "SQLSERVER" << "SRV01" << "sa" << 1 << full;
-    QTest::newRow("line feeds, no last end") << lineFeeds << "SQLSERVER" << "SRV01" << "" << 0 << lineFeeds;
-    QTest::newRow("missing") << QByteArray() << "ACCESS" << "" << "" << 0 << fromSettings;
-    QTest::newRow("empty first line") << QByteArray("\r\ntkv\r\ntkw\r\nsa\r\npw\r\n1\r\n")
-        << "ACCESS" << "" << "" << 0 << fromSettings;
-    QTest::newRow("five lines") << QByteArray("SRV01\r\ntkv\r\ntkw\r\nsa\r\npw\r\n")
-        << "ACCESS" << "SRV01" << "sa" << 0 << keepsServer;
-    QTest::newRow("line 6 not a number") << QByteArray("SRV01\r\ntkv\r\ntkw\r\nsa\r\npw\r\nyes\r\n")
-        << "ACCESS" << "SRV01" << "sa" << 0 << keepsServer;
-}
-// clang-format on
-
-void TestStartup::connectionFile() {
-    QFETCH(QByteArray, contents);
-    QFETCH(QString, dbtype);
-    QFETCH(QString, server);
-    QFETCH(QString, userid);
-    QFETCH(int, intsec);
-    QFETCH(QByteArray, after);
-    TestEnvironment env;
-    defineAccess("/db/tkv.db", "/db/tkw.db", "PW");
-    saveSetting("Startup", "VERNBR", "2");
-    const QString file = QDir(env.programFolder()).filePath("tkv.ini");
-    QCOMPARE(connectionFilePath(), file);
-    if (!contents.isNull())
-        writeBytes(file, contents);
-
-    prcREAD_STARTUP_SETTINGS();
-    QCOMPARE(shared().wrkDBTYPE, dbtype);
-    QCOMPARE(shared().wrkSERVER, server);
-    QCOMPARE(shared().wrkUSERID, userid);
-    QCOMPARE(shared().wrkINTSEC, intsec);
-    QCOMPARE(readBytes(file), after);
-    QCOMPARE(env.messages, QStringList());
-}
-
-// clang-format off
-void TestStartup::connectionString_data() {
-    QTest::addColumn<bool>("demo");
-    QTest::addColumn<int>("vernbr");
-    QTest::addColumn<QString>("userid");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<int>("intsec");
-    QTest::addColumn<QString>("expected"); // server SRV01, database TKV
-    QTest::newRow("access, empty password") << false << 0 << "" << "" << 0
-        << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV;Password=''";
-    QTest::newRow("access, password") << false << 1 << "" << "pw" << 0
-        << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV;Password='pw'";
-    QTest::newRow("demo ignores password and server") << true << 2 << "sa" << "pw" << 1
-        << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV";
-    QTest::newRow("sql server, nothing extra") << false << 2 << "" << "" << 0
-        << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV";
-    QTest::newRow("sql server, integrated security") << false << 2 << "" << "" << 1
-        << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV;"
-           "Integrated Security=SSPI;Persist Security Info=False";
-    QTest::newRow("sql server, user id and password") << false << 3 << "clerk" << "pw" << 0
-        << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV;User ID=clerk;Password=pw";
-}
-// clang-format on
-
-void TestStartup::connectionString() {
-    QFETCH(bool, demo);
-    QFETCH(int, vernbr);
-    QFETCH(QString, userid);
-    QFETCH(QString, password);
-    QFETCH(int, intsec);
-    QFETCH(QString, expected);
-    SharedValues values;
-    values.wrkDEMO = demo;
-    values.wrkVERNBR = vernbr;
-    values.wrkSERVER = "SRV01";
-    values.wrkDATABASE = "TKV";
-    values.wrkUSERID = userid;
-    values.wrkPASSWORD = password;
-    values.wrkINTSEC = intsec;
-    QCOMPARE(::connectionString(values), expected);
-}
-
-// clang-format off
-void TestStartup::failureMessage_data() {
-    QTest::addColumn<QString>("demo");
-    QTest::addColumn<QString>("vernbr");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("access")     << "False" << "0" << "The TKV/i Access";
-    QTest::newRow("demo")       << "True"  << "1" << "The TKV/i Access Demo";
-    QTest::newRow("sql server") << "False" << "2" << "The TKV/i SQL Server";
-}
-// clang-format on
-
-void TestStartup::failureMessage() {
-    QFETCH(QString, demo);
-    QFETCH(QString, vernbr);
-    QFETCH(QString, caption);
-    TestEnvironment env;
-    const QString folder = env.programFolder();
-    const QString missing = env.path("missing.mdb");
-    defineAccess(missing, env.path("route.mdb"), "");
-    saveSetting("Startup", "DEMO", demo);
-    saveSetting("Startup", "VERNBR", vernbr);
-    writeBytes(QDir(folder).filePath("tkv.ini"), "SRV01\r\nTKV\r\nTKW\r\n\r\n\r\n0\r\n");
-
-    prcREAD_STARTUP_SETTINGS();
-    prcOPEN_DATABASE();
-    const bool sqlServer = vernbr == "2";
-    // The demo database sits beside the program folder.
-    const QString database =
-        demo == "True" ? env.path("Database/TolvaneDemo.mdb") : (sqlServer ? "TKV" : missing);
-    QCOMPARE(shared().wrkDATABASE, database);
-    DatabaseError error(0, "opened");
-    try {
-        Connection().open(sqlServer ? "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV"
-                                    : "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + database);
-    } catch (const DatabaseError& e) {
-        error = e;
+    // clang-format off
+    void settingsRoundTrip_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("folder key") << "Startup" << "TKVDTA-C:\\Apps\\Programs" << "C:\\Apps\\Database\\tkv.mdb";
+        QTest::newRow("value with equals") << "SBA" << "BACKGROUND" << "a=b=c";
+        QTest::newRow("value with blanks") << "Company" << "NAME" << " Tolvane  ";
     }
-    QString expected = caption +
-                       " database connection was aborted. Use System Control to "
-                       "restore connection.\rProgram Path:   " +
-                       folder + "\r";
-    if (sqlServer)
-        expected += "SQL Server:     SRV01\r";
-    expected += "TKV Database: " + database + "\rErr#: " + QString::number(error.number()) +
-                "\rErrDescpt: " + error.description();
-    QCOMPARE(env.messages, QStringList{expected});
-    QCOMPARE(shared().wrkDBTYPE, QString());
-    QVERIFY(!startupConnectionReady());
-}
+    // clang-format on
 
-void TestStartup::opensAccessAndDemo_data() {
-    QTest::addColumn<bool>("demo");
-    QTest::newRow("access") << false;
-    QTest::newRow("demo") << true;
-}
+    void settingsRoundTrip() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        TestEnvironment env;
+        // A settings file in a folder that does not exist yet reads empty and is created.
+        const QString file = env.path("deep/folder/ORLUNDE.ini");
+        qputenv("ORLUNDE_SETTINGS", file.toLocal8Bit());
+        QCOMPARE(getSetting(section, key), QString());
+        saveSetting(section, key, value);
+        QCOMPARE(getSetting(section.toUpper(), key.toUpper()), value);
+        QCOMPARE(getSetting("Other", key), QString());
+        QVERIFY(readBytes(file).contains(key.toUtf8() + '=' + value.toUtf8()));
+        // Saving again under another case rewrites the one entry.
+        saveSetting(section.toLower(), key.toLower(), "second");
+        QCOMPARE(getSetting(section, key), QString("second"));
+        QCOMPARE(readBytes(file).count("second"), 1);
+    }
 
-void TestStartup::opensAccessAndDemo() {
-    QFETCH(bool, demo);
-    TestEnvironment env;
-    const QString file = demo ? env.path("Database/TolvaneDemo.mdb") : env.path("tkv.db");
-    writeBytes(file, QByteArray()); // an empty file is a new database
-    defineAccess(env.path("tkv.db"), env.path("tkw.db"), "");
-    saveSetting("Startup", "DEMO", demo ? "True" : "False");
-    saveSetting("Startup", "LANGUAGE", "S");
+    void settingsKeepOtherLines() {
+        TestEnvironment env;
+        writeBytes(env.settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
+        saveSetting("startup", "VERNBR", "2");
+        saveSetting("SBA", "TOOLBAR", "Y");
+        saveSetting("SMM", "IMGPTH", "/tmp/");
+        QCOMPARE(readBytes(env.settingsFile()),
+                 QByteArray("; a comment\n[Startup]\nDEMO=False\nVERNBR=2\n\n[SBA]\nTOOLBAR=Y\n\n"
+                            "[SMM]\nIMGPTH=/tmp/\n"));
+    }
 
-    prcREAD_STARTUP_SETTINGS();
-    prcOPEN_DATABASE();
-    QCOMPARE(env.messages, QStringList());
-    QVERIFY(startupConnectionReady());
-    QCOMPARE(shared().wrkDATABASE, file);
-    QCOMPARE(shared().wrkNOLOCK, QString());
-    QCOMPARE(shared().wrkLANGUAGE, QString("S"));
-    QCOMPARE(StatementTrace::statements(), QStringList()); // no SQL Server options here
-    prcCLOSE_DATABASE();
-    QVERIFY(!db().isOpen());
-    QVERIFY(!startupConnectionReady());
-    prcCLOSE_DATABASE(); // closing again, as at an exit after a failed start, is quiet
-}
+    // clang-format off
+    void startupFlags_data() {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("vernbr");
+        QTest::addColumn<QString>("database2"); // the main database is always defined
+        QTest::addColumn<bool>("wrkDEMO");
+        QTest::addColumn<int>("wrkVERNBR");
+        QTest::newRow("True, 1")        << "True"  << "1"   << "/d/tkw.db" << true  << 1;
+        QTest::newRow("-1")             << "-1"    << "0"   << "/d/tkw.db" << true  << 0;
+        QTest::newRow("missing")        << ""      << ""    << "/d/tkw.db" << false << 0;
+        QTest::newRow("not flag, text") << "yes"   << "two" << "/d/tkw.db" << false << 0;
+        QTest::newRow("second missing") << "False" << "1"   << ""          << false << 1;
+    }
+    // clang-format on
+
+    void startupFlags() {
+        QFETCH(QString, demo);
+        QFETCH(QString, vernbr);
+        QFETCH(QString, database2);
+        QFETCH(bool, wrkDEMO);
+        QFETCH(int, wrkVERNBR);
+        TestEnvironment env;
+        if (!demo.isEmpty())
+            saveSetting("Startup", "DEMO", demo);
+        if (!vernbr.isEmpty())
+            saveSetting("Startup", "VERNBR", vernbr);
+        saveSetting("Company", "ZIP", "33101");
+        defineAccess("/d/tkv.db", database2, "secret");
+
+        prcREAD_STARTUP_SETTINGS();
+        QCOMPARE(shared().wrkDEMO, wrkDEMO);
+        QCOMPARE(shared().wrkVERNBR, wrkVERNBR);
+        QCOMPARE(shared().wrkCOMPANY_ZIP, QString("33101"));
+        QVERIFY(!shared().wrkEXENME.isEmpty() && !shared().wrkEXENME.endsWith(".exe"));
+        QCOMPARE(shared().wrkDBTYPE, database2.isEmpty() ? QString() : QString("ACCESS"));
+        QCOMPARE(shared().wrkDATABASE2, database2);
+        QCOMPARE(shared().wrkPASSWORD, QString("secret"));
+        const QString undefined =
+            "Database Connections are undefined. Use System Control to configure connections";
+        QCOMPARE(env.messages, database2.isEmpty() ? QStringList{undefined} : QStringList{});
+    }
+
+    // clang-format off
+    void connectionFile_data() {
+        QTest::addColumn<QByteArray>("contents"); // null: no file
+        QTest::addColumn<QString>("dbtype");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("userid");
+        QTest::addColumn<int>("intsec");
+        QTest::addColumn<QByteArray>("after"); // the file afterwards
+        const QByteArray full = "SRV01\r\ntkv\r\ntkw\r\nsa\r\npw\r\n1\r\n";
+        const QByteArray lineFeeds = "SRV01\ntkv\ntkw\n\n\n0";
+        const QByteArray fromSettings = "\r\n/db/tkv.db\r\n/db/tkw.db\r\n\r\nPW\r\n0\r\n";
+        QTest::newRow("six lines") << full << "SQLSERVER" << "SRV01" << "sa" << 1 << full;
+        QTest::newRow("line feeds, no last end") << lineFeeds << "SQLSERVER" << "SRV01" << "" << 0 << lineFeeds;
+        QTest::newRow("missing") << QByteArray() << "ACCESS" << "" << "" << 0 << fromSettings;
+        QTest::newRow("empty first line") << QByteArray("\r\ntkv\r\ntkw\r\nsa\r\npw\r\n1\r\n")
+            << "ACCESS" << "" << "" << 0 << fromSettings;
+        QTest::newRow("line 6 not a number") << QByteArray("SRV01\r\ntkv\r\ntkw\r\nsa\r\npw\r\nyes\r\n")
+            << "ACCESS" << "SRV01" << "sa" << 0 << QByteArray("SRV01\r\n/db/tkv.db\r\n/db/tkw.db\r\nsa\r\nPW\r\n0\r\n");
+    }
+    // clang-format on
+
+    void connectionFile() {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, dbtype);
+        QFETCH(QString, server);
+        QFETCH(QString, userid);
+        QFETCH(int, intsec);
+        QFETCH(QByteArray, after);
+        TestEnvironment env;
+        defineAccess("/db/tkv.db", "/db/tkw.db", "PW");
+        saveSetting("Startup", "VERNBR", "2");
+        const QString file = QDir(env.programFolder()).filePath("tkv.ini");
+        QCOMPARE(connectionFilePath(), file);
+        if (!contents.isNull())
+            writeBytes(file, contents);
+
+        prcREAD_STARTUP_SETTINGS();
+        QCOMPARE(shared().wrkDBTYPE, dbtype);
+        QCOMPARE(shared().wrkSERVER, server);
+        QCOMPARE(shared().wrkUSERID, userid);
+        QCOMPARE(shared().wrkINTSEC, intsec);
+        QCOMPARE(readBytes(file), after);
+        QCOMPARE(env.messages, QStringList());
+    }
+
+    // clang-format off
+    void connectionString_data() {
+        QTest::addColumn<bool>("demo");
+        QTest::addColumn<int>("vernbr");
+        QTest::addColumn<QString>("userid");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("intsec");
+        QTest::addColumn<QString>("expected"); // server SRV01, database TKV
+        QTest::newRow("access, empty password") << false << 0 << "" << "" << 0
+            << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV;Password=''";
+        QTest::newRow("access, password") << false << 1 << "" << "pw" << 0
+            << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV;Password='pw'";
+        QTest::newRow("demo ignores password and server") << true << 2 << "sa" << "pw" << 1
+            << "Provider=Microsoft.Jet.OLEDB.4.0; Data Source=TKV";
+        QTest::newRow("sql server, nothing extra") << false << 2 << "" << "" << 0
+            << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV";
+        QTest::newRow("sql server, integrated security") << false << 2 << "" << "" << 1
+            << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV;"
+               "Integrated Security=SSPI;Persist Security Info=False";
+        QTest::newRow("sql server, user id and password") << false << 3 << "clerk" << "pw" << 0
+            << "Provider=SQLOLEDB.1;Data Source=SRV01;Initial Catalog=TKV;User ID=clerk;Password=pw";
+    }
+    // clang-format on
+
+    void connectionString() {
+        QFETCH(bool, demo);
+        QFETCH(int, vernbr);
+        QFETCH(QString, userid);
+        QFETCH(QString, password);
+        QFETCH(int, intsec);
+        QFETCH(QString, expected);
+        SharedValues values;
+        values.wrkDEMO = demo;
+        values.wrkVERNBR = vernbr;
+        values.wrkSERVER = "SRV01";
+        values.wrkDATABASE = "TKV";
+        values.wrkUSERID = userid;
+        values.wrkPASSWORD = password;
+        values.wrkINTSEC = intsec;
+        QCOMPARE(::connectionString(values), expected);
+    }
+
+    // clang-format off
+    void failureMessage_data() {
+        QTest::addColumn<QString>("demo");
+        QTest::addColumn<QString>("vernbr");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("access")     << "False" << "0" << "The TKV/i Access";
+        QTest::newRow("demo")       << "True"  << "1" << "The TKV/i Access Demo";
+        QTest::newRow("sql server") << "False" << "2" << "The TKV/i SQL Server";
+    }
+    // clang-format on
+
+    void failureMessage() {
+        QFETCH(QString, demo);
+        QFETCH(QString, vernbr);
+        QFETCH(QString, caption);
+        TestEnvironment env;
+        const QString folder = env.programFolder();
+        const QString missing = env.path("missing.mdb");
+        defineAccess(missing, env.path("route.mdb"), "");
+        saveSetting("Startup", "DEMO", demo);
+        saveSetting("Startup", "VERNBR", vernbr);
+        writeBytes(QDir(folder).filePath("tkv.ini"), "SRV01\r\nTKV\r\nTKW\r\n\r\n\r\n0\r\n");
+
+        prcREAD_STARTUP_SETTINGS();
+        prcOPEN_DATABASE();
+        const bool sqlServer = vernbr == "2";
+        // The demo database sits beside the program folder.
+        const QString database =
+            demo == "True" ? env.path("Database/TolvaneDemo.mdb") : (sqlServer ? "TKV" : missing);
+        QCOMPARE(shared().wrkDATABASE, database);
+        DatabaseError error(0, "opened");
+        try {
+            Connection().open(::connectionString(shared()));
+        } catch (const DatabaseError& e) {
+            error = e;
+        }
+        QString expected = caption +
+                           " database connection was aborted. Use System Control to "
+                           "restore connection.\rProgram Path:   " +
+                           folder + "\r";
+        if (sqlServer)
+            expected += "SQL Server:     SRV01\r";
+        expected += "TKV Database: " + database + "\rErr#: " + QString::number(error.number()) +
+                    "\rErrDescpt: " + error.description();
+        QCOMPARE(env.messages, QStringList{expected});
+        QCOMPARE(shared().wrkDBTYPE, QString());
+        QVERIFY(!startupConnectionReady());
+    }
+
+    void opensAccess() {
+        TestEnvironment env;
+        const QString file = env.path("tkv.db");
+        writeBytes(file, QByteArray()); // an empty file is a new database
+        defineAccess(file, env.path("tkw.db"), "");
+        saveSetting("Startup", "LANGUAGE", "S");
+
+        prcREAD_STARTUP_SETTINGS();
+        prcOPEN_DATABASE();
+        QCOMPARE(env.messages, QStringList());
+        QVERIFY(startupConnectionReady());
+        QCOMPARE(shared().wrkDATABASE, file);
+        QCOMPARE(shared().wrkNOLOCK, QString());
+        QCOMPARE(shared().wrkLANGUAGE, QString("S"));
+        QCOMPARE(StatementTrace::statements(), QStringList()); // no SQL Server options here
+        prcCLOSE_DATABASE();
+        QVERIFY(!db().isOpen());
+        QVERIFY(!startupConnectionReady());
+        prcCLOSE_DATABASE(); // closing again, as at an exit after a failed start, is quiet
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"
