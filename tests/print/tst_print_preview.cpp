@@ -33,7 +33,6 @@ void previewReport(int lines) {
         prcCHECK_PAGE_BREAK("P", destination);
     }
     prcPRINT_END_OF_REPORT("P", destination, true);
-    QCOMPARE(destination, QString("V"));
 }
 
 } // namespace
