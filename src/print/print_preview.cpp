@@ -336,9 +336,31 @@ void frmPRINT_PREVIEW::prcSET_SCROLL_VALS() {
     scrPREVIEW_X->setValue(0);
 }
 
+namespace {
+frmPRINT_PREVIEW::ShownHook& shownHook() {
+    static frmPRINT_PREVIEW::ShownHook hook;
+    return hook;
+}
+} // namespace
+
+void frmPRINT_PREVIEW::setShownHook(ShownHook hook) {
+    shownHook() = std::move(hook);
+}
+
 void frmPRINT_PREVIEW::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     activate();
+    if (shownHook() && !pbxPREVIEW->isHidden()) {
+        // Queued: the hook runs inside the modal loop, once the preview really is up.
+        QPointer<frmPRINT_PREVIEW> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                if (self && self->isVisible() && shownHook())
+                    shownHook()(self);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void frmPRINT_PREVIEW::activate() {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
+#include <functional>
 
 class QPushButton;
 class QScrollBar;
@@ -99,6 +100,11 @@ public:
     QString pageFile(int page) const;
 
     void reject() override; // Escape closes like Close
+
+    // Called from the preview's own event loop each time a prepared preview has come up for
+    // the clerk, so a caller (a test) can answer it without polling for modal windows.
+    using ShownHook = std::function<void(frmPRINT_PREVIEW*)>;
+    static void setShownHook(ShownHook hook);
 
 protected:
     void showEvent(QShowEvent* event) override;

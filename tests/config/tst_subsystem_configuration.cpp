@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -169,15 +170,31 @@ private Q_SLOTS:
         addValue("CHKLGO", "old.bmp");
         QPointer<Window> w = openWindow<Window>();
         QString started;
+        QStringList unexpected;
         whenModalAppears([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             started = dialog ? dialog->selectedFiles().value(0).section('/', -1) : "no dialog";
+            // The clerk types the whole path: the dialog reads it at once, without waiting
+            // for its folder listing, which is filled in the background.
             if (dialog && accept)
-                dialog->selectFile(logo);
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(logo);
+            // Whatever else comes up (a "file not found" box) is noted and answered.
+            QPointer<QWidget> chooser = modal;
+            whenModalAppears(
+                [&unexpected, chooser](QWidget* other) {
+                    if (!qobject_cast<QMessageBox*>(other))
+                        return;
+                    unexpected << qobject_cast<QMessageBox*>(other)->text();
+                    QMetaObject::invokeMethod(other, "reject", Qt::QueuedConnection);
+                    if (chooser)
+                        QMetaObject::invokeMethod(chooser, "reject", Qt::QueuedConnection);
+                },
+                1000);
             QMetaObject::invokeMethod(modal, accept && dialog ? "accept" : "reject");
         });
         click(w, "tbcCHKLGO");
         QCOMPARE(started, QString("old.bmp"));
+        QCOMPARE(unexpected, QStringList());
         const QString expected = accept ? QDir::toNativeSeparators(logo) : "old.bmp";
         QCOMPARE(box(w, "CHKLGO")->text(), expected);
         click(w, "tbcOK");

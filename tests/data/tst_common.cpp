@@ -98,6 +98,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("december")           << "12/1/2024"  << 0 << 20241231;
         QTest::newRow("day first format")   << "10/02/2024" << 3 << 20241031;
+        QTest::newRow("september")          << "9/10/2024"  << 0 << 20240930;
+        QTest::newRow("april")              << "4/30/2024"  << 0 << 20240430;
+        QTest::newRow("november")           << "11/1/2023"  << 0 << 20231130;
+        QTest::newRow("february")           << "2/3/2023"   << 0 << 20230228;
         // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
         QTest::newRow("format 4 leap")      << "2024-02-10" << 4 << 20240229;
         QTest::newRow("format 4 century")   << "1900-02-10" << 4 << 19000228;

@@ -10,18 +10,6 @@ using namespace mdlPRINTING;
 
 namespace {
 
-// What the clerk does each time the preview comes up, one step per appearance.
-using Step = std::function<void(frmPRINT_PREVIEW*)>;
-void answerPreviews(QList<Step> steps) {
-    if (steps.isEmpty())
-        return;
-    whenModalAppears([steps](QWidget* modal) mutable {
-        Step step = steps.takeFirst();
-        answerPreviews(steps);
-        step(qobject_cast<frmPRINT_PREVIEW*>(modal));
-    });
-}
-
 // A report of numbered lines, drawn on the preview as the report window does.
 void previewReport(int lines) {
     QString destination = "V";

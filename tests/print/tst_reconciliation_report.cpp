@@ -22,24 +22,12 @@ namespace {
 void addHistory(int account, int year, int month, int posted = 0) {
     sqlExec(QString("insert into LDG_BANK_RECONCILIATION_HISTORY (brhFSYEAR, brhMONTH, brhGLANBR, "
                     "brhSTMDTE, brhBNKBAL, brhOUTSTD, brhADJBAL, brhEOMBAL, brhOVRSHT, brhPSTDTE) "
-                    "values (%1, %2, %3, %1%4, 1234.5, -200, 1034.5, 1034.5, 0, %5)")
+                    "values (%1, %2, %3, %1%4, 1234.5, -200.25, 1034.25, 1030.75, 3.5, %5)")
                 .arg(year)
                 .arg(month)
                 .arg(account)
                 .arg(QString::number(month * 100 + 28).rightJustified(4, '0'))
                 .arg(posted));
-}
-
-// Answers the preview each time it comes up prepared; an unprepared one closes by itself.
-using Step = std::function<void(frmPRINT_PREVIEW*)>;
-void answerPreviews(QList<Step> steps) {
-    whenModalAppears([steps](QWidget* modal) mutable {
-        auto* preview = qobject_cast<frmPRINT_PREVIEW*>(modal);
-        if (!preview->pbxPREVIEW->isHidden() && !steps.isEmpty())
-            steps.takeFirst()(preview);
-        if (!steps.isEmpty())
-            answerPreviews(steps);
-    });
 }
 
 } // namespace
@@ -179,7 +167,13 @@ private Q_SLOTS:
                               "Operating Account"}));
         QCOMPARE(printer->textsOn(2000),
                  (QStringList{"Closing Date as per Bank Statement:", fncFORMAT_DATE(20240628)}));
-        QCOMPARE(where("     1234.50"), QString("65,%1").arg(2000 + 3 * line12));
+        // Each stored figure on its own line: bank, outstanding, adjusted, ledger, over/short.
+        for (const auto& [line, figure] : {std::pair{3, "     1234.50"},
+                                           {5, "     -200.25"},
+                                           {7, "     1034.25"},
+                                           {10, "     1030.75"},
+                                           {14, "        3.50"}})
+            QCOMPARE(where(figure), QString("65,%1").arg(2000 + line * line12));
         const QString last = posted
                                  ? "This Reconciliation was FINALIZED on "
                                  : "** This account reconciliation has not yet been FINALIZED **";

@@ -32,10 +32,12 @@ void seedTwoAccounts() {
         add(55, 0);          // outstanding
         add(80, 20240905, "R");
     }
-    // 1010: September posted, October saved and open; 1020: October open.
+    // 1010: September posted, October saved and open, November never saved; 1020: October
+    // open.
     sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhSTMDTE,"
             "brhRLSDTE,brhPSTDTE) values(2024,9,1010,20240928,20241001,20241002),"
-            "(2024,10,1010,20241028,20241110,0),(2024,10,1020,20241028,20241110,0)");
+            "(2024,10,1010,20241028,20241110,0),(2024,11,1010,20241128,0,0),"
+            "(2024,10,1020,20241028,20241110,0)");
     shared().wrkFSYEAR = 2024;
 }
 
@@ -167,6 +169,7 @@ void TestFinalizePost::post() {
     QCOMPARE(reconciled(1020), 1);
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE=0 and gltSTATUS='R'"), 0);
     QCOMPARE(postedOn(1010, 9), 20241002);
+    QCOMPARE(postedOn(1010, 11), 0); // a month never saved is not posted
     QCOMPARE(postedOn(1020, 10), 0);
 }
 

@@ -4,15 +4,27 @@
 #include "database.h"
 #include "flex_grid.h"
 #include "messages.h"
+#include "print_preview.h"
 #include "report.h"
 #include "schema.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QTimer>
 
+namespace {
+// Before any test runs: Qt's own files (the file dialog's history, caches) go to test
+// folders, never to the user's.
+void enableTestPaths() {
+    QStandardPaths::setTestModeEnabled(true);
+}
+Q_CONSTRUCTOR_FUNCTION(enableTestPaths)
+} // namespace
+
 TestEnvironment::TestEnvironment(int todayYmd) {
+    QStandardPaths::setTestModeEnabled(true);
     qputenv("BANKREC_TODAY", QByteArray::number(todayYmd));
     qputenv("ORLUNDE_SETTINGS", settingsFile().toLocal8Bit());
     qputenv("TKV_PROGRAM_FOLDER", programFolder().toLocal8Bit());
@@ -37,6 +49,7 @@ TestEnvironment::~TestEnvironment() {
     setMessageHandler({});
     setQuestionHandler({});
     setEndProgramHandler({});
+    frmPRINT_PREVIEW::setShownHook({});
     resetShared(); // closes the connection before the folder goes
 }
 
@@ -85,6 +98,14 @@ void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs) {
         }
     });
     timer->start(20);
+}
+
+void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps) {
+    auto left = std::make_shared<QList<std::function<void(frmPRINT_PREVIEW*)>>>(std::move(steps));
+    frmPRINT_PREVIEW::setShownHook([left](frmPRINT_PREVIEW* preview) {
+        if (!left->isEmpty())
+            left->takeFirst()(preview);
+    });
 }
 
 void clickCell(FlexGrid* grid, int row, int col, bool twice) {

@@ -58,6 +58,11 @@ int sqlCount(const QString& table, const QString& where = QString());
 void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
 class FlexGrid;
+class frmPRINT_PREVIEW;
+
+// Answers the print preview each time a prepared preview comes up for the clerk, one step
+// per appearance, from inside the preview's own modal loop; later appearances are left alone.
+void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps);
 
 // Clicks (or double-clicks) a grid cell where the clerk would, on the grid's viewport.
 void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
