@@ -29,6 +29,12 @@ QString errorText(const QSqlError& error) {
     return text;
 }
 
+// The ODBC driver's SQL state ("HYT00"), which QODBC puts before its native code.
+QString sqlState(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    return code.size() >= 5 && !code.at(0).isDigit() ? code.left(5) : QString();
+}
+
 QString value(const QHash<QString, QString>& parts, const char* key) {
     return parts.value(QString::fromLatin1(key).toLower());
 }
@@ -88,14 +94,30 @@ constexpr std::size_t kTraceDepth = 2000;
 
 } // namespace
 
-DatabaseError::DatabaseError(int number, const QString& description)
-    : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+DatabaseError::DatabaseError(int number, const QString& description, const QString& state)
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description),
+      m_state(state) {}
+
+bool DatabaseError::isBusy() const {
+    // SQLite: SQLITE_BUSY (5), SQLITE_LOCKED (6) and their extended codes. SQL Server:
+    // lock request time-out (1222), chosen as deadlock victim (1205). ODBC: a time-out
+    // (HYT00, HYT01) or serialization failure (40001).
+    const int primary = m_number & 0xff;
+    if (m_number > 0 && m_number < 0x10000 && (primary == 5 || primary == 6))
+        return true;
+    if (m_number == 1222 || m_number == 1205)
+        return true;
+    if (m_state == QLatin1String("HYT00") || m_state == QLatin1String("HYT01") ||
+        m_state == QLatin1String("40001"))
+        return true;
+    return m_description.contains(QLatin1String("database is locked"), Qt::CaseInsensitive);
+}
 
 // ---------------------------------------------------------------------------------------
 // Recordset
 
 bool Recordset::eof() const {
-    return !m_rows || m_rows->atEnd;
+    return !m_rows || m_rows->atEnd();
 }
 
 int Recordset::fieldIndex(const QString& name) const {
@@ -105,15 +127,15 @@ int Recordset::fieldIndex(const QString& name) const {
 }
 
 QVariant Recordset::field(int index) const {
-    if (eof() || index < 0)
+    if (eof() || index < 0 || index >= m_rows->columnCount)
         return {};
-    const QVariant v = m_rows->query.value(index);
+    const QVariant& v = m_rows->values.at(m_rows->current + index);
     return v.isNull() ? QVariant() : v;
 }
 
 QVariant Recordset::field(const QString& name) const {
     const int index = fieldIndex(name);
-    if (m_rows && !m_rows->atEnd && index < 0)
+    if (m_rows && !m_rows->atEnd() && index < 0)
         throw DatabaseError(3265, QStringLiteral("Item cannot be found in the collection "
                                                  "corresponding to the requested name or "
                                                  "ordinal: %1")
@@ -122,16 +144,21 @@ QVariant Recordset::field(const QString& name) const {
 }
 
 void Recordset::moveNext() {
-    if (!m_rows || m_rows->atEnd)
+    if (!m_rows || m_rows->atEnd())
         return;
-    m_rows->atEnd = !m_rows->query.next();
+    m_rows->current += m_rows->columnCount;
+}
+
+int Recordset::rowCount() const {
+    if (!m_rows || m_rows->columnCount == 0)
+        return 0;
+    return static_cast<int>(m_rows->values.size() / m_rows->columnCount);
 }
 
 void Recordset::close() {
     if (!m_rows)
         throw DatabaseError(3704, QStringLiteral("Operation is not allowed when the object "
                                                  "is closed."));
-    m_rows->query.finish();
     m_rows.reset();
 }
 
@@ -261,6 +288,21 @@ void Connection::open(const QString& connectionString) {
     m_opened = true;
 }
 
+void Connection::openOdbc(const QString& odbcConnectionString) {
+    if (m_opened)
+        close();
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    database.setDatabaseName(odbcConnectionString);
+    if (!database.open()) {
+        const QSqlError error = database.lastError();
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw DatabaseError(errorNumber(error), errorText(error), sqlState(error));
+    }
+    m_kind = Kind::SqlServerOdbc;
+    m_opened = true;
+}
+
 void Connection::close() {
     if (!m_opened)
         throw DatabaseError(3704, QStringLiteral("Operation is not allowed when the object is "
@@ -283,7 +325,7 @@ QSqlDatabase Connection::database() const {
 }
 
 void Connection::fail(const QSqlError& error) const {
-    throw DatabaseError(errorNumber(error), errorText(error));
+    throw DatabaseError(errorNumber(error), errorText(error), sqlState(error));
 }
 
 Recordset Connection::execute(const QString& sql) {
@@ -292,20 +334,25 @@ Recordset Connection::execute(const QString& sql) {
         throw DatabaseError(3709, QStringLiteral("The connection cannot be used to perform "
                                                  "this operation. It is either closed or "
                                                  "invalid in this context."));
-    auto rows = std::make_shared<Recordset::Rows>();
-    rows->query = QSqlQuery(database());
-    rows->query.setForwardOnly(true);
-    if (!rows->query.exec(sql))
-        fail(rows->query.lastError());
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        fail(query.lastError());
     Recordset result;
-    if (!rows->query.isSelect())
+    if (!query.isSelect())
         return result;
-    const QSqlRecord record = rows->query.record();
+    auto rows = std::make_shared<Recordset::Rows>();
+    const QSqlRecord record = query.record();
+    rows->columnCount = record.count();
     for (int i = 0; i < record.count(); ++i)
         rows->columns.insert(record.fieldName(i).toLower(), i);
-    rows->atEnd = !rows->query.next();
-    if (rows->atEnd && rows->query.lastError().isValid())
-        fail(rows->query.lastError());
+    while (query.next())
+        for (int i = 0; i < rows->columnCount; ++i)
+            rows->values.append(query.value(i));
+    if (query.lastError().isValid())
+        fail(query.lastError());
+    // Released before the command goes on: no snapshot is kept, no cursor stays open.
+    query.finish();
     result.m_rows = std::move(rows);
     return result;
 }
@@ -313,24 +360,42 @@ Recordset Connection::execute(const QString& sql) {
 // ---------------------------------------------------------------------------------------
 // Transaction
 
-Transaction::Transaction(Connection& connection) : m_connection(connection) {
+Transaction::Transaction(Connection& connection, Isolation isolation) : m_connection(connection) {
     if (!connection.isOpen())
         throw DatabaseError(3709, QStringLiteral("The connection is closed."));
     QSqlDatabase database = connection.database();
     bool ok;
     if (connection.kind() == Connection::Kind::SQLite) {
-        // IMMEDIATE takes the write lock at once, so a read-then-write cannot deadlock with
-        // another program that does the same.
+        // IMMEDIATE takes the write lock at once, waiting its turn behind another program's
+        // write, so a read-then-write cannot deadlock with another program that does the same.
         QSqlQuery begin(database);
         ok = begin.exec(QStringLiteral("BEGIN IMMEDIATE"));
         if (!ok)
             connection.fail(begin.lastError());
     } else {
+        if (isolation == Isolation::Serializable &&
+            connection.kind() == Connection::Kind::SqlServerOdbc) {
+            QSqlQuery level(database);
+            if (!level.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL SERIALIZABLE")))
+                connection.fail(level.lastError());
+            m_serializable = true;
+        }
         ok = database.transaction();
-        if (!ok)
-            connection.fail(database.lastError());
+        if (!ok) {
+            const QSqlError error = database.lastError();
+            restoreIsolation();
+            connection.fail(error);
+        }
     }
     ++connection.m_transactions;
+}
+
+void Transaction::restoreIsolation() {
+    if (!m_serializable)
+        return;
+    m_serializable = false;
+    QSqlQuery level(m_connection.database());
+    level.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL READ COMMITTED"));
 }
 
 void Transaction::commit() {
@@ -351,6 +416,7 @@ void Transaction::commit() {
         m_connection.fail(error); // the destructor rolls back
     m_done = true;
     --m_connection.m_transactions;
+    restoreIsolation();
 }
 
 Transaction::~Transaction() {
@@ -364,6 +430,7 @@ Transaction::~Transaction() {
         database.rollback();
     }
     --m_connection.m_transactions;
+    restoreIsolation();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,17 +13,25 @@
 // message and the command guard show.
 class DatabaseError : public std::runtime_error {
 public:
-    DatabaseError(int number, const QString& description);
+    DatabaseError(int number, const QString& description, const QString& state = QString());
+    QString state() const { return m_state; } // the driver's SQL state, where it gave one
     int number() const { return m_number; }
     QString description() const { return m_description; }
+    // Another program held the database (a lock or a lock wait that ran out): nothing of
+    // the command was written and the same command can simply be run again.
+    bool isBusy() const;
 
 private:
     int m_number;
     QString m_description;
+    QString m_state;
 };
 
 // The rows of one SELECT, forward only, positioned on the first row after execute.
 // Field names are looked up without regard to case; NULL reads as a null QVariant.
+// The rows are read whole when the statement runs and the statement is released at once:
+// no result set keeps a read snapshot (which would stop this program, or another, from
+// writing) or keeps a server connection busy while the program runs its next statement.
 class Recordset {
 public:
     Recordset() = default;
@@ -34,13 +42,16 @@ public:
     int fieldIndex(const QString& name) const; // -1 when the column does not exist
     void moveNext();
     void close();
+    int rowCount() const; // rows read, for sizing what is filled from them
 
 private:
     friend class Connection;
     struct Rows {
-        QSqlQuery query;
         QHash<QString, int> columns; // lower-case name -> index
-        bool atEnd = true;
+        int columnCount = 0;
+        QList<QVariant> values; // row after row, columnCount values each
+        qsizetype current = 0;  // index of the current row's first value
+        bool atEnd() const { return current >= values.size() || columnCount == 0; }
     };
     std::shared_ptr<Rows> m_rows;
 };
@@ -67,6 +78,13 @@ public:
     // Runs one statement and returns its rows (an empty, closed recordset for statements
     // that return none). Every statement is traced. Throws DatabaseError on failure.
     Recordset execute(const QString& sql);
+    // A server connection (SQL Server, or an Access file through ODBC) rather than the
+    // embedded SQLite file.
+    bool isServer() const { return m_kind != Kind::SQLite && m_kind != Kind::None; }
+    // Opens an ODBC connection string as it is, as a server connection: for a driver that
+    // the suite's connection strings do not name (tests run the ODBC path on SQLite's ODBC
+    // driver so).
+    void openOdbc(const QString& odbcConnectionString);
 
     QSqlDatabase database() const;
 
@@ -85,15 +103,21 @@ private:
 // constructor (BEGIN IMMEDIATE on SQLite), rolled back by the destructor unless committed.
 class Transaction {
 public:
-    explicit Transaction(Connection& connection);
+    // Serializable: on a server, what the command reads (the next line number) stays
+    // locked until it commits, so two clerks cannot take the same numbers. SQLite's
+    // BEGIN IMMEDIATE already gives one writer at a time.
+    enum class Isolation { Default, Serializable };
+    explicit Transaction(Connection& connection, Isolation isolation = Isolation::Default);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
 private:
+    void restoreIsolation();
     Connection& m_connection;
     bool m_done = false;
+    bool m_serializable = false;
 };
 
 // The statement trace: the last statements in memory and, when BANKREC_SQL_TRACE names a

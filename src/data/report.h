@@ -12,6 +12,9 @@ void reportMessage(const QString& text, const QString& title = QString());
 // The program's title: the executable's name without extension, as every message box shows.
 QString programTitle();
 
+// What the clerk is told when another program held the database past the busy wait.
+QString busyDatabaseMessage();
+
 // Runs one user command. A database error (or any other exception) is reported once and the
 // command stops; nothing crosses the event loop. Returns false when the command failed.
 bool runCommand(const std::function<void()>& command);

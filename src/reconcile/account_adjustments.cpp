@@ -271,7 +271,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
     m_ledgerNames.clear();
     prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("ADJUSTMENTS"));
     FlexGrid* grid = grdADJUSTMENT;
-    grid->setRedraw(false);
+    FlexGrid::RedrawBlocker quiet(grid);
     int row = 1;
     for (Recordset& rs = rsGENERAL_LEDGER_TRANSACTION; !rs.eof(); rs.moveNext()) {
         const int date = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE")));
@@ -291,7 +291,6 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
         if (row == grid->rows() - 1)
             grid->addRow();
     }
-    grid->setRedraw(true);
 }
 
 QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerName(int account) {
@@ -421,7 +420,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::addAdjustment() {
     // The line numbers and both lines are one entry: a bank line without its reversing line
     // would leave the journal out of balance, and two clerks must not take the same numbers.
     {
-        Transaction transaction(db());
+        Transaction transaction(db(), Transaction::Isolation::Serializable);
         wrkLNENBR = 1;
         prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("LINENUMBER"));
         if (!rsGENERAL_LEDGER_TRANSACTION.eof() &&

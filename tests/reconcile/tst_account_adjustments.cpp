@@ -49,27 +49,12 @@ QString text(QWidget* w, const char* name) {
     return child<QLineEdit>(w, name)->text();
 }
 
-// Picks the item that starts with the given text from the drop-down list with the mouse.
 void chooseLedger(QWidget* w, const QString& startsWith) {
-    auto* combo = child<QComboBox>(w, "cbxLEDGER");
-    int index = 0;
-    while (!combo->itemText(index).startsWith(startsWith))
-        ++index;
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    QTRY_VERIFY(view->isVisible());
-    const QModelIndex item = combo->model()->index(index, 0);
-    view->scrollTo(item);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
-    QTRY_VERIFY(!view->isVisible());
+    chooseComboItem(child<QComboBox>(w, "cbxLEDGER"), startsWith);
 }
 
 void type(QWidget* w, const char* name, const QString& text) {
-    auto* box = child<QLineEdit>(w, name);
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
+    typeInto(child<QLineEdit>(w, name), text);
 }
 
 // The view takes a double click only on the cell the first press went to.

@@ -8,9 +8,12 @@
 #include "report.h"
 #include "schema.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -106,6 +109,27 @@ void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps) {
         if (!left->isEmpty())
             left->takeFirst()(preview);
     });
+}
+
+void chooseComboItem(QComboBox* combo, const QString& startsWith) {
+    int index = 0;
+    while (index < combo->count() && !combo->itemText(index).startsWith(startsWith))
+        ++index;
+    QVERIFY2(index < combo->count(), qPrintable(startsWith));
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex item = combo->model()->index(index, 0);
+    view->scrollTo(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+    QTRY_VERIFY(!view->isVisible());
+}
+
+void typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
 }
 
 void clickCell(FlexGrid* grid, int row, int col, bool twice) {

@@ -59,6 +59,13 @@ void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000
 
 class FlexGrid;
 class frmPRINT_PREVIEW;
+class QComboBox;
+class QLineEdit;
+
+// Picks the item that starts with the given text from a drop-down list with the mouse.
+void chooseComboItem(QComboBox* combo, const QString& startsWith);
+// Replaces a box's text by typing, as the clerk does.
+void typeInto(QLineEdit* box, const QString& text);
 
 // Answers the print preview each time a prepared preview comes up for the clerk, one step
 // per appearance, from inside the preview's own modal loop; later appearances are left alone.
