@@ -152,24 +152,25 @@ void CheckSearchWindow::prcLOAD_CHECKS() {
     searchStarting();
     Recordset& rs = searchChecks();
     int row = 1;
-    m_grid->setRedraw(false);
-    while (!rs.eof()) {
-        const int date = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE")));
-        m_grid->setRowData(row, date);
-        m_grid->setText(row, 0, fncFORMAT_DATE(date));
-        m_grid->setText(row, 1, payee(rs));
-        // Checks are stored negative and shown positive; + 0.0 keeps a zero from showing "-".
-        m_grid->setText(row, 2,
-                        formatNumber(-fncFIELD_NUMBER(rs, QStringLiteral("gltTRNAMT")) + 0.0,
-                                     QStringLiteral("###0.00")));
-        m_grid->setText(row, 3, extraColumn(rs));
-        ++row;
-        // Keep at least one empty row below the last hit.
-        if (row == m_grid->rows() - 1)
-            m_grid->addRow();
-        rs.moveNext();
+    {
+        FlexGrid::RedrawBlocker quiet(m_grid);
+        while (!rs.eof()) {
+            const int date = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE")));
+            m_grid->setRowData(row, date);
+            m_grid->setText(row, 0, fncFORMAT_DATE(date));
+            m_grid->setText(row, 1, payee(rs));
+            // Checks are stored negative and shown positive; + 0.0 keeps a zero from showing "-".
+            m_grid->setText(row, 2,
+                            formatNumber(-fncFIELD_NUMBER(rs, QStringLiteral("gltTRNAMT")) + 0.0,
+                                         QStringLiteral("###0.00")));
+            m_grid->setText(row, 3, extraColumn(rs));
+            ++row;
+            // Keep at least one empty row below the last hit.
+            if (row == m_grid->rows() - 1)
+                m_grid->addRow();
+            rs.moveNext();
+        }
     }
-    m_grid->setRedraw(true);
     if (row == 1) {
         showMessage(kNotOnFile);
     } else if (row == 2) {

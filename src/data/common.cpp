@@ -81,10 +81,15 @@ int dateNumber(int year, int month, int day) {
     return year * 10000 + month * 100 + day;
 }
 
-// First the order given, then the other way round where that is the only possible date.
-int dateEitherWay(int year, int first, int second) {
-    const int date = dateNumber(year, first, second);
-    return date != 0 ? date : dateNumber(year, second, first);
+// Whether the company's date format puts the day before the month (dd/mm, yyyy-dd-mm).
+bool dayFirst() {
+    const int format = shared().wrkDTEFMT;
+    return format == 2 || format == 3 || format == 4;
+}
+
+// Day and month in the order the company writes them.
+int dateInCompanyOrder(int year, int first, int second) {
+    return dayFirst() ? dateNumber(year, second, first) : dateNumber(year, first, second);
 }
 
 } // namespace
@@ -161,19 +166,55 @@ int fncDATE_TO_NUMBER(const QString& text) {
 
     if (comma)
         return 0;
+    // Numbers alone are read in the order of the company's format, never guessed: a date
+    // that is impossible that way is no date.
     if (numbers.size() == 2) {
-        // Month and day of this year, or month and four-digit year.
+        // Month and day of this year (in the company's order), or month and four-digit year.
         if (numbers.at(1).size() == 4)
             return dateNumber(fullYear(numbers.at(1)), numbers.at(0).toInt(), 1);
-        return dateEitherWay(thisYear, numbers.at(0).toInt(), numbers.at(1).toInt());
+        return dateInCompanyOrder(thisYear, numbers.at(0).toInt(), numbers.at(1).toInt());
     }
     if (numbers.size() == 3) {
-        if (numbers.at(0).size() == 4) // year-month-day
-            return dateEitherWay(fullYear(numbers.at(0)), numbers.at(1).toInt(),
-                                 numbers.at(2).toInt());
-        return dateEitherWay(fullYear(numbers.at(2)), numbers.at(0).toInt(), numbers.at(1).toInt());
+        if (numbers.at(0).size() == 4) // the year first: year-day-month in format 4
+            return shared().wrkDTEFMT == 4
+                       ? dateNumber(fullYear(numbers.at(0)), numbers.at(2).toInt(),
+                                    numbers.at(1).toInt())
+                       : dateNumber(fullYear(numbers.at(0)), numbers.at(1).toInt(),
+                                    numbers.at(2).toInt());
+        return dateInCompanyOrder(fullYear(numbers.at(2)), numbers.at(0).toInt(),
+                                  numbers.at(1).toInt());
     }
     return 0;
+}
+
+int shortDateEntry(const QString& text, int lastDate) {
+    for (const QChar c : text)
+        if (!c.isDigit())
+            return 0;
+    const QString last = QString::number(lastDate);
+    int day = 0, month = 0;
+    QString year;
+    switch (text.size()) {
+    case 2:
+        day = text.toInt();
+        month = last.mid(4, 2).toInt();
+        year = last.mid(2, 2);
+        break;
+    case 4:
+    case 6: {
+        const int first = text.mid(0, 2).toInt(), second = text.mid(2, 2).toInt();
+        month = dayFirst() ? second : first;
+        day = dayFirst() ? first : second;
+        year = text.size() == 6 ? text.mid(4, 2) : last.mid(2, 2);
+        break;
+    }
+    default:
+        return 0;
+    }
+    // Before the first accepted date there is no month or year to complete from.
+    if (year.size() != 2 || month == 0)
+        return 0;
+    return dateNumber(fullYear(year), month, day);
 }
 
 QString fncFORMAT_DATE(int date) {

@@ -13,10 +13,16 @@ class Recordset;
 // overrides it. An executable whose name begins with "vbp" lives one folder down.
 QString fncPROGRAM_FOLDER();
 
-// Date text to yyyymmdd; 0 for empty text or text that is not a date. Reads month/day/year
-// (day first when month first is impossible), year-month-day, and English or Spanish month
-// names; two-digit years 00-29 are 20xx, 30-99 19xx; without a year, the current one.
+// Date text to yyyymmdd; 0 for empty text or text that is not a date. Numbers are read in
+// the order of the company's date format (wrkDTEFMT 0 and 1 month/day/year, 2 and 3
+// day/month/year, 4 year-day-month; a four-digit year first is year-month-day in the
+// others), never the other way round; English or Spanish month names are read too. Two-digit
+// years 00-29 are 20xx, 30-99 19xx; without a year, the current one.
 int fncDATE_TO_NUMBER(const QString& text);
+// A short entry of digits completed from the last accepted date (yyyymmdd): "dd" a day of
+// its month, "mmdd" or "ddmm" (the company's order) a day of its year, "mmddyy"/"ddmmyy" a
+// whole date. 0 when the text is no such entry or there is no date to complete from.
+int shortDateEntry(const QString& text, int lastDate);
 // yyyymmdd to display text by shared().wrkDTEFMT; "" for 0.
 QString fncFORMAT_DATE(int date);
 // The last day of the month of the date text, as yyyymmdd; 0 when the text is no date.

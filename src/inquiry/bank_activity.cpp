@@ -32,6 +32,8 @@ namespace {
 constexpr int kGridRows = 30; // heading row and 29 rows in view before the grid grows
 constexpr int kGridCols = 9;
 constexpr int kTimeCol = 8; // the deposit time, kept out of view for the drill-down
+// The listed date goes with its row as a number, so the drill-down never reads a shown date.
+constexpr int kDateValue = 0;
 constexpr int kPlacementTwips = 200;
 constexpr int kActivityLeft = 240;
 constexpr int kActivityWidth = 10150;
@@ -315,7 +317,9 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeExpenditures() {
                    {"betCHKDTE", "betTRNTYP", "betCHKNBR", "betPAYNME", "betTRNAMT", "betLNENBR"});
     for (; !rs.eof(); rs.moveNext()) {
         const int row = takeRow();
-        grdACTIVITY->setText(row, 0, dateText(int(fncFIELD_NUMBER(rs.field(f.index[0])))));
+        const int date = int(fncFIELD_NUMBER(rs.field(f.index[0])));
+        grdACTIVITY->setText(row, 0, dateText(date));
+        grdACTIVITY->setRowValue(row, kDateValue, date);
         grdACTIVITY->setText(row, 1, rs.field(f.index[1]).toString());
         grdACTIVITY->setText(row, 2, numberText(rs.field(f.index[2])));
         const QString payee = rs.field(f.index[3]).toString();
@@ -334,7 +338,9 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
     const QString deposit = QStringLiteral("Deposit");
     for (; !rs.eof(); rs.moveNext()) {
         const int row = takeRow();
-        grdACTIVITY->setText(row, 0, dateText(int(fncFIELD_NUMBER(rs.field(f.index[0])))));
+        const int date = int(fncFIELD_NUMBER(rs.field(f.index[0])));
+        grdACTIVITY->setText(row, 0, dateText(date));
+        grdACTIVITY->setRowValue(row, kDateValue, date);
         grdACTIVITY->setText(row, 1, deposit);
         grdACTIVITY->setCellAlignment(row, 1, Qt::AlignLeft);
         grdACTIVITY->setText(row, 2, rs.field(f.index[1]).toString());
@@ -417,7 +423,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
     SharedValues& s = shared();
     s.wrkANLKND =
         currencyValue(grdACTIVITY->text(row, 5)) != 0.0 ? QStringLiteral("deposit") : QString();
-    s.wrkANLDTE = fncDATE_TO_NUMBER(grdACTIVITY->text(row, 0));
+    s.wrkANLDTE = grdACTIVITY->rowValue(row, kDateValue).toInt();
     s.wrkANLTME = int(leadingNumber(grdACTIVITY->text(row, kTimeCol)));
     s.wrkANLLNE = grdACTIVITY->rowData(row);
     if (s.wrkANLDTE <= 0)

@@ -164,7 +164,7 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_DEPOSIT() {
     prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPOSITS"));
     Recordset& rs = rsBANK_DEPOSIT_TRANSACTION;
     int row = 1;
-    grdACTIVITY->setRedraw(false);
+    FlexGrid::RedrawBlocker quiet(grdACTIVITY);
     for (; !rs.eof(); rs.moveNext()) {
         grdACTIVITY->setText(row, 0, fncFORMAT_DATE(wholeNumber(rs, "bdtDEPDTE")));
         grdACTIVITY->setText(row, 1, fncFORMAT_TIME(wholeNumber(rs, "bdtDEPTME")));
@@ -213,7 +213,6 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_DEPOSIT() {
                 grdACTIVITY->setCellColour(row, c, kTicketColour);
         row = takeRow(row);
     }
-    grdACTIVITY->setRedraw(true);
 }
 
 void frmANALYZE_BANK_TRANSACTION::prcSHOW_EXPENDITURE() {
@@ -229,7 +228,7 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_EXPENDITURE() {
     prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("EXPENDTRANS"));
     Recordset& rs = rsBANK_EXPENDITURE_TRANSACTION;
     int row = 1;
-    grdACTIVITY->setRedraw(false);
+    FlexGrid::RedrawBlocker quiet(grdACTIVITY);
     for (; !rs.eof(); rs.moveNext()) {
         grdACTIVITY->setText(row, 0, fncFORMAT_DATE(wholeNumber(rs, "betTRNDTE")));
         grdACTIVITY->setText(row, 1, numberText(rs.field(QStringLiteral("betCHKNBR"))));
@@ -253,7 +252,6 @@ void frmANALYZE_BANK_TRANSACTION::prcSHOW_EXPENDITURE() {
         grdACTIVITY->setText(row, 5, amount > 0 ? zero : formatNumber(-amount + 0.0, kAmountMask));
         row = takeRow(row);
     }
-    grdACTIVITY->setRedraw(true);
 }
 
 void frmANALYZE_BANK_TRANSACTION::prcBANK_DEPOSIT_TRANSACTION(const QString& action) {

@@ -15,6 +15,7 @@ public:
         std::vector<QRgb> colour;  // empty until a colour is set; alpha 0 = none
         std::vector<quint8> align; // empty until an alignment is set; 0 = the column's
         int data = 0;
+        std::vector<QVariant> values; // typed values by key; empty until one is set
     };
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -230,6 +231,21 @@ int FlexGrid::rowData(int row) const {
 void FlexGrid::setRowData(int row, int value) {
     if (FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1))
         r->data = value;
+}
+
+QVariant FlexGrid::rowValue(int row, int key) const {
+    const FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
+    return r && key >= 0 && std::size_t(key) < r->values.size() ? r->values[std::size_t(key)]
+                                                                : QVariant();
+}
+
+void FlexGrid::setRowValue(int row, int key, const QVariant& value) {
+    FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
+    if (!r || key < 0)
+        return;
+    if (r->values.size() <= std::size_t(key))
+        r->values.resize(std::size_t(key) + 1);
+    r->values[std::size_t(key)] = value;
 }
 
 QColor FlexGrid::cellColour(int row, int col) const {

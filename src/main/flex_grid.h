@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QLineEdit>
 #include <QTableView>
+#include <QVariant>
 #include <QVector>
 #include <initializer_list>
 #include <utility>
@@ -30,6 +31,11 @@ public:
     void setText(int row, int col, const QString& text);
     int rowData(int row) const;
     void setRowData(int row, int value);
+    // Typed values that travel with a row (a line's key, a date as yyyymmdd, an amount), by a
+    // small key of the window's choosing: what the program put on screen is never read back
+    // from its text. A null QVariant where none was set.
+    QVariant rowValue(int row, int key) const;
+    void setRowValue(int row, int key, const QVariant& value);
 
     QColor cellColour(int row, int col) const; // the grid's background when none was set
     void setCellColour(int row, int col, const QColor& colour);
@@ -65,6 +71,19 @@ public:
 
     // Off: changes are not drawn and cost nothing until it is switched on again.
     void setRedraw(bool on);
+
+    // Every grid fill runs under one: nothing is drawn until the fill is done, and the grid
+    // draws again however the fill ends, a database error included.
+    class RedrawBlocker {
+    public:
+        explicit RedrawBlocker(FlexGrid* grid) : m_grid(grid) { m_grid->setRedraw(false); }
+        ~RedrawBlocker() { m_grid->setRedraw(true); }
+        RedrawBlocker(const RedrawBlocker&) = delete;
+        RedrawBlocker& operator=(const RedrawBlocker&) = delete;
+
+    private:
+        FlexGrid* m_grid;
+    };
 
     // Highlight the current row (lists the clerk picks from) instead of a plain focus frame.
     void setRowHighlight(bool on);

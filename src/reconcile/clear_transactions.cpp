@@ -28,21 +28,14 @@ constexpr int kColLine = 6;
 
 constexpr int kStartRows = 29;
 constexpr int kCols = 7;
+// What each row keeps as numbers: the line's key and its cleared date as yyyymmdd, the one
+// OK writes. The date cell's text is only what the clerk reads and types.
+constexpr int kYearValue = 0;
+constexpr int kLineValue = 1;
+constexpr int kClearedValue = 2;
 // Columns 0 to 3 take 3300 twips by design; the description takes the rest of the grid's
 // width less this.
 constexpr int kFixedTwips = 3550;
-
-// Large fills are not drawn until they are done, whatever way the fill ends.
-class RedrawOff {
-public:
-    explicit RedrawOff(FlexGrid* grid) : m_grid(grid) { m_grid->setRedraw(false); }
-    ~RedrawOff() { m_grid->setRedraw(true); }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    FlexGrid* m_grid;
-};
 
 } // namespace
 
@@ -152,7 +145,7 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcLOAD_TRANSACTIONS() {
     grdTRANSACTION->hideEditor();
     m_fiscalYears.clear();
     int row = 1;
-    RedrawOff quiet(grdTRANSACTION);
+    FlexGrid::RedrawBlocker quiet(grdTRANSACTION);
     prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("DEPOSITS"));
     fillRows(m_depositColour, false, row);
     prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CHECKS"));
@@ -183,13 +176,18 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, b
     while (!m_rs.eof()) {
         const int date = static_cast<int>(fncFIELD_NUMBER(m_rs.field(trndte)));
         const double amount = fncFIELD_NUMBER(m_rs.field(trnamt));
-        grid->setText(row, kColDate,
-                      fncFORMAT_DATE(static_cast<int>(fncFIELD_NUMBER(m_rs.field(rcndte)))));
+        const int cleared = static_cast<int>(fncFIELD_NUMBER(m_rs.field(rcndte)));
+        const int year = fiscalYearOf(date);
+        const int line = static_cast<int>(fncFIELD_NUMBER(m_rs.field(lnenbr)));
+        grid->setText(row, kColDate, fncFORMAT_DATE(cleared));
+        grid->setRowValue(row, kClearedValue, cleared);
+        grid->setRowValue(row, kYearValue, year);
+        grid->setRowValue(row, kLineValue, line);
         grid->setText(row, kColCheck, numberText(m_rs.field(chknbr)));
         grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
         grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
         grid->setText(row, kColDescription, m_rs.field(descpt).toString());
-        grid->setText(row, kColYear, QString::number(fiscalYearOf(date)));
+        grid->setText(row, kColYear, QString::number(year));
         grid->setText(row, kColLine, numberText(m_rs.field(lnenbr)));
         grid->setRowColour(row, colour);
         ++row;
@@ -235,32 +233,7 @@ bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fncVALIDATE_CLEARED_DATE() {
         return true;
     }
     // A short entry takes what it lacks from the last accepted date.
-    const QString last = QString::number(m_lastValidDate);
-    QString month, day, year;
-    switch (text.size()) {
-    case 2:
-        day = text;
-        month = last.mid(4, 2);
-        year = last.mid(2, 2);
-        break;
-    case 4:
-        month = text.mid(0, 2);
-        day = text.mid(2, 2);
-        year = last.mid(2, 2);
-        break;
-    case 6:
-        month = text.mid(0, 2);
-        day = text.mid(2, 2);
-        year = text.mid(4, 2);
-        break;
-    default:
-        break;
-    }
-    // Before the first accepted date there is no month or year to complete from; the date
-    // rules would otherwise take the current year for a month and day.
-    date = month.isEmpty() || day.isEmpty() || year.isEmpty()
-               ? 0
-               : fncDATE_TO_NUMBER(month + QLatin1Char('/') + day + QLatin1Char('/') + year);
+    date = shortDateEntry(text, m_lastValidDate);
     if (date == 0) {
         showMessage(QStringLiteral(" The date is in an invalid format. Use MM/DD/YY. "));
         return false;
@@ -289,7 +262,16 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::enterCell() {
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::leaveCell() {
     if (!m_editing || m_editRow < 1)
         return;
-    grdTRANSACTION->setText(m_editRow, m_editCol, tbxTRANSACTION->text());
+    const QString text = tbxTRANSACTION->text();
+    // Only what the clerk changed is read as typed text; a date left as shown keeps its number.
+    if (text != grdTRANSACTION->text(m_editRow, m_editCol)) {
+        grdTRANSACTION->setText(m_editRow, m_editCol, text);
+        // The editor may hold a date the window wrote itself (F6, a completed short entry).
+        const int date = text.isEmpty()                            ? 0
+                         : text == fncFORMAT_DATE(m_lastValidDate) ? m_lastValidDate
+                                                                   : fncDATE_TO_NUMBER(text);
+        grdTRANSACTION->setRowValue(m_editRow, kClearedValue, date);
+    }
     grdTRANSACTION->hideEditor();
     m_editRow = 0;
 }
@@ -389,33 +371,25 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
     m_editing = false;
     grdTRANSACTION->hideEditor();
     // One statement per row; empty or unreadable dates are never written, so no cleared date
-    // is ever reset. Committed one by one, each row would wait for the disk (milliseconds a
-    // row on SQLite); the rows go into one transaction instead, and a failing row first
-    // commits the rows before it, so they keep their dates as they would row by row.
+    // is ever reset. All rows go into one transaction: committed one by one, each row would
+    // wait for the disk, and on any failure nothing is written and every date stays on screen
+    // for another try. With nothing to write, no transaction is begun and no lock taken.
+    bool any = false;
+    for (int row = 1; row < grdTRANSACTION->rows() && !any; ++row)
+        any = grdTRANSACTION->rowValue(row, kYearValue).toInt() > 0 &&
+              grdTRANSACTION->rowValue(row, kClearedValue).toInt() > 0;
+    if (!any)
+        return;
     Transaction transaction(db());
-    try {
-        writeDates();
-    } catch (const DatabaseError&) {
-        try {
-            transaction.commit();
-        } catch (const DatabaseError&) {
-            // The database gave up the whole transaction; the first error is the one to tell.
-        }
-        throw;
-    }
+    writeDates();
     transaction.commit();
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
-    QHash<QString, int> dates; // the clerk repeats the same few dates
     for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
-        m_saveYear = static_cast<int>(leadingNumber(grdTRANSACTION->text(row, kColYear)));
-        m_saveLine = static_cast<int>(leadingNumber(grdTRANSACTION->text(row, kColLine)));
-        const QString text = grdTRANSACTION->text(row, kColDate);
-        auto found = dates.constFind(text);
-        if (found == dates.constEnd())
-            found = dates.insert(text, text.isEmpty() ? 0 : fncDATE_TO_NUMBER(text));
-        m_saveDate = *found;
+        m_saveYear = grdTRANSACTION->rowValue(row, kYearValue).toInt();
+        m_saveLine = grdTRANSACTION->rowValue(row, kLineValue).toInt();
+        m_saveDate = grdTRANSACTION->rowValue(row, kClearedValue).toInt();
         if (m_saveYear > 0 && m_saveDate > 0)
             prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
         if (m_saveYear == 0)

@@ -32,11 +32,10 @@ private Q_SLOTS:
         QTest::newRow("date english")              << 'D' << "March 15, 2024" << 20240315.0;
         QTest::newRow("date spanish de")           << 'D' << "15 de marzo de 2024" << 20240315.0;
         QTest::newRow("date spanish short")        << 'D' << "25-DIC-23" << 20231225.0;
-        QTest::newRow("date day first")            << 'D' << "13/02/2024" << 20240213.0;
+        QTest::newRow("date never day first")      << 'D' << "13/02/2024" << 0.0;
         QTest::newRow("date no month either way")  << 'D' << "13/45/24" << 0.0;
         QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
-        QTest::newRow("date this year")            << 'D' << "15/3" << 20240315.0;
-        QTest::newRow("date year-day-month")       << 'D' << "2024-29-02" << 20240229.0;
+        QTest::newRow("date this year")            << 'D' << "3/15" << 20240315.0;
         QTest::newRow("date trailing word")        << 'D' << "Mar 15, 2024 noon" << 0.0;
         QTest::newRow("time pm")                   << 'T' << "1:05 PM" << 130500.0;
         QTest::newRow("time seconds am")           << 'T' << "9:30:15 am" << 93015.0;
@@ -49,7 +48,42 @@ private Q_SLOTS:
         QTest::newRow("lead negative decimal")     << 'N' << "-3.5x" << -3.5;
         QTest::newRow("lead exponent")             << 'N' << "1e3" << 1000.0;
     }
+
+    // Typed dates are read in the order of the company's format, and never the other way
+    // round; short entries complete from the last accepted date (5 March 2024).
+    void companyOrder_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("0 month first")       << 0 << "05/03/24"   << 20240503;
+        QTest::newRow("1 month first")       << 1 << "05/03/2024" << 20240503;
+        QTest::newRow("2 day first")         << 2 << "05/03/24"   << 20240305;
+        QTest::newRow("3 day first")         << 3 << "05/03/2024" << 20240305;
+        QTest::newRow("4 year-day-month")    << 4 << "2024-05-03" << 20240305;
+        QTest::newRow("2 no month 13")       << 2 << "03/13/24"   << 0;
+        QTest::newRow("0 no month 13")       << 0 << "13/03/24"   << 0;
+        QTest::newRow("3 this year")         << 3 << "15/3"       << 20240315;
+        QTest::newRow("1 iso stays iso")     << 1 << "2024-02-29" << 20240229;
+        QTest::newRow("short day")           << 2 << "#17"        << 20240317;
+        QTest::newRow("short 0 mmdd")        << 0 << "#0412"      << 20240412;
+        QTest::newRow("short 3 ddmm")        << 3 << "#0412"      << 20241204;
+        QTest::newRow("short 4 ddmm")        << 4 << "#0412"      << 20241204;
+        QTest::newRow("short 2 ddmmyy")      << 2 << "#311225"    << 20251231;
+        QTest::newRow("short 0 no 31 feb")   << 0 << "#0231"      << 0;
+        QTest::newRow("short odd length")    << 0 << "#123"       << 0;
+    }
     // clang-format on
+    void companyOrder() {
+        QFETCH(int, format);
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        shared().wrkDTEFMT = format;
+        const bool shortEntry = text.startsWith('#');
+        QCOMPARE(shortEntry ? shortDateEntry(text.mid(1), 20240305) : fncDATE_TO_NUMBER(text),
+                 expected);
+        if (!shortEntry && expected) // what the program shows reads back as the same day
+            QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(expected)), expected);
+    }
 
     void readNumber() {
         QFETCH(char, kind);
@@ -97,15 +131,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("format");
         QTest::addColumn<int>("expected");
         QTest::newRow("december")           << "12/1/2024"  << 0 << 20241231;
-        QTest::newRow("day first format")   << "10/02/2024" << 3 << 20241031;
+        QTest::newRow("day first format")   << "10/02/2024" << 3 << 20240229;
         QTest::newRow("september")          << "9/10/2024"  << 0 << 20240930;
         QTest::newRow("april")              << "4/30/2024"  << 0 << 20240430;
         QTest::newRow("november")           << "11/1/2023"  << 0 << 20231130;
         QTest::newRow("february")           << "2/3/2023"   << 0 << 20230228;
         // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
-        QTest::newRow("format 4 leap")      << "2024-02-10" << 4 << 20240229;
-        QTest::newRow("format 4 century")   << "1900-02-10" << 4 << 19000228;
-        QTest::newRow("format 4 400 years") << "2000-02-10" << 4 << 20000229;
+        QTest::newRow("format 4 leap")      << "2024-10-02" << 4 << 20240229;
+        QTest::newRow("format 4 century")   << "1900-10-02" << 4 << 19000228;
+        QTest::newRow("format 4 400 years") << "2000-10-02" << 4 << 20000229;
         QTest::newRow("no date")            << "soon"       << 0 << 0;
     }
     // clang-format on
