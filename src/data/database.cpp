@@ -299,7 +299,7 @@ void Connection::openOdbc(const QString& odbcConnectionString) {
         QSqlDatabase::removeDatabase(m_name);
         throw DatabaseError(errorNumber(error), errorText(error), sqlState(error));
     }
-    m_kind = Kind::SqlServerOdbc;
+    m_kind = Kind::OtherOdbc;
     m_opened = true;
 }
 

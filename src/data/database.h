@@ -63,7 +63,7 @@ private:
 //   SQLOLEDB.1               SQL Server through ODBC (Driver 18, else FreeTDS)
 class Connection {
 public:
-    enum class Kind { None, SQLite, AccessOdbc, SqlServerOdbc };
+    enum class Kind { None, SQLite, AccessOdbc, SqlServerOdbc, OtherOdbc };
 
     Connection();
     ~Connection();
