@@ -79,6 +79,8 @@ private:
         if (!window)
             return false;
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            if (!window->helpKey())
+                return true;
             shared().wrkHLPFRM = window->windowName();
             if (helpOpener())
                 helpOpener()(window);

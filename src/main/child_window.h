@@ -55,6 +55,9 @@ public:
 
     // What F1 does: the program installs the opener of the help window.
     static void setHelpOpener(std::function<void(QWidget* from)> opener);
+    // F1 opens the help window, except in windows that are help themselves.
+    void setHelpKey(bool opensHelp) { m_helpKey = opensHelp; }
+    bool helpKey() const { return m_helpKey; }
 
     // The message of the quote rule in the current language.
     static QString quoteMessage();
@@ -94,6 +97,7 @@ private:
     std::vector<Recordset*> m_recordsets;
     QPointer<QMdiSubWindow> m_frame;
     bool m_bankBound = false;
+    bool m_helpKey = true;
     bool m_unloaded = false;
     bool m_loading = false;
     int m_bankLoaded = 0;
