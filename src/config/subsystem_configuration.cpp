@@ -17,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -52,6 +51,7 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     : ChildWindow(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"), parent) {
+    setDesignedPosition(kPlacementTwips, kPlacementTwips);
     ownRecordset(&m_systemValue);
     ownRecordset(&m_ledger);
 
@@ -142,8 +142,6 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
 }
 
 void frmSUBSYSTEM_CONFIGURATION::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
 
     const auto& codes = valueCodes();
     for (size_t i = 0; i < codes.size(); ++i) {

@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,6 +54,7 @@ struct Fields {
 
 frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent)
     : ChildWindow(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"), parent) {
+    setDesignedPosition(kPlacementTwips, kPlacementTwips);
     auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QLatin1String(name));
         return w;
@@ -184,8 +184,6 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
     const QDate start = today().addMonths(-3);
     dbxSTRDTE->setDateNumber(start.year() * 10000 + start.month() * 100 + start.day());
     optACTIVITY->setChecked(true);

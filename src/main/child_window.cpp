@@ -1,6 +1,7 @@
 #include "child_window.h"
 
 #include "context.h"
+#include "flex_grid.h"
 #include "messages.h"
 #include "report.h"
 
@@ -294,6 +295,9 @@ void ChildWindow::showEvent(QShowEvent* event) {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame != m_frame) {
         m_frame = frame;
+        if (m_designedPosition)
+            frame->move(FlexGrid::twipsToPixels(m_designedPosition->x()),
+                        FlexGrid::twipsToPixels(m_designedPosition->y()));
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
                 [this](Qt::WindowStates before, Qt::WindowStates now) {
                     if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))

@@ -2,10 +2,12 @@
 
 #include "database.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 class QGroupBox;
@@ -82,6 +84,13 @@ protected:
     // The usual frame: tbcOK "&OK" and tbcCANCEL "&Cancel".
     QGroupBox* addControlFrame(QPushButton*& ok, QPushButton*& cancel, bool enterPresses = false);
 
+    // Where the window's frame goes in the main window's client area, in twips. It is
+    // applied once the window is framed: a move made by the load would be undone by the
+    // framing.
+    void setDesignedPosition(int leftTwips, int topTwips) {
+        m_designedPosition = QPoint(leftTwips, topTwips);
+    }
+
     virtual void loadWindow() = 0;
     virtual void unloadWindow() {}
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +105,7 @@ private:
     std::vector<Caption> m_captions;
     std::vector<Recordset*> m_recordsets;
     QPointer<QMdiSubWindow> m_frame;
+    std::optional<QPoint> m_designedPosition;
     bool m_bankBound = false;
     bool m_helpKey = true;
     bool m_unloaded = false;
