@@ -15,12 +15,14 @@
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -63,6 +65,10 @@ protected:
             return drop(watched, static_cast<QDropEvent*>(event));
         case QEvent::ContextMenu:
             return contextMenu(watched, static_cast<QContextMenuEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            return middleButtonPaste(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::InputMethod:
+            return inputMethod(watched, static_cast<QInputMethodEvent*>(event));
         case QEvent::FocusIn:
             // Clicking into a window that is already the active one is also coming back to
             // it after the account was changed in the main window.
@@ -148,6 +154,29 @@ private:
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(event->globalPos());
         event->accept();
+        return true;
+    }
+
+    // Where the platform has a primary selection (X11), the middle button pastes it.
+    static bool middleButtonPaste(QObject* watched, const QMouseEvent* event) {
+        if (event->button() != Qt::MiddleButton || !acceptsText(watched) || !owningWindow(watched))
+            return false;
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard || !clipboard->supportsSelection() ||
+            !ChildWindow::holdsQuote(clipboard->text(QClipboard::Selection)))
+            return false;
+        showMessage(ChildWindow::quoteMessage());
+        return true;
+    }
+
+    // Dead keys and compose sequences arrive as text committed by the input method.
+    static bool inputMethod(QObject* watched, const QInputMethodEvent* event) {
+        if (!ChildWindow::holdsQuote(event->commitString()) || !owningWindow(watched))
+            return false;
+        // The composition ends without its text, so nothing half-typed stays in the field.
+        QInputMethodEvent cleared;
+        QCoreApplication::sendEvent(watched, &cleared);
+        showMessage(ChildWindow::quoteMessage());
         return true;
     }
 
