@@ -198,6 +198,27 @@ private Q_SLOTS:
         }
     }
 
+    // The suite's other programs share the texts: OK keeps what they wrote.
+    void okKeepsOtherWritersText() {
+        const QString stored =
+            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
+            "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n\\pard\\li720\\f0\\fs32 Se\\'f1ale "
+            "{\\f1\\'b7}{\\pict\\wmetafile8\\picw10\\pich10 0a0b}\\par\r\n}";
+        sqlExec("Insert into SYS_USER_HELP (hlpPGMNME,hlpFRMNME,hlpPGENBR,hlpWIDTH,hlpHEIGHT,"
+                "hlpHLPTXT) values('BANKREC','frmVOID',0,6000,7400,'" +
+                sqlText(stored) + "')");
+        QPointer<frmUSER_HELP> help = open("frmVOID");
+        QCOMPARE(textBox(help)->toPlainText(), QString("Se\u00f1ale \u2022\ufffc"));
+        click(help, "tbcOK");
+        QTRY_VERIFY(help.isNull());
+        const QString text =
+            sqlValue("select hlpHLPTXT from SYS_USER_HELP where hlpFRMNME='frmVOID'").toString();
+        for (const char* kept :
+             {"\\li720", "\\fs32", "Calibri;", "\\fcharset2 Symbol;", "Se\\'f1ale", "\\'b7",
+              "{\\pict\\wmetafile8\\picw10\\pich10 0a0b}"})
+            QVERIFY2(text.contains(QLatin1String(kept)), kept);
+    }
+
     void templateInsertedAndStored() {
         frmUSER_HELP* help = open("frmPRINT_BANK_RECONCILIATION_REPORT");
         click(help, "tbcTEMPLATE");
