@@ -388,6 +388,7 @@ void TestMainWindow::placement_data() {
     QTest::newRow("activity") << u"anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS"_s << QPoint(200, 200);
     QTest::newRow("about box") << u"hlpABOUT"_s << QPoint(3200, 500);
     QTest::newRow("calculator") << u"frmCALCULATOR"_s << QPoint(7000, 505);
+    QTest::newRow("void checks") << u"mtnVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"_s << QPoint(100, 100);
 }
 
 // Each window opens where it was designed to, also when opened a second time.
