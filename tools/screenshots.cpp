@@ -7,6 +7,7 @@
 // the main window and every window its menus open as PNG files.
 
 #include "child_window.h"
+#include "context.h"
 #include "demo_database.h"
 #include "main_window.h"
 #include "messages.h"
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -88,6 +90,18 @@ int main(int argc, char* argv[]) {
         for (QAction* action : items)
             shoot([action] { action->trigger(); });
         shoot([&window] { window.toolbarClicked(13); });
+        // Every window where it opens, then the help viewer over them, with the program's
+        // own help texts (this tool's name is not the program's).
+        save(&window, output, QStringLiteral("mdiBANK_RECONCILIATION-open"));
+        shared().wrkEXENME = QStringLiteral("bankrec");
+        QTimer::singleShot(300, &window, [&output] {
+            if (QWidget* help = QApplication::activeModalWidget()) {
+                save(help, output, help->objectName());
+                help->close();
+            }
+        });
+        if (QAction* overview = window.findChild<QAction*>(QStringLiteral("hlpSUBSYSTEM_OVERVIEW")))
+            overview->trigger();
         window.mdiArea()->cascadeSubWindows();
         save(&window, output, QStringLiteral("mdiBANK_RECONCILIATION-all"));
     }

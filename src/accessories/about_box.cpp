@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -109,6 +108,7 @@ QString frmABOUT::systemInformationTool() {
 }
 
 frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), parent) {
+    setDesignedPosition(kLeftTwips, kTopTwips);
     grpDETAIL = new QGroupBox(this);
     grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
     picIcon = new QLabel(grpDETAIL);
@@ -154,10 +154,7 @@ frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), pa
     connect(cmdCLOSE, &QPushButton::clicked, this, &ChildWindow::closeWindow);
 }
 
-void frmABOUT::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kLeftTwips), FlexGrid::twipsToPixels(kTopTwips));
-}
+void frmABOUT::loadWindow() {}
 
 void frmABOUT::StartSysInfo() {
     const QString program = systemInformationTool();

@@ -2,12 +2,10 @@
 
 #include "common.h"
 #include "context.h"
-#include "flex_grid.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <charconv>
@@ -69,6 +67,7 @@ QString calculatorTotal(double value) {
 
 frmCALCULATOR::frmCALCULATOR(QWidget* parent)
     : ChildWindow(QStringLiteral("frmCALCULATOR"), parent) {
+    setDesignedPosition(kLeftTwips, kTopTwips);
     // The total in bold, so the clerk tells the running result from the number being typed.
     const auto field = [this](const char* name, bool bold) {
         auto* box = new QLineEdit(this);
@@ -141,8 +140,6 @@ frmCALCULATOR::frmCALCULATOR(QWidget* parent)
 }
 
 void frmCALCULATOR::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kLeftTwips), FlexGrid::twipsToPixels(kTopTwips));
     tbxTOTAMT->clear();
     tbxCURAMT->clear();
     wrkMODE.clear();

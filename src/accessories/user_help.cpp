@@ -8,6 +8,7 @@
 #include "rtf.h"
 #include "settings.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -80,6 +81,7 @@ frmUSER_HELP::frmUSER_HELP(QWidget* parent) : ChildWindow(QStringLiteral("frmUSE
         button->setFocusPolicy(Qt::NoFocus);
 
     addCaption(this, QStringLiteral("User Help"), QStringLiteral("La Ayuda del usuario"));
+    setHelpKey(false); // F1 in the help window is no question for another help window
     ownRecordset(&rsUSER_HELP);
 
     connect(tbcBOLD, &QPushButton::clicked, this, &frmUSER_HELP::tbcBOLD_Click);
@@ -232,6 +234,15 @@ void frmUSER_HELP::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, &frmUSER_HELP::activate);
 }
 
+// A viewer without text closes instead of showing, so it is never on screen at all.
+void frmUSER_HELP::setVisible(bool visible) {
+    if (visible && !isVisible() && wrkMODE == QLatin1String("ADD") && !editorSetting()) {
+        closeWindow();
+        return;
+    }
+    ChildWindow::setVisible(visible);
+}
+
 // A viewer without text closes before the clerk sees it.
 void frmUSER_HELP::activate() {
     m_editor = editorSetting();
@@ -244,8 +255,16 @@ void frmUSER_HELP::deactivate() {
     m_editor = editorSetting();
     if (m_editor)
         return;
-    wrkHLPPGE = 0;
-    QTimer::singleShot(0, this, &ChildWindow::closeWindow);
+    // A message box of the program's own over the viewer (the quote rule's) is no going
+    // elsewhere: the viewer waits behind it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (isActiveWindow())
+            return; // the activation came straight back
+        wrkHLPPGE = 0;
+        closeWindow();
+    });
 }
 
 bool frmUSER_HELP::eventFilter(QObject* watched, QEvent* event) {

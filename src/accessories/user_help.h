@@ -20,6 +20,7 @@ public:
 
     QString mode() const { return wrkMODE; } // "UPDATE" when a text was found, else "ADD"
     bool editorMode() const { return m_editor; }
+    void setVisible(bool visible) override;
 
     // The window's size in twips, frame included, as stored with the text.
     int windowWidthTwips() const;

@@ -12,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -44,6 +43,7 @@ QString plainNumber(double value) {
 
 CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWidget* parent)
     : ChildWindow(name, parent), m_look(look) {
+    setDesignedPosition(kPlacementTwips, kPlacementTwips);
     m_select = new QGroupBox(this);
     m_select->setObjectName(QStringLiteral("grpSELECT"));
     m_label = new QLabel(m_select);
@@ -110,10 +110,6 @@ QColor CheckSearchWindow::selectionColour() const {
 }
 
 void CheckSearchWindow::loadWindow() {
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        const int offset = FlexGrid::twipsToPixels(kPlacementTwips);
-        frame->move(offset, offset);
-    }
     m_ok->setEnabled(false);
     prcSET_GRID_WIDTHS();
     prcCLEAR_GRID();

@@ -17,17 +17,19 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kPlacementTwips = 100;
+// What svmVALTXT holds; the server would cut longer text without a word.
+constexpr int kValueLength = 255;
 
 QLineEdit* textBox(QWidget* parent, const char* name, int widthChars) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
+    box->setMaxLength(kValueLength);
     if (widthChars > 0)
         box->setFixedWidth(box->fontMetrics().averageCharWidth() * widthChars + 12);
     return box;
@@ -49,6 +51,7 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     : ChildWindow(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"), parent) {
+    setDesignedPosition(kPlacementTwips, kPlacementTwips);
     ownRecordset(&m_systemValue);
     ownRecordset(&m_ledger);
 
@@ -139,8 +142,6 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
 }
 
 void frmSUBSYSTEM_CONFIGURATION::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
 
     const auto& codes = valueCodes();
     for (size_t i = 0; i < codes.size(); ++i) {
@@ -253,7 +254,18 @@ void frmSUBSYSTEM_CONFIGURATION::chooseLogo() {
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    tbxCHKLGO->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    if (chosen.size() > kValueLength) {
+        showMessage(shared().spanish()
+                        ? QStringLiteral("La ruta del archivo tiene más de %1 caracteres. Guarde "
+                                         "el logotipo en una carpeta de ruta más corta.")
+                              .arg(kValueLength)
+                        : QStringLiteral("The file's path is longer than %1 characters. Keep the "
+                                         "logo in a folder with a shorter path.")
+                              .arg(kValueLength));
+        return;
+    }
+    tbxCHKLGO->setText(chosen);
 }
 
 void frmSUBSYSTEM_CONFIGURATION::okClicked() {

@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,6 +56,7 @@ struct Fields {
 
 frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent)
     : ChildWindow(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"), parent) {
+    setDesignedPosition(kPlacementTwips, kPlacementTwips);
     auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QLatin1String(name));
         return w;
@@ -186,8 +186,6 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
-    if (QMdiSubWindow* f = frame())
-        f->move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
     const QDate start = today().addMonths(-3);
     dbxSTRDTE->setDateNumber(start.year() * 10000 + start.month() * 100 + start.day());
     optACTIVITY->setChecked(true);
@@ -383,15 +381,17 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_RECONCILIATIONS() {
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
     const QString typed = tbxSEARCH->text();
     const double number = leadingNumber(typed);
-    if (chkCHECK->isChecked()) {
-        // A check number is a whole number at the start of the text; anything else would
-        // search for check 0 and find nothing the clerk meant.
-        if (number <= 0 || number != std::floor(number) || !std::isfinite(number)) {
-            showMessage(shared().spanish()
-                            ? QStringLiteral("Escriba el número del cheque que busca.")
-                            : QStringLiteral("Type the number of the check to search for."));
-            return;
-        }
+    // A check number is a whole number at the start of the text; anything else would
+    // search for check 0 and find nothing the clerk meant.
+    const bool checkNumber = number > 0 && number == std::floor(number) && std::isfinite(number);
+    if (chkCHECK->isChecked() && !checkNumber && !chkDEPOSIT->isChecked()) {
+        showMessage(shared().spanish()
+                        ? QStringLiteral("Escriba el número del cheque que busca.")
+                        : QStringLiteral("Type the number of the check to search for."));
+        return;
+    }
+    // With Deposits ticked too, such text is still an amount: only the check part is left out.
+    if (chkCHECK->isChecked() && checkNumber) {
         m_searchValue = plainDecimal(number);
         grdACTIVITY->setRedraw(false);
         try {

@@ -1,6 +1,7 @@
 #include "child_window.h"
 
 #include "context.h"
+#include "flex_grid.h"
 #include "messages.h"
 #include "report.h"
 
@@ -14,12 +15,14 @@
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -62,6 +65,10 @@ protected:
             return drop(watched, static_cast<QDropEvent*>(event));
         case QEvent::ContextMenu:
             return contextMenu(watched, static_cast<QContextMenuEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            return middleButtonPaste(watched, static_cast<QMouseEvent*>(event));
+        case QEvent::InputMethod:
+            return inputMethod(watched, static_cast<QInputMethodEvent*>(event));
         case QEvent::FocusIn:
             // Clicking into a window that is already the active one is also coming back to
             // it after the account was changed in the main window.
@@ -79,6 +86,8 @@ private:
         if (!window)
             return false;
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            if (!window->helpKey())
+                return true;
             shared().wrkHLPFRM = window->windowName();
             if (helpOpener())
                 helpOpener()(window);
@@ -145,6 +154,29 @@ private:
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(event->globalPos());
         event->accept();
+        return true;
+    }
+
+    // Where the platform has a primary selection (X11), the middle button pastes it.
+    static bool middleButtonPaste(QObject* watched, const QMouseEvent* event) {
+        if (event->button() != Qt::MiddleButton || !acceptsText(watched) || !owningWindow(watched))
+            return false;
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard || !clipboard->supportsSelection() ||
+            !ChildWindow::holdsQuote(clipboard->text(QClipboard::Selection)))
+            return false;
+        showMessage(ChildWindow::quoteMessage());
+        return true;
+    }
+
+    // Dead keys and compose sequences arrive as text committed by the input method.
+    static bool inputMethod(QObject* watched, const QInputMethodEvent* event) {
+        if (!ChildWindow::holdsQuote(event->commitString()) || !owningWindow(watched))
+            return false;
+        // The composition ends without its text, so nothing half-typed stays in the field.
+        QInputMethodEvent cleared;
+        QCoreApplication::sendEvent(watched, &cleared);
+        showMessage(ChildWindow::quoteMessage());
         return true;
     }
 
@@ -292,6 +324,9 @@ void ChildWindow::showEvent(QShowEvent* event) {
     auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (frame && frame != m_frame) {
         m_frame = frame;
+        if (m_designedPosition)
+            frame->move(FlexGrid::twipsToPixels(m_designedPosition->x()),
+                        FlexGrid::twipsToPixels(m_designedPosition->y()));
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
                 [this](Qt::WindowStates before, Qt::WindowStates now) {
                     if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))

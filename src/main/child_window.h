@@ -2,10 +2,12 @@
 
 #include "database.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 class QGroupBox;
@@ -55,6 +57,9 @@ public:
 
     // What F1 does: the program installs the opener of the help window.
     static void setHelpOpener(std::function<void(QWidget* from)> opener);
+    // F1 opens the help window, except in windows that are help themselves.
+    void setHelpKey(bool opensHelp) { m_helpKey = opensHelp; }
+    bool helpKey() const { return m_helpKey; }
 
     // The message of the quote rule in the current language.
     static QString quoteMessage();
@@ -79,6 +84,13 @@ protected:
     // The usual frame: tbcOK "&OK" and tbcCANCEL "&Cancel".
     QGroupBox* addControlFrame(QPushButton*& ok, QPushButton*& cancel, bool enterPresses = false);
 
+    // Where the window's frame goes in the main window's client area, in twips. It is
+    // applied once the window is framed: a move made by the load would be undone by the
+    // framing.
+    void setDesignedPosition(int leftTwips, int topTwips) {
+        m_designedPosition = QPoint(leftTwips, topTwips);
+    }
+
     virtual void loadWindow() = 0;
     virtual void unloadWindow() {}
     void closeEvent(QCloseEvent* event) override;
@@ -93,7 +105,9 @@ private:
     std::vector<Caption> m_captions;
     std::vector<Recordset*> m_recordsets;
     QPointer<QMdiSubWindow> m_frame;
+    std::optional<QPoint> m_designedPosition;
     bool m_bankBound = false;
+    bool m_helpKey = true;
     bool m_unloaded = false;
     bool m_loading = false;
     int m_bankLoaded = 0;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 MessageHandler& messageHandler() {
@@ -30,9 +31,12 @@ void showMessage(const QString& text, const QString& title) {
         messageHandler()(text, shownTitle);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, shownTitle, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    // The window under the box may close while the box is up (a help viewer losing the
+    // activation); it then takes the box with it, so the box is never also deleted here.
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, shownTitle, text,
+                                                QMessageBox::Ok, QApplication::activeWindow());
+    box->exec();
+    delete box.data();
 }
 
 bool askQuestion(const QString& text, const QString& title) {

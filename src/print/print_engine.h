@@ -120,6 +120,8 @@ public:
     // A named system printer, or, with pdfFile, a PDF file (all documents of the run go
     // into that one file, each from a new page).
     explicit PrinterSurface(const QString& printerName, const QString& pdfFile = QString());
+    // The printer as the print dialog left it: printer or file, copies, collation, page size.
+    explicit PrinterSurface(std::unique_ptr<QPrinter> printer);
     ~PrinterSurface() override;
 
     QPrinter& printer() { return *m_printer; }
@@ -130,6 +132,12 @@ public:
     // Sends whatever document is still open (the end of a run).
     void finish();
     int documentsEnded() const { return m_documents; }
+    // Whether something drawn did not reach the printer or the file (a folder that cannot
+    // be written, a refused job); nothing more is drawn after that.
+    bool failed() const { return m_failed; }
+    bool toFile() const;
+    // The file written, or the printer's name.
+    QString destination() const;
 
 protected:
     void drawText(int x, int y, const QString& text, int column) override;
@@ -137,10 +145,12 @@ protected:
 
 private:
     bool beginDrawing();
+    void endPainting();
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     bool m_pdf = false;
     bool m_pendingPage = false;
+    bool m_failed = false;
     int m_page = 1;
     int m_documents = 0;
 };

@@ -1,7 +1,9 @@
 #include "print_preview.h"
 
 #include "company.h"
+#include "context.h"
 #include "database.h"
+#include "messages.h"
 #include "settings.h"
 
 #include <QApplication>
@@ -384,12 +386,30 @@ void frmPRINT_PREVIEW::setCloseCaption(const QString& caption) {
     tbcCLOSE->repaint();
 }
 
+// Keeps the newest page in its file; a page that cannot be kept is reported, and stays.
+bool frmPRINT_PREVIEW::savePage() {
+    const QString file = pageFile(wrkPGENBR);
+    if (pbxPREVIEW->saveImage(file))
+        return true;
+    setCloseCaption(QStringLiteral("&Close"));
+    const QString where = QDir::toNativeSeparators(file);
+    showMessage(shared().spanish()
+                    ? QStringLiteral("No se pudo guardar la página de la vista previa en el "
+                                     "archivo %1. Compruebe la carpeta de las páginas.")
+                          .arg(where)
+                    : QStringLiteral("The preview page could not be saved in the file %1. Check "
+                                     "the folder for the pages.")
+                          .arg(where));
+    return false;
+}
+
 void frmPRINT_PREVIEW::nextPage() {
     const int next = wrkCURPGE + 1;
     if (next > wrkPGENBR) {
         // The engine must draw more: keep this page and let it go on.
         setCloseCaption(QStringLiteral("Saving"));
-        pbxPREVIEW->saveImage(pageFile(wrkPGENBR));
+        if (!savePage()) // the page stays on screen; Close still ends the report
+            return;
         pbxPREVIEW->clearPicture();
         setCloseCaption(QStringLiteral("&Close"));
         hide();
@@ -408,7 +428,8 @@ void frmPRINT_PREVIEW::previousPage() {
         return;
     if (wrkCURPGE == wrkPGENBR) {
         setCloseCaption(QStringLiteral("Saving"));
-        pbxPREVIEW->saveImage(pageFile(wrkPGENBR));
+        if (!savePage())
+            return;
         pbxPREVIEW->clearPicture();
     }
     setCloseCaption(QStringLiteral("Loading"));

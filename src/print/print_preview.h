@@ -115,6 +115,7 @@ private:
     ~frmPRINT_PREVIEW() override;
     void activate();
     void nextPage();
+    bool savePage();
     void previousPage();
     void closePreview();
     void deletePageFiles();

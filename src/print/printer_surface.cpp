@@ -33,6 +33,20 @@ PrinterSurface::PrinterSurface(const QString& printerName, const QString& pdfFil
     m_printer->setDocName(QStringLiteral("Bank Reconciliation"));
 }
 
+PrinterSurface::PrinterSurface(std::unique_ptr<QPrinter> printer)
+    : m_printer(std::move(printer)), m_painter(std::make_unique<QPainter>()) {
+    m_pdf = m_printer->outputFormat() == QPrinter::PdfFormat;
+    m_printer->setDocName(QStringLiteral("Bank Reconciliation"));
+}
+
+bool PrinterSurface::toFile() const {
+    return m_pdf;
+}
+
+QString PrinterSurface::destination() const {
+    return m_pdf ? m_printer->outputFileName() : m_printer->printerName();
+}
+
 PrinterSurface::~PrinterSurface() {
     finish();
 }
@@ -45,16 +59,30 @@ bool PrinterSurface::setOrientation(int orientation) {
 }
 
 bool PrinterSurface::beginDrawing() {
+    if (m_failed)
+        return false;
     if (!m_painter->isActive()) {
-        if (!m_painter->begin(m_printer.get()))
+        if (!m_painter->begin(m_printer.get())) {
+            m_failed = true;
             return false;
+        }
         m_pendingPage = false;
     }
     if (m_pendingPage) {
-        m_printer->newPage();
         m_pendingPage = false;
+        if (!m_printer->newPage()) {
+            m_failed = true;
+            return false;
+        }
     }
     return true;
+}
+
+void PrinterSurface::endPainting() {
+    if (m_painter->isActive() && !m_painter->end())
+        m_failed = true;
+    if (m_printer->printerState() == QPrinter::Error)
+        m_failed = true;
 }
 
 void PrinterSurface::newPage() {
@@ -73,12 +101,12 @@ void PrinterSurface::endDoc() {
     if (m_pdf)
         m_pendingPage = true; // the next document goes on in the same file, from a new sheet
     else
-        m_painter->end(); // the job is sent
+        endPainting(); // the job is sent
 }
 
 void PrinterSurface::finish() {
-    if (m_painter && m_painter->isActive())
-        m_painter->end();
+    if (m_painter)
+        endPainting();
     m_pendingPage = false;
 }
 

@@ -25,8 +25,8 @@ using namespace mdlPRINTING;
 
 namespace {
 
-frmPRINT_BANK_RECONCILIATION_REPORT::PrinterOverride& printerOverride() {
-    static frmPRINT_BANK_RECONCILIATION_REPORT::PrinterOverride value;
+frmPRINT_BANK_RECONCILIATION_REPORT::ChosenPrinterOverride& printerOverride() {
+    static frmPRINT_BANK_RECONCILIATION_REPORT::ChosenPrinterOverride value;
     return value;
 }
 
@@ -50,6 +50,13 @@ const QString kActivityHeadings =
 } // namespace
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride(PrinterOverride surface) {
+    if (surface)
+        printerOverride() = [surface](const QPrinter*) { return surface(); };
+    else
+        printerOverride() = {};
+}
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::setChosenPrinterOverride(ChosenPrinterOverride surface) {
     printerOverride() = std::move(surface);
 }
 
@@ -195,52 +202,43 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::prcGENERAL_LEDGER_MASTER(const QString
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
     QString remembered;
-    QString printerName;
+    // The printer as the clerk set it up in the dialog: printer, copies, collation, paper.
+    std::unique_ptr<QPrinter> chosen;
     if (chkPRINT_DIALOG->isChecked()) {
         remembered = defaultPrinterEntry();
-        QPrinter chosen(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
-        QPrintDialog dialog(&chosen, this);
+        chosen =
+            std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+        QPrintDialog dialog(chosen.get(), this);
         dialog.setObjectName(QStringLiteral("CommonDialog"));
         // No selection, no page range and no print-to-file: the clerk picks the printer.
         dialog.setOptions(QAbstractPrintDialog::PrintCollateCopies |
                           QAbstractPrintDialog::PrintShowPageSize);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        if (chosen.outputFormat() == QPrinter::NativeFormat && !chosen.printerName().isEmpty()) {
-            printerName = chosen.printerName();
-            fncSET_DEFAULT_PRINTER(printerName);
+        if (chosen->outputFormat() == QPrinter::NativeFormat && !chosen->printerName().isEmpty()) {
+            fncSET_DEFAULT_PRINTER(chosen->printerName());
         } else {
             remembered.clear(); // nothing was changed, nothing to put back
+            if (chosen->outputFormat() == QPrinter::NativeFormat)
+                chosen.reset(); // no printer to choose: as without the dialog
         }
     }
 
+    // With nothing to print there is nothing to ask about either.
+    const bool anything = !lbxRECONCILIATION->selectedItems().isEmpty() &&
+                          (chkACTIVITY->isChecked() || chkSUMMARY->isChecked());
     std::unique_ptr<PrinterSurface> printer;
-    Surface* surface = printerOverride() ? printerOverride()() : nullptr;
-    if (!surface) {
-        if (printerName.isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty()) {
-            // No printer on this computer: the report can still go to a PDF file.
-            const bool spanish = shared().spanish();
-            const QString question =
-                spanish ? QStringLiteral("No hay ninguna impresora instalada. ¿Desea guardar el "
-                                         "informe como un archivo PDF?")
-                        : QStringLiteral("There is no printer installed. Do you want to save the "
-                                         "report as a PDF file instead?");
-            if (!askQuestion(question))
-                return;
-            QString file = qEnvironmentVariable("BANKREC_PDF_OUTPUT");
-            if (file.isEmpty()) {
-                const QString folder =
-                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-                file = QFileDialog::getSaveFileName(
-                    this, QStringLiteral("Save Report as PDF"),
-                    QDir(folder).filePath(QStringLiteral("Bank Reconciliation Report.pdf")),
-                    QStringLiteral("PDF files (*.pdf)"));
-            }
+    Surface* surface = anything && printerOverride() ? printerOverride()(chosen.get()) : nullptr;
+    if (anything && !surface) {
+        if (chosen) {
+            printer = std::make_unique<PrinterSurface>(std::move(chosen));
+        } else if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+            const QString file = askForPdfFile();
             if (file.isEmpty())
                 return;
             printer = std::make_unique<PrinterSurface>(QString(), file);
         } else {
-            printer = std::make_unique<PrinterSurface>(printerName);
+            printer = std::make_unique<PrinterSurface>();
         }
         surface = printer.get();
     }
@@ -256,7 +254,7 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
         } restore{remembered};
         Hourglass hourglass;
         wrkPRINT_OBJECT = surface;
-        for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
+        for (int entry = 0; surface && entry < lbxRECONCILIATION->count(); ++entry) {
             if (!lbxRECONCILIATION->item(entry)->isSelected())
                 continue;
             if (chkACTIVITY->isChecked())
@@ -267,7 +265,57 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
         if (printer)
             printer->finish();
     }
+    if (printer && !reportPrinted(*printer))
+        return; // the window stays for another try
     closeWindow();
+}
+
+// No printer on this computer: the report can still go to a PDF file, when the clerk wants.
+QString frmPRINT_BANK_RECONCILIATION_REPORT::askForPdfFile() {
+    const bool spanish = shared().spanish();
+    const QString question =
+        spanish ? QStringLiteral("No hay ninguna impresora instalada. ¿Desea guardar el "
+                                 "informe como un archivo PDF?")
+                : QStringLiteral("There is no printer installed. Do you want to save the "
+                                 "report as a PDF file instead?");
+    if (!askQuestion(question))
+        return {};
+    QString file = qEnvironmentVariable("BANKREC_PDF_OUTPUT");
+    if (file.isEmpty()) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        file = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Save Report as PDF"),
+            QDir(folder).filePath(QStringLiteral("Bank Reconciliation Report.pdf")),
+            QStringLiteral("PDF files (*.pdf)"));
+    }
+    return file;
+}
+
+// Tells the clerk where a PDF file went, or that the report did not get out.
+bool frmPRINT_BANK_RECONCILIATION_REPORT::reportPrinted(const PrinterSurface& printer) {
+    const bool spanish = shared().spanish();
+    const QString where = QDir::toNativeSeparators(printer.destination());
+    if (printer.failed()) {
+        if (printer.toFile())
+            showMessage(spanish ? QStringLiteral("No se pudo escribir el informe en el archivo "
+                                                 "%1. Compruebe que la carpeta existe y que se "
+                                                 "puede escribir en ella.")
+                                      .arg(where)
+                                : QStringLiteral("The report could not be written to the file "
+                                                 "%1. Check that the folder exists and can be "
+                                                 "written to.")
+                                      .arg(where));
+        else
+            showMessage(
+                spanish
+                    ? QStringLiteral("No se pudo enviar el informe a la impresora %1.").arg(where)
+                    : QStringLiteral("The report could not be sent to the printer %1.").arg(where));
+        return false;
+    }
+    if (printer.toFile())
+        showMessage(spanish ? QStringLiteral("El informe se guardó en el archivo %1.").arg(where)
+                            : QStringLiteral("The report was saved in the file %1.").arg(where));
+    return true;
 }
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {

@@ -8,11 +8,13 @@
 class QCheckBox;
 class QGroupBox;
 class QListWidget;
+class QPrinter;
 class QPushButton;
 
 namespace mdlPRINTING {
+class PrinterSurface;
 class Surface;
-}
+} // namespace mdlPRINTING
 
 // Prints, or shows in the preview, the summary and the activity report of the chosen
 // reconciliation periods of the selected bank account.
@@ -35,6 +37,9 @@ public:
     // caller keeps it). Tests record the printed report through it.
     using PrinterOverride = std::function<mdlPRINTING::Surface*()>;
     static void setPrinterOverride(PrinterOverride surface);
+    // The same, also told the printer the print dialog left (null without the dialog).
+    using ChosenPrinterOverride = std::function<mdlPRINTING::Surface*(const QPrinter* chosen)>;
+    static void setChosenPrinterOverride(ChosenPrinterOverride surface);
 
     // The entry's text and attached number for a period of a fiscal year.
     static QString entryText(int period, int year);
@@ -52,6 +57,8 @@ private:
     void prcGENERAL_LEDGER_MASTER(const QString& action);
 
     void printCommand();
+    QString askForPdfFile();
+    bool reportPrinted(const mdlPRINTING::PrinterSurface& printer);
     void previewCommand();
     void takePeriod(int entry);
     QString rightHandText() const;

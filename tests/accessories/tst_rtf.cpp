@@ -38,6 +38,57 @@ QString describe(const QTextDocument& document) {
     return blocks.join('\n');
 }
 
+// The formatting the editor does not offer but other writers use: per paragraph its indents
+// and spacing in twips, per run its size, font, highlight, strike and position.
+QString describeMore(const QTextDocument& document) {
+    QStringList blocks;
+    for (QTextBlock block = document.begin(); block != document.end(); block = block.next()) {
+        const QTextBlockFormat b = block.blockFormat();
+        QString text = QString("li%1 ri%2 fi%3 sb%4 sa%5")
+                           .arg(qRound(b.leftMargin() * 15))
+                           .arg(qRound(b.rightMargin() * 15))
+                           .arg(qRound(b.textIndent() * 15))
+                           .arg(qRound(b.topMargin() * 15))
+                           .arg(qRound(b.bottomMargin() * 15));
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat()) {
+                text += "|picture";
+                continue;
+            }
+            text += '|';
+            if (f.hasProperty(QTextFormat::FontPointSize))
+                text += QString::number(f.fontPointSize()) + "pt ";
+            if (f.hasProperty(QTextFormat::FontFamilies))
+                text += f.fontFamilies().toStringList().value(0) + ' ';
+            if (f.hasProperty(QTextFormat::BackgroundBrush))
+                text += "on" + f.background().color().name() + ' ';
+            if (f.fontStrikeOut())
+                text += "struck ";
+            if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+                text += "super ";
+            if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+                text += "sub ";
+            text += ':' + it.fragment().text();
+        }
+        blocks << text;
+    }
+    return blocks.join('\n');
+}
+
+// A help text as a Windows rich text box writes it: a larger heading, coloured and
+// highlighted words, a bullet in the Symbol font, Spanish accents as \'hh and a picture.
+const QString kWindowsRtf =
+    uR"({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1034{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fnil\fcharset2 Symbol;}}
+{\colortbl ;\red0\green0\blue128;\red255\green255\blue0;}
+{\*\generator Riched20 10.0.19041}\viewkind4\uc1 
+\pard\sa200\sl276\slmult1\qc\b\f0\fs32\lang10 Conciliaci\'f3n\b0\fs22\par
+\pard\li720\ri360\sb120\sa200\cf1\highlight2 Se\'f1ale\cf0\highlight0  los \strike anulados\strike0  H\sub 2\nosupersub O x\super 2\nosupersub\par
+\pard{\pntext\f1\'B7\tab}{\*\pn\pnlvlblt\pnf1\pnindent0{\pntxtb\'B7}}\fi-360\li720\sa200\f0 Dep\'f3sitos\par
+\pard{\pict{\*\picprop}\wmetafile8\picw100\pich100\picwgoal300\pichgoal300 0a0b0c}\par
+}
+)"_s;
+
 QString fromRtf(const QString& text) {
     QTextDocument document;
     rtf::toDocument(text, &document);
@@ -53,6 +104,9 @@ private Q_SLOTS:
     void roundTrip();
     void reading_data();
     void reading();
+    void otherWritersKept();
+    void malformedAndLarge_data();
+    void malformedAndLarge();
 };
 void TestRtf::roundTrip_data() {
     QTest::addColumn<QString>("html");
@@ -107,7 +161,7 @@ void TestRtf::reading_data() {
     QTest::newRow("destinations skipped, field result kept")
         << uR"({\rtf1 {\*\shppict{\pict\wmetafile8 0a0b}}{\*\unknown junk}{\info{\title T}})"_s
            uR"({\field{\*\fldinst HYPERLINK x}{\fldrslt link}} {\pict\bin3 }}}} end})"_s
-        << u"L|:link  end"_s;
+        << u"L|:\ufffclink \ufffc end"_s;
     QTest::newRow("paragraph format resets")
         << uR"({\rtf1\qc a\par b\pard\par\qr c\par\ql d})"_s << u"C|:a\nL|:b\nR|:c\nL|:d"_s;
     QTest::newRow("table cells and rows")
@@ -120,6 +174,60 @@ void TestRtf::reading() {
     QFETCH(QString, rtf);
     QFETCH(QString, expected);
     QCOMPARE(fromRtf(rtf), expected);
+}
+
+// What other programs of the suite wrote is read with its formatting and written again, so
+// an editor's OK keeps it.
+void TestRtf::otherWritersKept() {
+    QTextDocument document;
+    rtf::toDocument(kWindowsRtf, &document);
+    const QString expected =
+        u"li0 ri0 fi0 sb0 sa200|16pt Calibri :Conciliaci\u00f3n\n"_s
+        u"li720 ri360 fi0 sb120 sa200|11pt Calibri on#ffff00 :Se\u00f1ale|11pt Calibri : los "_s
+        u"|11pt Calibri struck :anulados|11pt Calibri : H|11pt Calibri sub :2"_s
+        u"|11pt Calibri :O x|11pt Calibri super :2\n"_s
+        u"li720 ri0 fi-360 sb0 sa200|11pt Symbol :\u2022\t|11pt Calibri :Dep\u00f3sitos\n"_s
+        u"li0 ri0 fi0 sb0 sa0|picture"_s;
+    QCOMPARE(describeMore(document), expected);
+    QCOMPARE(describe(document).section('\n', 0, 1),
+             u"C|b:Conciliaci\u00f3n\nL|#000080:Se\u00f1ale|: los anulados H2O x2"_s);
+
+    const QString written = rtf::fromDocument(document);
+    for (const char* kept : {"\\fcharset2 Symbol;", "\\fs32", "\\highlight", "\\strike", "\\sub",
+                             "\\super", "\\li720\\ri360", "\\fi-360", "\\sb120\\sa200", "\\'b7",
+                             "{\\pict{\\*\\picprop}\\wmetafile8\\picw100\\pich100"
+                             "\\picwgoal300\\pichgoal300 0a0b0c}"})
+        QVERIFY2(written.contains(QLatin1String(kept)), kept);
+    QTextDocument again;
+    rtf::toDocument(written, &again);
+    QCOMPARE(describeMore(again), expected);
+    QCOMPARE(describe(again), describe(document));
+    QCOMPARE(rtf::fromDocument(again), written);
+}
+
+// Broken or very large texts load, showing what they can.
+void TestRtf::malformedAndLarge_data() {
+    QTest::addColumn<QString>("rtf");
+    QTest::addColumn<QString>("ends"); // how the plain text ends
+    QTest::newRow("unterminated") << uR"({\rtf1 {\b bold {\i open\'e)"_s << u"bold open"_s;
+    QTest::newRow("stray braces and words") << uR"({\rtf1 a}}} b\ \u\'zz\bin-5 c})"_s << u"a"_s;
+    QTest::newRow("deep nesting") << u"{\\rtf1 "_s + QString(300000, '{') + u"deep"_s +
+                                         QString(300000, '}') + '}'
+                                  << u"deep"_s;
+    QTest::newRow("10 MB picture")
+        << u"{\\rtf1 before{\\pict\\pngblip "_s + QString(10'000'000, 'a') + u"} after}"_s
+        << u"after"_s;
+    QTest::newRow("10 MB of runs")
+        << u"{\\rtf1 "_s + u"word \\b bold\\b0\\fs30 \\par "_s.repeated(400'000) + u"last}"_s
+        << u"last"_s;
+}
+
+void TestRtf::malformedAndLarge() {
+    QFETCH(QString, rtf);
+    QFETCH(QString, ends);
+    QTextDocument document;
+    rtf::toDocument(rtf, &document);
+    QVERIFY2(document.toPlainText().endsWith(ends), qPrintable(document.toPlainText().right(40)));
 }
 
 QTEST_MAIN(TestRtf)

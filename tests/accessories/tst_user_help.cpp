@@ -2,14 +2,20 @@
 
 #include "company.h"
 #include "context.h"
+#include "messages.h"
 #include "rtf.h"
 #include "settings.h"
 #include "test_support.h"
 #include "user_help.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -58,6 +64,34 @@ void showHelp(QWidget* from) {
     help->execModal(from);
 }
 
+// Answers the next real message box with OK from a timer, keeping its text.
+void answerMessageBox(QString* text) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, text] {
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget* w : windows) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible())
+                continue;
+            timer->deleteLater();
+            *text = box->text();
+            box->button(QMessageBox::Ok)->click();
+            return;
+        }
+    });
+    timer->start(20);
+}
+
+// Records whether a widget was ever shown.
+class ShowSpy : public QObject {
+public:
+    bool shown = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        shown = shown || event->type() == QEvent::Show;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestUserHelp : public QObject {
@@ -75,6 +109,7 @@ class TestUserHelp : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() {
         m_env = std::make_unique<TestEnvironment>();
         m_env->openDatabase();
@@ -163,6 +198,27 @@ private Q_SLOTS:
         }
     }
 
+    // The suite's other programs share the texts: OK keeps what they wrote.
+    void okKeepsOtherWritersText() {
+        const QString stored =
+            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
+            "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n\\pard\\li720\\f0\\fs32 Se\\'f1ale "
+            "{\\f1\\'b7}{\\pict\\wmetafile8\\picw10\\pich10 0a0b}\\par\r\n}";
+        sqlExec("Insert into SYS_USER_HELP (hlpPGMNME,hlpFRMNME,hlpPGENBR,hlpWIDTH,hlpHEIGHT,"
+                "hlpHLPTXT) values('BANKREC','frmVOID',0,6000,7400,'" +
+                sqlText(stored) + "')");
+        QPointer<frmUSER_HELP> help = open("frmVOID");
+        QCOMPARE(textBox(help)->toPlainText(), QString("Se\u00f1ale \u2022\ufffc"));
+        click(help, "tbcOK");
+        QTRY_VERIFY(help.isNull());
+        const QString text =
+            sqlValue("select hlpHLPTXT from SYS_USER_HELP where hlpFRMNME='frmVOID'").toString();
+        for (const char* kept :
+             {"\\li720", "\\fs32", "Calibri;", "\\fcharset2 Symbol;", "Se\\'f1ale", "\\'b7",
+              "{\\pict\\wmetafile8\\picw10\\pich10 0a0b}"})
+            QVERIFY2(text.contains(QLatin1String(kept)), kept);
+    }
+
     void templateInsertedAndStored() {
         frmUSER_HELP* help = open("frmPRINT_BANK_RECONCILIATION_REPORT");
         click(help, "tbcTEMPLATE");
@@ -204,20 +260,72 @@ private Q_SLOTS:
         QCOMPARE(describe(textBox(help)->document()), expected);
     }
 
-    // F1 in the editor shows the help window's own help; the text being written stays.
-    void helpKeyInEditor() {
-        storeHelp("frmUSER_HELP", "Help of the help window");
-        ChildWindow::setHelpOpener(showHelp);
-        QString seen;
-        whenModalAppears([&seen](QWidget* modal) {
-            seen = textBox(modal)->toPlainText();
-            QTest::keyClick(textBox(modal), Qt::Key_F12);
+    // The quote rule's message box takes the activation from the viewer; the viewer stays
+    // open behind it and goes on showing its text.
+    void quoteInViewer_data() {
+        QTest::addColumn<bool>("paste");
+        QTest::newRow("typed apostrophe") << false;
+        QTest::newRow("pasted double quote") << true;
+    }
+    void quoteInViewer() {
+        QFETCH(bool, paste);
+        setEditor(false);
+        storeHelp("", "Overview of the subsystem");
+        QGuiApplication::clipboard()->setText("say \"when\"");
+        setMessageHandler({}); // the real message box
+        shared().wrkHLPFRM.clear();
+        QString shown;
+        bool openAfter = false;
+        whenModalAppears([&](QWidget* viewer) {
+            QPointer<QWidget> guard(viewer);
+            answerMessageBox(&shown);
+            if (paste)
+                QTest::keyClick(textBox(viewer), Qt::Key_V, Qt::ControlModifier);
+            else
+                QTest::keyClick(textBox(viewer), '\'');
+            openAfter = guard && guard->isVisible();
+            if (guard)
+                QTest::keyClick(textBox(guard), Qt::Key_F12);
         });
+        showHelp(nullptr);
+        QCOMPARE(shown, ChildWindow::quoteMessage());
+        QVERIFY(openAfter);
+    }
+
+    // Only another window taking the activation closes a viewer.
+    void viewerClosesWhenLeft() {
+        setEditor(false);
+        storeHelp("frmVOID", "Help of the void window");
+        QPointer<frmUSER_HELP> viewer = open("frmVOID");
+        viewer->activateWindow();
+        QTRY_VERIFY(viewer->isActiveWindow());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(viewer.isNull());
+    }
+
+    // A viewer with nothing to show is never on screen.
+    void viewerWithoutTextNeverShown() {
+        setEditor(false);
+        QPointer<frmUSER_HELP> viewer = open("frmVOID", false);
+        ShowSpy spy;
+        viewer->installEventFilter(&spy);
+        viewer->execModal(nullptr);
+        QTRY_VERIFY(viewer.isNull());
+        QVERIFY(!spy.shown);
+    }
+
+    // F1 inside the help window opens no second help window; the text being written stays.
+    void helpKeyInHelpWindow() {
+        storeHelp("frmUSER_HELP", "Help of the help window");
+        int opened = 0;
+        ChildWindow::setHelpOpener([&opened](QWidget*) { ++opened; });
         frmUSER_HELP* help = open("frmVOID");
         QTest::keyClicks(textBox(help), "Void");
         QTest::keyClick(textBox(help), Qt::Key_F1);
         ChildWindow::setHelpOpener({});
-        QCOMPARE(seen, QString("Help of the help window"));
+        QCOMPARE(opened, 0);
         click(help, "tbcOK");
         QCOMPARE(sqlCount("SYS_USER_HELP", "hlpFRMNME='frmVOID'"), 1);
     }

@@ -157,13 +157,17 @@ private Q_SLOTS:
 
     void logoFileDialog_data() {
         QTest::addColumn<bool>("accept");
-        QTest::newRow("file chosen") << true;
-        QTest::newRow("dialog cancelled") << false;
+        QTest::addColumn<QString>("subfolder");
+        QTest::newRow("file chosen") << true << "";
+        QTest::newRow("dialog cancelled") << false << "";
+        // A path the column cannot hold is refused, not cut.
+        QTest::newRow("path too long") << true << QString(120, 'd') + '/' + QString(120, 'e');
     }
     void logoFileDialog() {
         QFETCH(bool, accept);
+        QFETCH(QString, subfolder);
         // An apostrophe in the folder must reach the statement whole.
-        const QString folder = env->path("O'Neil Printing");
+        const QString folder = env->path("O'Neil Printing/" + subfolder);
         QDir().mkpath(folder);
         const QString logo = QDir(folder).filePath("logo.bmp");
         QFile(logo).open(QIODevice::WriteOnly);
@@ -195,10 +199,29 @@ private Q_SLOTS:
         click(w, "tbcCHKLGO");
         QCOMPARE(started, QString("old.bmp"));
         QCOMPARE(unexpected, QStringList());
-        const QString expected = accept ? QDir::toNativeSeparators(logo) : "old.bmp";
+        const bool fits = logo.size() <= 255;
+        const QString expected = accept && fits ? QDir::toNativeSeparators(logo) : "old.bmp";
         QCOMPARE(box(w, "CHKLGO")->text(), expected);
+        QCOMPARE(env->messages.size(), int(!fits));
         click(w, "tbcOK");
         QCOMPARE(valueText("CHKLGO"), expected);
+        delete w;
+    }
+
+    // Each box holds what its column holds: the server would cut longer text silently.
+    void boxesTakeWhatTheColumnHolds_data() {
+        QTest::addColumn<QString>("code");
+        for (const QString& code : kCodes)
+            QTest::newRow(qPrintable(code)) << code;
+    }
+    void boxesTakeWhatTheColumnHolds() {
+        QFETCH(QString, code);
+        QPointer<Window> w = openWindow<Window>();
+        const QString typed = QString(250, 'x') + "abcdefghij";
+        QTest::keyClicks(box(w, code), typed);
+        QCOMPARE(box(w, code)->text(), typed.left(255));
+        click(w, "tbcOK");
+        QCOMPARE(valueText(code), typed.left(255));
         delete w;
     }
 

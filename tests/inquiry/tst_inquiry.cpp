@@ -259,6 +259,10 @@ private Q_SLOTS:
         row("check search without a number", "Acme", "checks", {}, {});
         row("both, checks first", "4502", "checks deposits",
             {chk + "betCHKNBR=4502", dep + "bdtTRNAMT=4502"}, {"4502"});
+        // Text that is no check number leaves out only the check part.
+        row("both, money text", "$125.50", "checks deposits", {dep + "bdtTRNAMT=0"}, {"NSF1"});
+        row("both, amount with cents", "125.50", "checks deposits", {dep + "bdtTRNAMT=125.5"},
+            {"3301", "7700"});
     }
     void search() {
         QFETCH(QString, typed);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -122,7 +123,8 @@ void TestChildWindow::quoteRule_data() {
     QTest::addColumn<QString>("quote");
     QTest::addColumn<bool>("rich");
     QTest::addColumn<QString>("language");
-    for (const char* how : {"type", "paste key", "paste menu", "drop"}) {
+    for (const char* how :
+         {"type", "paste key", "paste menu", "drop", "middle button", "input method"}) {
         for (const bool rich : {false, true}) {
             const char* box = rich ? "rich" : "line";
             QTest::addRow("%s apostrophe %s", how, box) << how << u"'"_s << rich << QString();
@@ -155,6 +157,17 @@ void TestChildWindow::quoteRule() {
         QTest::keySequence(box, QKeySequence::Paste);
     } else if (how == QLatin1String("paste menu")) {
         sendPasteFromMenu(target);
+    } else if (how == QLatin1String("middle button")) {
+        // The X11 primary selection, pasted where the middle button is released.
+        if (!QGuiApplication::clipboard()->supportsSelection())
+            QSKIP("no primary selection on this platform (run on xcb to see the middle button)");
+        QGuiApplication::clipboard()->setText(offered, QClipboard::Selection);
+        QTest::mouseClick(target, Qt::MiddleButton, {}, QPoint(5, 5));
+    } else if (how == QLatin1String("input method")) {
+        // A dead key or a compose sequence commits its character.
+        QInputMethodEvent event;
+        event.setCommitString(quote);
+        QApplication::sendEvent(box, &event);
     } else {
         QMimeData data;
         data.setText(offered);

@@ -6,6 +6,7 @@
 #include "context.h"
 #include "database.h"
 #include "demo_database.h"
+#include "flex_grid.h"
 #include "main_window.h"
 #include "program_launcher.h"
 #include "report.h"
@@ -101,6 +102,8 @@ private Q_SLOTS:
     void startupFailure();
     void childWindowsAndEnd();
     void toolbar();
+    void placement_data();
+    void placement();
     void demoMode();
 
 private:
@@ -378,6 +381,40 @@ void TestMainWindow::toolbar() {
 
 // Demo mode opens the demo database beside the program folder, skips the rights and the
 // custom programs, and opens the clearing and adjustment windows at once.
+void TestMainWindow::placement_data() {
+    QTest::addColumn<QString>("menuItem");
+    QTest::addColumn<QPoint>("twips"); // the frame's top left in the main window's client area
+    QTest::newRow("configuration") << u"ctlSUBSYSTEM_CONFIGURATION"_s << QPoint(100, 100);
+    QTest::newRow("activity") << u"anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS"_s << QPoint(200, 200);
+    QTest::newRow("about box") << u"hlpABOUT"_s << QPoint(3200, 500);
+    QTest::newRow("calculator") << u"frmCALCULATOR"_s << QPoint(7000, 505);
+    QTest::newRow("void checks") << u"mtnVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"_s << QPoint(100, 100);
+}
+
+// Each window opens where it was designed to, also when opened a second time.
+void TestMainWindow::placement() {
+    QFETCH(QString, menuItem);
+    QFETCH(QPoint, twips);
+    insertAccount(1010, u"Operating Account"_s, 2024, u"CA"_s, u"BNK"_s);
+    mdiBANK_RECONCILIATION window;
+    window.resize(1200, 900);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint pixels(FlexGrid::twipsToPixels(twips.x()), FlexGrid::twipsToPixels(twips.y()));
+    for (int time = 0; time < 2; ++time) {
+        if (menuItem == u"frmCALCULATOR"_s)
+            window.toolbarClicked(13);
+        else
+            action(window, menuItem)->trigger();
+        QMdiSubWindow* frame = window.mdiArea()->activeSubWindow();
+        QVERIFY(frame);
+        QCOMPARE(frame->pos(), pixels);
+        QPointer<QMdiSubWindow> gone(frame);
+        frame->close();
+        QTRY_VERIFY(gone.isNull());
+    }
+}
+
 void TestMainWindow::demoMode() {
     buildDemoDatabase(m_env->path(u"Database/TolvaneDemo.mdb"_s));
     saveSetting(kStartup, u"DEMO"_s, u"True"_s);

@@ -83,6 +83,30 @@ private Q_SLOTS:
         QVERIFY(!frmPRINT_PREVIEW::exists());
     }
 
+    // A page that cannot be kept in its file is reported and stays on screen; Close still
+    // ends the report.
+    void unsavablePageReported() {
+        sqlExec("insert into SYS_SYSTEM_VALUE_MASTER (svmVALCDE, svmVALCHK) values ('PRTPRV', 1)");
+        QFile(env->path("plain file")).open(QIODevice::WriteOnly);
+        saveSetting("SMM", "IMGPTH", env->path("plain file/pages/"));
+        QString page;
+        answerPreviews({
+            [&](frmPRINT_PREVIEW* p) {
+                QTest::mouseClick(p->tbcNEXT, Qt::LeftButton);
+                page = QString("%1 of %2 %3")
+                           .arg(p->currentPage())
+                           .arg(p->pageNumber())
+                           .arg(p->isVisible() ? "shown" : "hidden");
+                QTest::mouseClick(p->tbcCLOSE, Qt::LeftButton);
+            },
+        });
+        previewReport(130);
+        QCOMPARE(page, QString("1 of 1 shown"));
+        QCOMPARE(env->messages.size(), 1);
+        QVERIFY2(env->messages[0].contains("PREVIEW.1"), qPrintable(env->messages[0]));
+        QVERIFY(!frmPRINT_PREVIEW::exists());
+    }
+
 private:
     std::unique_ptr<TestEnvironment> env;
 };

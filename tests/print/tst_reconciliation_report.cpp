@@ -8,9 +8,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QToolButton>
 
@@ -106,6 +108,82 @@ private Q_SLOTS:
         } else {
             QTRY_VERIFY(!window); // Print closes the window
         }
+    }
+
+    // Without a printer the clerk is asked once, when there is something to print; a file
+    // that cannot be written is reported and the window stays for another try.
+    void printWithoutPrinter_data() {
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("summary");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message"); // "" none, else how it begins
+        QTest::newRow("nothing selected") << false << true << "report.pdf"
+                                          << "";
+        QTest::newRow("no report checked") << true << false << "report.pdf"
+                                           << "";
+        QTest::newRow("written") << true << true << "report.pdf"
+                                 << "The report was saved";
+        QTest::newRow("folder cannot be written") << true << true << "plain file/report.pdf"
+                                                  << "The report could not be written";
+    }
+    void printWithoutPrinter() {
+        QFETCH(bool, selected);
+        QFETCH(bool, summary);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("a printer is installed: Print goes to it, not to a PDF file");
+        Report::setPrinterOverride({});
+        env->openDatabase();
+        addHistory(1010, 2024, 6);
+        QFile(env->path("plain file")).open(QIODevice::WriteOnly); // a file, not a folder
+        const QString pdf = env->path(file);
+        qputenv("BANKREC_PDF_OUTPUT", pdf.toLocal8Bit());
+        window = openWindow<Report>();
+        list()->item(0)->setSelected(selected);
+        window->chkACTIVITY->setChecked(false);
+        window->chkSUMMARY->setChecked(summary);
+        QTest::mouseClick(window->tbcPRINT, Qt::LeftButton);
+        qunsetenv("BANKREC_PDF_OUTPUT");
+        const bool printed = selected && summary;
+        QCOMPARE(env->questions.size(), int(printed));
+        QCOMPARE(env->messages.size(), int(!message.isEmpty()));
+        if (!message.isEmpty()) {
+            QVERIFY2(env->messages[0].startsWith(message), qPrintable(env->messages[0]));
+            QVERIFY(env->messages[0].contains(QDir::toNativeSeparators(pdf)));
+        }
+        QCOMPARE(QFileInfo(pdf).size() > 0, message.startsWith("The report was saved"));
+        if (message.contains("could not"))
+            QVERIFY(window && window->isVisible());
+        else
+            QTRY_VERIFY(!window);
+    }
+
+    // What the clerk sets in the print dialog reaches the printer.
+    void printDialogChoices() {
+        env->openDatabase();
+        addHistory(1010, 2024, 6);
+        QString used;
+        Report::setChosenPrinterOverride([&](const QPrinter* chosen) {
+            if (chosen)
+                used = QString("%1 copies, collated %2")
+                           .arg(chosen->copyCount())
+                           .arg(chosen->collateCopies());
+            return printer.get();
+        });
+        window = openWindow<Report>();
+        list()->item(0)->setSelected(true);
+        window->chkPRINT_DIALOG->setChecked(true);
+        whenModalAppears([](QWidget* dialog) {
+            if (auto* copies = dialog->findChild<QSpinBox*>("copies"))
+                copies->setValue(3);
+            if (auto* collate = dialog->findChild<QCheckBox*>("collate"))
+                collate->setChecked(true);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
+        QTest::mouseClick(window->tbcPRINT, Qt::LeftButton);
+        QCOMPARE(used, QString("3 copies, collated 1"));
+        QVERIFY(printer->documents > 0);
     }
 
     // Both reports of one reconciliation with one cleared posting.
