@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -213,9 +214,12 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindo
     grdSTATEMENT->setColAlignment(kColCheck, Qt::AlignRight);
     grdSTATEMENT->setColAlignment(kColAmount, Qt::AlignRight);
     grdSTATEMENT->setRowHighlight(true);
-    const int widths[kCols] = {900, 700, 1000, 2600, 3000, 3800, 1700};
+    const int widths[kCols] = {900, 700, 1000, 2600, 3000, 4200, 1700};
     for (int c = 0; c < kCols; ++c)
         grdSTATEMENT->setColWidthTwips(c, widths[c]);
+    grdSTATEMENT->widenColumns({{kColDate, fncFORMAT_DATE(20241231)},
+                                {kColCheck, QStringLiteral("000000")},
+                                {kColAmount, QStringLiteral("-00000.00")}});
     lblSTATEMENT = new QLabel(grpDETAIL);
     lblSTATEMENT->setObjectName(QStringLiteral("lblSTATEMENT"));
     lblCOUNTS = new QLabel(grpDETAIL);
@@ -231,7 +235,7 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindo
     layout->addWidget(grpFILE);
     layout->addWidget(grpDETAIL, 1);
     layout->addWidget(grpCONTROL);
-    resize(1000, 560);
+    resize(1100, 600);
 
     connect(tbxFILE, &QLineEdit::returnPressed, this,
             [this] { loadFile(tbxFILE->text().trimmed()); });
@@ -416,6 +420,24 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
         }
     }
     showSummary();
+    // The clerk's work starts at the first line that needs a choice or has no match, else at
+    // the first matched one; scrolled there once the grid has laid out its new rows.
+    auto first = [this](std::initializer_list<MatchState> states) {
+        for (int s = 0; s < m_matches.size(); ++s)
+            if (std::find(states.begin(), states.end(), m_matches.at(s).state) != states.end())
+                return s;
+        return -1;
+    };
+    int s = first({MatchState::NeedsChoice, MatchState::NoMatch});
+    if (s < 0)
+        s = first({MatchState::Matched});
+    if (s >= 0)
+        QTimer::singleShot(0, grdSTATEMENT, [grid = grdSTATEMENT, s] {
+            if (s >= grid->rows() - 1)
+                return;
+            grid->setCurrentCell(s + 1, 0);
+            grid->scrollTo(grid->model()->index(s, 0), QAbstractItemView::PositionAtCenter);
+        });
 }
 
 void frmIMPORT_BANK_STATEMENT::showSummary() {
