@@ -8,6 +8,7 @@
 
 #include "child_window.h"
 #include "demo_database.h"
+#include "import_bank_statement.h"
 #include "main_window.h"
 #include "messages.h"
 #include "settings.h"
@@ -88,6 +89,13 @@ int main(int argc, char* argv[]) {
         for (QAction* action : items)
             shoot([action] { action->trigger(); });
         shoot([&window] { window.toolbarClicked(13); });
+        // The statement import with the demo's own statement of last month read in.
+        window.findChild<QAction*>(QStringLiteral("mtnIMPORT_BANK_STATEMENT"))->trigger();
+        if (auto* import = qobject_cast<frmIMPORT_BANK_STATEMENT*>(
+                window.openWindow(QStringLiteral("frmIMPORT_BANK_STATEMENT")))) {
+            import->loadFile(demoStatementFile(root.path()));
+            save(import->frame(), output, QStringLiteral("frmIMPORT_BANK_STATEMENT-statement"));
+        }
         window.mdiArea()->cascadeSubWindows();
         save(&window, output, QStringLiteral("mdiBANK_RECONCILIATION-all"));
     }

@@ -8,6 +8,9 @@ struct DemoOptions {
     // Extra uncleared lines on the bank account (checks and deposits alternating), for
     // measuring the windows on a large ledger.
     int unreconciledTransactions = 0;
+    // Where to write the bank's statement of last month, the open one, as an OFX file the
+    // statement import reads; empty: none.
+    QString statementFile;
 };
 
 // The bank account the demo reconciles and its company.
@@ -25,3 +28,6 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options = 
 
 // The settings file buildDemoInstallation writes under root.
 QString demoSettingsFile(const QString& root);
+
+// The bank statement of last month that buildDemoInstallation writes under root.
+QString demoStatementFile(const QString& root);

@@ -7,6 +7,7 @@
 #include "context.h"
 #include "database.h"
 #include "date_picker.h"
+#include "demo_database.h"
 #include "flex_grid.h"
 #include "import_bank_statement.h"
 #include "main_window.h"
@@ -235,6 +236,20 @@ private Q_SLOTS:
         QCOMPARE(clearDateOf(clear, 7), QStringLiteral("03/10/24"));
         // A CSV has no closing balance: Reconcile is not offered one.
         QVERIFY(!topLevel<QWidget>("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"));
+    }
+
+    // The demo's own statement of last month: its first half was cleared already, the rest
+    // matches, and the interest the ledger lacks is left for an adjustment.
+    void demoStatement() {
+        const QString root = dir.filePath(QStringLiteral("demo"));
+        buildDemoInstallation(root);
+        db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=") + root +
+                  QStringLiteral("/Database/TolvaneDemo.mdb"));
+        QPointer<Window> w = openWindow<Window>(kDemoBankAccount);
+        QVERIFY(w->loadFile(demoStatementFile(root)));
+        QCOMPARE(w->findChild<QLabel*>("lblCOUNTS")->text(),
+                 QStringLiteral("Matched 27   Needs a choice 0   No match 1   Already cleared 12"));
+        QCOMPARE(w->statement().lines.last().description, QStringLiteral("INTEREST PAID"));
     }
 
     // Inside the main window: the menu item and Clear's button open the import, and OK hands
