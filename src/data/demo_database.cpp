@@ -877,7 +877,8 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
 
 } // namespace
 
-void buildDemoDatabase(const QString& file, const DemoOptions& options) {
+void buildDemoDatabase(const QString& file, const DemoOptions& options,
+                       const QString& statementFile) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QString::fromLatin1(suffix));
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -936,8 +937,8 @@ void buildDemoDatabase(const QString& file, const DemoOptions& options) {
         transaction.commit();
     }
     connection.close();
-    if (!options.statementFile.isEmpty())
-        writeStatementFile(options.statementFile, lines, months, bankOpening[now.year() - 1]);
+    if (!statementFile.isEmpty())
+        writeStatementFile(statementFile, lines, months, bankOpening[now.year() - 1]);
 }
 
 QString demoSettingsFile(const QString& root) {
@@ -956,10 +957,7 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
     const QString programs = base.absoluteFilePath(QStringLiteral("Programs"));
     const QString database = base.absoluteFilePath(QStringLiteral("Database/TolvaneDemo.mdb"));
     QDir().mkpath(programs);
-    DemoOptions withStatement = options;
-    if (withStatement.statementFile.isEmpty())
-        withStatement.statementFile = demoStatementFile(root);
-    buildDemoDatabase(database, withStatement);
+    buildDemoDatabase(database, options, demoStatementFile(root));
 
     QFile settings(demoSettingsFile(root));
     if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))

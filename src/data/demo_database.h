@@ -8,9 +8,6 @@ struct DemoOptions {
     // Extra uncleared lines on the bank account (checks and deposits alternating), for
     // measuring the windows on a large ledger.
     int unreconciledTransactions = 0;
-    // Where to write the bank's statement of last month, the open one, as an OFX file the
-    // statement import reads; empty: none.
-    QString statementFile;
 };
 
 // The bank account the demo reconciles and its company.
@@ -19,7 +16,10 @@ inline constexpr const char* kDemoCompanyName = "Tolvane Vending Company";
 
 // Deletes and rebuilds the SQLite database file. Everything is dated relative to today()
 // of clock.h, so last month is always the open one; the same date gives the same file.
-void buildDemoDatabase(const QString& file, const DemoOptions& options = {});
+// With a statement file, the bank's statement of last month is written there as OFX, for the
+// statement import.
+void buildDemoDatabase(const QString& file, const DemoOptions& options = {},
+                       const QString& statementFile = QString());
 
 // Lays out a demo installation under root: root/Programs (the program folder, whose name
 // has the eight characters the demo path rule expects), root/Database/TolvaneDemo.mdb and
