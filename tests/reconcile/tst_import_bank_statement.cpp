@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <optional>
@@ -118,10 +119,13 @@ private Q_SLOTS:
         StatementTrace::clear();
     }
     void cleanup() {
-        const auto tops = QApplication::topLevelWidgets();
-        for (QWidget* w : tops)
+        // Deleting one window may delete others (its dialogs): hold them by guarded pointers.
+        QList<QPointer<QWidget>> tops;
+        for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<ChildWindow*>(w))
-                delete w;
+                tops << w;
+        for (const QPointer<QWidget>& w : tops)
+            delete w.data();
         env.reset();
     }
 
@@ -213,15 +217,35 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("Date,Amount,Description\n03/10/2024,75.00,DEPOSIT\n");
         f.close();
-        saveSetting(
-            "ImportBankStatement", "CSV-1010",
-            CsvMapping::fromText("date=1;order=MDY;amount=2;description=3;skip=1").toText());
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, csv);
+        QCOMPARE(env->messages.value(0),
+                 QStringLiteral("march.csv: set the columns of the CSV file (the date and the "
+                                "amount at least) before loading it."));
+        // The clerk sets the columns once; they are kept for the account and the file is read.
+        whenModalAppears([](QWidget* dialog) {
+            const std::pair<const char*, int> columns[] = {{"tbxDATE_COLUMN", 1},
+                                                           {"tbxAMOUNT_COLUMN", 2},
+                                                           {"tbxDESCRIPTION_COLUMN", 3},
+                                                           {"tbxSKIP_LINES", 1}};
+            for (const auto& [name, value] : columns)
+                dialog->findChild<QSpinBox*>(name)->setValue(value);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcCOLUMNS"), Qt::LeftButton);
+        QCOMPARE(getSetting("ImportBankStatement", "CSV-1010"),
+                 QStringLiteral("date=1;order=MDY;amount=2;debit=0;credit=0;check=0;"
+                                "description=3;comma=0;skip=1"));
         auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
         QCOMPARE(grid->text(1, 5),
                  QStringLiteral("amount 75.00: 2 open lines within 5 days, choose one"));
         QCOMPARE(grid->cellColour(1, 0), kChoice);
+        // Fewer days apart leave neither deposit; the days are kept.
+        auto* days = w->findChild<QSpinBox*>("tbxDAYS");
+        days->setValue(0);
+        QCOMPARE(grid->text(1, 5), QStringLiteral("no open line of 75.00 within 0 days"));
+        QCOMPARE(getSetting("ImportBankStatement", "DAYS"), QStringLiteral("0"));
+        days->setValue(5);
         auto* choice = w->findChild<QComboBox*>("cbxMATCH1");
         QVERIFY(choice);
         QCOMPARE(choice->count(), 3);
