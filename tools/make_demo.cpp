@@ -51,6 +51,8 @@ int main(int argc, char* argv[]) {
         const QString settings = demoSettingsFile(root);
         out << "Program folder: " << QDir::toNativeSeparators(programs) << "\n"
             << "Settings file:  " << QDir::toNativeSeparators(settings) << "\n"
+            << "Bank statement: " << QDir::toNativeSeparators(demoStatementFile(root))
+            << " (last month's, for Import Bank Statement)\n"
             << "Built in " << clock.elapsed() << " ms. Run the program with\n"
             << "  ORLUNDE_SETTINGS=" << settings << " TKV_PROGRAM_FOLDER=" << programs
             << " bankrec\n";

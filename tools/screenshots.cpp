@@ -9,6 +9,7 @@
 #include "child_window.h"
 #include "context.h"
 #include "demo_database.h"
+#include "import_bank_statement.h"
 #include "main_window.h"
 #include "messages.h"
 #include "settings.h"
@@ -90,6 +91,13 @@ int main(int argc, char* argv[]) {
         for (QAction* action : items)
             shoot([action] { action->trigger(); });
         shoot([&window] { window.toolbarClicked(13); });
+        // The statement import with the demo's own statement of last month read in.
+        window.findChild<QAction*>(QStringLiteral("mtnIMPORT_BANK_STATEMENT"))->trigger();
+        if (auto* import = qobject_cast<frmIMPORT_BANK_STATEMENT*>(
+                window.openWindow(QStringLiteral("frmIMPORT_BANK_STATEMENT")))) {
+            import->loadFile(demoStatementFile(root.path()));
+            save(import->frame(), output, QStringLiteral("frmIMPORT_BANK_STATEMENT-statement"));
+        }
         // Every window where it opens, then the help viewer over them, with the program's
         // own help texts (this tool's name is not the program's).
         save(&window, output, QStringLiteral("mdiBANK_RECONCILIATION-open"));

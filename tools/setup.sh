@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdftotext, used by the report tests
+    libofx-dev         # reads the bank's OFX and QFX statement files
     xvfb xauth         # a display for running the program on a machine without one
 )
 

@@ -797,9 +797,88 @@ void writeReferenceData(const QSqlDatabase& database, const QHash<int, Cents>& b
                   QStringLiteral("}")});
 }
 
+// The bank's statement of the open month as an OFX 1 file: every line the bank booked that
+// month (the first half already marked cleared in the ledger, the rest not yet), the service
+// charge, and the interest the ledger does not know of yet.
+void writeStatementFile(const QString& path, const QVector<BankLine>& lines, const Months& months,
+                        Cents base) {
+    const QDate first = months.open;
+    const QDate last = monthEnd(months.open);
+    struct Item {
+        QDate date;
+        Cents amount;
+        int check;
+        QString type;
+        QString name;
+    };
+    QVector<Item> items;
+    Cents opening = base;
+    for (const BankLine& line : lines) {
+        if (!line.status.isEmpty())
+            continue;
+        if (line.cleared.isValid() && line.cleared < first)
+            opening += line.amount;
+        else if (line.cleared.isValid() && line.cleared <= last)
+            items.push_back({line.cleared, line.amount, line.check ? line.checkNumber : 0,
+                             line.check        ? QStringLiteral("CHECK")
+                             : line.amount > 0 ? QStringLiteral("DEP")
+                                               : QStringLiteral("DEBIT"),
+                             line.check        ? QStringLiteral("CHECK %1").arg(line.checkNumber)
+                             : line.amount > 0 ? QStringLiteral("DEPOSIT")
+                                               : line.description.toUpper()});
+        else if (line.journal == QLatin1String("BA") && line.date >= first && line.date <= last)
+            items.push_back({line.date, line.amount, 0, QStringLiteral("SRVCHG"),
+                             QStringLiteral("MONTHLY SERVICE CHARGE")});
+    }
+    items.push_back({bankDay(last.addDays(-1)), 412, 0, QStringLiteral("INT"),
+                     QStringLiteral("INTEREST PAID")});
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.date < b.date; });
+    Cents closing = opening;
+    QString transactions;
+    int id = 0;
+    for (const Item& item : items) {
+        closing += item.amount;
+        QString name = item.name.left(32);
+        name.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
+        transactions += QStringLiteral("<STMTTRN>\n<TRNTYPE>%1\n<DTPOSTED>%2\n<TRNAMT>%3\n"
+                                       "<FITID>%4%5\n")
+                            .arg(item.type)
+                            .arg(ymd(item.date))
+                            .arg(QString::number(money(item.amount), 'f', 2))
+                            .arg(ymd(item.date))
+                            .arg(++id, 3, 10, QLatin1Char('0'));
+        if (item.check)
+            transactions += QStringLiteral("<CHECKNUM>%1\n").arg(item.check);
+        transactions += QStringLiteral("<NAME>%1\n</STMTTRN>\n").arg(name);
+    }
+    const QString text =
+        QStringLiteral("OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\nSECURITY:NONE\n"
+                       "ENCODING:USASCII\nCHARSET:1252\nCOMPRESSION:NONE\nOLDFILEUID:NONE\n"
+                       "NEWFILEUID:NONE\n\n<OFX>\n<SIGNONMSGSRSV1>\n<SONRS>\n<STATUS><CODE>0"
+                       "<SEVERITY>INFO</STATUS>\n<DTSERVER>%1\n<LANGUAGE>ENG\n</SONRS>\n"
+                       "</SIGNONMSGSRSV1>\n<BANKMSGSRSV1>\n<STMTTRNRS>\n<TRNUID>1\n<STATUS>"
+                       "<CODE>0<SEVERITY>INFO</STATUS>\n<STMTRS>\n<CURDEF>USD\n<BANKACCTFROM>\n"
+                       "<BANKID>123006800\n<ACCTID>4410012345\n<ACCTTYPE>CHECKING\n"
+                       "</BANKACCTFROM>\n<BANKTRANLIST>\n<DTSTART>%2\n<DTEND>%3\n%4"
+                       "</BANKTRANLIST>\n<LEDGERBAL>\n<BALAMT>%5\n<DTASOF>%3\n</LEDGERBAL>\n"
+                       "</STMTRS>\n</STMTTRNRS>\n</BANKMSGSRSV1>\n</OFX>\n")
+            .arg(ymd(bankDay(last.addDays(1))))
+            .arg(ymd(first))
+            .arg(ymd(last))
+            .arg(transactions)
+            .arg(QString::number(money(closing), 'f', 2));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toLatin1()) < 0)
+        throw DatabaseError(-1,
+                            QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
 } // namespace
 
-void buildDemoDatabase(const QString& file, const DemoOptions& options) {
+void buildDemoDatabase(const QString& file, const DemoOptions& options,
+                       const QString& statementFile) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         QFile::remove(file + QString::fromLatin1(suffix));
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -858,10 +937,19 @@ void buildDemoDatabase(const QString& file, const DemoOptions& options) {
         transaction.commit();
     }
     connection.close();
+    if (!statementFile.isEmpty())
+        writeStatementFile(statementFile, lines, months, bankOpening[now.year() - 1]);
 }
 
 QString demoSettingsFile(const QString& root) {
     return QDir(root).absoluteFilePath(QStringLiteral("ORLUNDE.ini"));
+}
+
+QString demoStatementFile(const QString& root) {
+    const QDate open = today().addMonths(-1);
+    return QDir(QDir(root).absoluteFilePath(QStringLiteral("Statements")))
+        .absoluteFilePath(QStringLiteral("Operating Account %1.ofx")
+                              .arg(open.toString(QStringLiteral("yyyy-MM"))));
 }
 
 QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
@@ -869,7 +957,7 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
     const QString programs = base.absoluteFilePath(QStringLiteral("Programs"));
     const QString database = base.absoluteFilePath(QStringLiteral("Database/TolvaneDemo.mdb"));
     QDir().mkpath(programs);
-    buildDemoDatabase(database, options);
+    buildDemoDatabase(database, options, demoStatementFile(root));
 
     QFile settings(demoSettingsFile(root));
     if (!settings.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -16,7 +16,10 @@ inline constexpr const char* kDemoCompanyName = "Tolvane Vending Company";
 
 // Deletes and rebuilds the SQLite database file. Everything is dated relative to today()
 // of clock.h, so last month is always the open one; the same date gives the same file.
-void buildDemoDatabase(const QString& file, const DemoOptions& options = {});
+// With a statement file, the bank's statement of last month is written there as OFX, for the
+// statement import.
+void buildDemoDatabase(const QString& file, const DemoOptions& options = {},
+                       const QString& statementFile = QString());
 
 // Lays out a demo installation under root: root/Programs (the program folder, whose name
 // has the eight characters the demo path rule expects), root/Database/TolvaneDemo.mdb and
@@ -25,3 +28,6 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options = 
 
 // The settings file buildDemoInstallation writes under root.
 QString demoSettingsFile(const QString& root);
+
+// The bank statement of last month that buildDemoInstallation writes under root.
+QString demoStatementFile(const QString& root);

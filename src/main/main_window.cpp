@@ -17,6 +17,7 @@
 #include "calculator.h"
 #include "clear_transactions.h"
 #include "finalize_post.h"
+#include "import_bank_statement.h"
 #include "nsf_checks.h"
 #include "reconcile_balances.h"
 #include "reconciliation_report.h"
@@ -69,6 +70,8 @@ const MenuEntry kMenus[] = {
     {"mtnCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT", "Clear Bank Transactions from Statement",
      "Transacciones Bancarias Claras de la Declaración",
      "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"},
+    {"mtnIMPORT_BANK_STATEMENT", "Import Bank Statement...",
+     "Importar Estado de Cuenta Bancario...", "frmIMPORT_BANK_STATEMENT"},
     {"mtnAUD_ACCOUNT_ADJUSTMENTS", "&Add, Update, or Delete Account Adjustments",
      "Agregue, Actualice, o Borre dé cuenta los Ajustes", "frmAUD_ACCOUNT_ADJUSTMENTS"},
     {"mtnRECONCILE_CHECKING_ACCOUNT_BALANCES", "&Reconcile Checking Account Balances",
@@ -227,6 +230,8 @@ mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(pa
 
     m_factories.insert(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"),
                        factoryOf<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>());
+    m_factories.insert(QStringLiteral("frmIMPORT_BANK_STATEMENT"),
+                       factoryOf<frmIMPORT_BANK_STATEMENT>());
     m_factories.insert(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"),
                        factoryOf<frmAUD_ACCOUNT_ADJUSTMENTS>());
     m_factories.insert(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"),
@@ -249,11 +254,15 @@ mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(pa
     buildMenus();
     buildToolbar();
     ChildWindow::setHelpOpener([this](QWidget*) { showHelp(); });
+    // The statement import hands its lines to Clear, Adjustments and Reconcile in this frame.
+    frmIMPORT_BANK_STATEMENT::setWindowOpener(
+        [this](const QString& name) { return openChild(name, m_factories.value(name)); });
     runStartup();
 }
 
 mdiBANK_RECONCILIATION::~mdiBANK_RECONCILIATION() {
     ChildWindow::setHelpOpener({});
+    frmIMPORT_BANK_STATEMENT::setWindowOpener({});
     // The child windows go first, while the connection their recordsets came from is open.
     const auto frames = m_area->subWindowList();
     for (QMdiSubWindow* frame : frames)

@@ -456,3 +456,16 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::clearAll() {
     prcCLEAR_GRID();
     prcLOAD_ADJUSTMENTS();
 }
+
+void frmAUD_ACCOUNT_ADJUSTMENTS::prefillFromStatement(int date, const QString& description,
+                                                      double amount) {
+    prcCLEAR_FIELDS();
+    dbxTRNDTE->setDateNumber(date);
+    // The bank's text goes between quotes in the insert, so it may not hold any.
+    QString text = description;
+    text.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+    tbxDESCPT->setText(text);
+    (amount < 0 ? optSUBTRACT : optADD)->setChecked(true);
+    tbxTRNAMT->setText(plainNumber(amount));
+    cbxLEDGER->setFocus();
+}

@@ -29,6 +29,11 @@ public:
     // no leading blank, no trailing zeros, up to four decimals.
     static QString plainNumber(double value);
 
+    // Fills in an adjustment from a bank statement line the ledger lacks: its date,
+    // description and amount (negative lowers the bank balance), on the add or subtract side.
+    // The clerk picks the reversing account and adds it.
+    void prefillFromStatement(int date, const QString& description, double amount);
+
 protected:
     void loadWindow() override;
 

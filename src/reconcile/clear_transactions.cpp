@@ -4,6 +4,7 @@
 #include "company.h"
 #include "context.h"
 #include "flex_grid.h"
+#include "import_bank_statement.h"
 #include "messages.h"
 #include "report.h"
 
@@ -82,6 +83,18 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     detail->addWidget(lblINSTRUCTION);
 
     QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
+
+    // The bank's statement file fills the cleared dates of this window.
+    auto* tbcIMPORT = new QPushButton(grpCONTROL);
+    tbcIMPORT->setObjectName(QStringLiteral("tbcIMPORT_BANK_STATEMENT"));
+    addCaption(tbcIMPORT, QStringLiteral("Import Bank Statement..."),
+               QStringLiteral("Importar Estado de Cuenta Bancario..."));
+    static_cast<QHBoxLayout*>(grpCONTROL->layout())->insertWidget(0, tbcIMPORT);
+    connect(tbcIMPORT, &QPushButton::clicked, this, [] {
+        runCommand([] {
+            frmIMPORT_BANK_STATEMENT::openWindowNamed(QStringLiteral("frmIMPORT_BANK_STATEMENT"));
+        });
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL, 1);
@@ -395,4 +408,22 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
         if (m_saveYear == 0)
             break;
     }
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(const QHash<int, int>& dateOfLine) {
+    int listed = 0;
+    for (int row = 1; row < grdTRANSACTION->rows() && listed < dateOfLine.size(); ++row) {
+        bool isLine = false;
+        const int line = grdTRANSACTION->text(row, kColLine).toInt(&isLine);
+        const auto found = isLine ? dateOfLine.constFind(line) : dateOfLine.constEnd();
+        if (found == dateOfLine.constEnd())
+            continue;
+        const QString text = fncFORMAT_DATE(*found);
+        if (m_editing && m_editRow == row && m_editCol == kColDate)
+            tbxTRANSACTION->setText(text); // the editor's text goes into the cell when it leaves
+        else
+            grdTRANSACTION->setText(row, kColDate, text);
+        ++listed;
+    }
+    return listed;
 }

@@ -24,6 +24,11 @@ public:
     int lastValidDate() const { return m_lastValidDate; }
     bool editing() const { return m_editing; }
 
+    // Puts a bank date (yyyymmdd) into the cleared-date cell of each listed ledger line, by
+    // line number, as the clerk would have typed it; OK saves them as usual. Returns how many
+    // of the lines are listed.
+    int setClearedDates(const QHash<int, int>& dateOfLine);
+
 protected:
     void loadWindow() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -373,3 +373,10 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk() {
     if (saved)
         closeWindow();
 }
+
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::offerStatement(int statementDate, double bankBalance) {
+    if (statementDate > 0)
+        dbxSTMDTE->setDateNumber(statementDate);
+    tbxBNKBAL->setText(fncFORMAT_RIGHT(bankBalance, kAmountMask));
+    prcCALCULATE_BALANCES();
+}

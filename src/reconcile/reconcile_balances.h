@@ -21,6 +21,10 @@ public:
     QString mode() const { return m_mode; } // "ADD" or "UPDATE"
     int cutOffDate() const { return m_cutOff; }
 
+    // Takes the statement date and closing balance of an imported bank statement as if the
+    // clerk had entered them; OK stores them as usual.
+    void offerStatement(int statementDate, double bankBalance);
+
 protected:
     void loadWindow() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

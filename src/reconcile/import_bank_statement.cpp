@@ -1,0 +1,554 @@
+#include "import_bank_statement.h"
+
+#include "account_adjustments.h"
+#include "clear_transactions.h"
+#include "common.h"
+#include "context.h"
+#include "flex_grid.h"
+#include "messages.h"
+#include "reconcile_balances.h"
+#include "report.h"
+#include "settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColDate = 0;
+constexpr int kColCheck = 1;
+constexpr int kColAmount = 2;
+constexpr int kColDescription = 3;
+constexpr int kColMatched = 4;
+constexpr int kColWhy = 5;
+constexpr int kColAction = 6;
+constexpr int kCols = 7;
+
+const QString kSection = QStringLiteral("ImportBankStatement");
+const QString kClear = QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+const QString kAdjustments = QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS");
+const QString kReconcile = QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES");
+const QString kImport = QStringLiteral("frmIMPORT_BANK_STATEMENT");
+
+// Row colours by state: matched, needs a choice, no match, already cleared.
+const QColor kStateColours[] = {QColor(192, 255, 192), QColor(255, 236, 160), QColor(255, 192, 192),
+                                QColor(216, 216, 216)};
+
+QString say(const char* english, const char* spanish) {
+    return QString::fromUtf8(shared().spanish() ? spanish : english);
+}
+
+QString amountText(double amount) {
+    return formatNumber(amount, QStringLiteral("###0.00"));
+}
+
+QString lineText(const OpenLine& l) {
+    QStringList parts{fncFORMAT_DATE(l.date)};
+    if (l.check != 0)
+        parts << QString::number(l.check);
+    parts << l.description;
+    return parts.join(QStringLiteral("  "));
+}
+
+ChildWindow* makeWindow(const QString& name) {
+    if (name == kClear)
+        return new frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT;
+    if (name == kAdjustments)
+        return new frmAUD_ACCOUNT_ADJUSTMENTS;
+    if (name == kReconcile)
+        return new frmRECONCILE_CHECKING_ACCOUNT_BALANCES;
+    if (name == kImport)
+        return new frmIMPORT_BANK_STATEMENT;
+    return nullptr;
+}
+
+frmIMPORT_BANK_STATEMENT::WindowOpener& windowOpener() {
+    static frmIMPORT_BANK_STATEMENT::WindowOpener opener;
+    return opener;
+}
+
+// The columns of the account's CSV export, set once and kept.
+class CsvColumnsDialog : public QDialog {
+public:
+    CsvColumnsDialog(const CsvMapping& m, QWidget* parent) : QDialog(parent) {
+        setObjectName(QStringLiteral("dlgCSV_COLUMNS"));
+        setWindowTitle(say("CSV Columns", "Columnas CSV"));
+        auto* form = new QFormLayout(this);
+        auto column = [&](const char* name, const char* english, const char* spanish, int value) {
+            auto* box = new QSpinBox(this);
+            box->setObjectName(QLatin1String(name));
+            box->setRange(0, 99);
+            box->setSpecialValueText(say("none", "ninguna"));
+            box->setValue(value);
+            form->addRow(say(english, spanish), box);
+            return box;
+        };
+        m_date = column("tbxDATE_COLUMN", "Date column:", "Columna de la fecha:", m.dateColumn);
+        m_order = new QComboBox(this);
+        m_order->setObjectName(QStringLiteral("cbxDATE_ORDER"));
+        m_order->addItems({QStringLiteral("MDY"), QStringLiteral("DMY"), QStringLiteral("YMD")});
+        m_order->setCurrentText(m.dateOrder);
+        form->addRow(say("Date order:", "Orden de la fecha:"), m_order);
+        m_amount =
+            column("tbxAMOUNT_COLUMN",
+                   "Amount column (signed):", "Columna del importe (con signo):", m.amountColumn);
+        m_debit =
+            column("tbxDEBIT_COLUMN", "or Debit column:", "o columna de cargos:", m.debitColumn);
+        m_credit = column("tbxCREDIT_COLUMN",
+                          "and Credit column:", "y columna de abonos:", m.creditColumn);
+        m_check = column("tbxCHECK_COLUMN",
+                         "Check number column:", "Columna del número de cheque:", m.checkColumn);
+        m_description =
+            column("tbxDESCRIPTION_COLUMN",
+                   "Description column:", "Columna de la descripción:", m.descriptionColumn);
+        m_comma = new QCheckBox(say("Decimal comma (1.234,56)", "Coma decimal (1.234,56)"), this);
+        m_comma->setObjectName(QStringLiteral("chkDECIMAL_COMMA"));
+        m_comma->setChecked(m.decimalComma);
+        form->addRow(m_comma);
+        m_skip = column("tbxSKIP_LINES",
+                        "Lines to skip at the top:", "Líneas a saltar al principio:", m.skipLines);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        form->addRow(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    }
+
+    CsvMapping mapping() const {
+        CsvMapping m;
+        m.dateColumn = m_date->value();
+        m.dateOrder = m_order->currentText();
+        m.amountColumn = m_amount->value();
+        m.debitColumn = m_debit->value();
+        m.creditColumn = m_credit->value();
+        m.checkColumn = m_check->value();
+        m.descriptionColumn = m_description->value();
+        m.decimalComma = m_comma->isChecked();
+        m.skipLines = m_skip->value();
+        return m;
+    }
+
+private:
+    QSpinBox *m_date, *m_amount, *m_debit, *m_credit, *m_check, *m_description, *m_skip;
+    QComboBox* m_order;
+    QCheckBox* m_comma;
+};
+
+} // namespace
+
+void frmIMPORT_BANK_STATEMENT::setWindowOpener(WindowOpener opener) {
+    windowOpener() = std::move(opener);
+}
+
+ChildWindow* frmIMPORT_BANK_STATEMENT::openWindowNamed(const QString& name) {
+    if (windowOpener())
+        return windowOpener()(name);
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* top : tops)
+        if (top->objectName() == name && top->isVisible())
+            if (auto* open = qobject_cast<ChildWindow*>(top))
+                return open;
+    ChildWindow* window = makeWindow(name);
+    if (!window)
+        return nullptr;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->load();
+    window->show();
+    return window;
+}
+
+frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindow(kImport, parent) {
+    setBankBound(true);
+    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
+    addCaption(this, QStringLiteral("Import Bank Statement"),
+               QStringLiteral("Importar Estado de Cuenta Bancario"));
+
+    auto* grpFILE = new QGroupBox(this);
+    grpFILE->setObjectName(QStringLiteral("grpFILE"));
+    addCaption(grpFILE, QStringLiteral("Statement File"),
+               QStringLiteral("Archivo del Estado de Cuenta"));
+    tbxFILE = new QLineEdit(grpFILE);
+    tbxFILE->setObjectName(QStringLiteral("tbxFILE"));
+    tbcBROWSE = new QPushButton(grpFILE);
+    tbcBROWSE->setObjectName(QStringLiteral("tbcBROWSE"));
+    addCaption(tbcBROWSE, QStringLiteral("&Browse..."), QStringLiteral("Buscar..."));
+    tbcCOLUMNS = new QPushButton(grpFILE);
+    tbcCOLUMNS->setObjectName(QStringLiteral("tbcCOLUMNS"));
+    addCaption(tbcCOLUMNS, QStringLiteral("CSV Columns..."), QStringLiteral("Columnas CSV..."));
+    auto* lblDAYS = new QLabel(grpFILE);
+    lblDAYS->setObjectName(QStringLiteral("lblDAYS"));
+    addCaption(lblDAYS, QStringLiteral("Days apart:"), QStringLiteral("Días de diferencia:"));
+    tbxDAYS = new QSpinBox(grpFILE);
+    tbxDAYS->setObjectName(QStringLiteral("tbxDAYS"));
+    tbxDAYS->setRange(0, 60);
+    lblDAYS->setBuddy(tbxDAYS);
+    auto* fileRow = new QHBoxLayout(grpFILE);
+    fileRow->addWidget(tbxFILE, 1);
+    fileRow->addWidget(tbcBROWSE);
+    fileRow->addWidget(tbcCOLUMNS);
+    fileRow->addSpacing(12);
+    fileRow->addWidget(lblDAYS);
+    fileRow->addWidget(tbxDAYS);
+
+    auto* grpDETAIL = new QGroupBox(this);
+    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
+    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
+    grdSTATEMENT = new FlexGrid(grpDETAIL);
+    grdSTATEMENT->setObjectName(QStringLiteral("grdSTATEMENT"));
+    grdSTATEMENT->setCols(kCols);
+    grdSTATEMENT->setRows(1);
+    grdSTATEMENT->setGridBackground(QColor(224, 224, 224));
+    grdSTATEMENT->setColAlignment(kColCheck, Qt::AlignRight);
+    grdSTATEMENT->setColAlignment(kColAmount, Qt::AlignRight);
+    grdSTATEMENT->setRowHighlight(true);
+    const int widths[kCols] = {900, 700, 1000, 2600, 3000, 4200, 1700};
+    for (int c = 0; c < kCols; ++c)
+        grdSTATEMENT->setColWidthTwips(c, widths[c]);
+    grdSTATEMENT->widenColumns({{kColDate, fncFORMAT_DATE(20241231)},
+                                {kColCheck, QStringLiteral("000000")},
+                                {kColAmount, QStringLiteral("-00000.00")}});
+    lblSTATEMENT = new QLabel(grpDETAIL);
+    lblSTATEMENT->setObjectName(QStringLiteral("lblSTATEMENT"));
+    lblCOUNTS = new QLabel(grpDETAIL);
+    lblCOUNTS->setObjectName(QStringLiteral("lblCOUNTS"));
+    auto* detail = new QVBoxLayout(grpDETAIL);
+    detail->addWidget(grdSTATEMENT, 1);
+    detail->addWidget(lblSTATEMENT);
+    detail->addWidget(lblCOUNTS);
+
+    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grpFILE);
+    layout->addWidget(grpDETAIL, 1);
+    layout->addWidget(grpCONTROL);
+    resize(1100, 600);
+
+    connect(tbxFILE, &QLineEdit::returnPressed, this,
+            [this] { loadFile(tbxFILE->text().trimmed()); });
+    connect(tbcBROWSE, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::browse);
+    connect(tbcCOLUMNS, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::editColumns);
+    connect(tbxDAYS, &QSpinBox::valueChanged, this, [this](int days) {
+        saveSetting(kSection, QStringLiteral("DAYS"), QString::number(days));
+        if (!m_statement.lines.isEmpty())
+            runCommand([this] { matchLines(); });
+    });
+    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { onOk(); }); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
+}
+
+frmIMPORT_BANK_STATEMENT::~frmIMPORT_BANK_STATEMENT() {
+    if (rsGENERAL_LEDGER_TRANSACTION.isOpen())
+        rsGENERAL_LEDGER_TRANSACTION.close();
+}
+
+QString frmIMPORT_BANK_STATEMENT::setting(const QString& key) const {
+    return getSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR));
+}
+
+void frmIMPORT_BANK_STATEMENT::saveAccountSetting(const QString& key, const QString& value) const {
+    saveSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR), value);
+}
+
+void frmIMPORT_BANK_STATEMENT::loadWindow() {
+    // A reload for another account starts over: the statement belonged to the old one.
+    m_statement = Statement();
+    m_open.clear();
+    m_matches.clear();
+    m_chosen.clear();
+    tbxFILE->clear();
+    const QString days = getSetting(kSection, QStringLiteral("DAYS"));
+    const QSignalBlocker quiet(tbxDAYS);
+    tbxDAYS->setValue(days.isEmpty() ? MatchOptions().days : days.toInt());
+    fillGrid();
+}
+
+void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
+    if (action != QLatin1String("OPEN"))
+        return;
+    const QString sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") +
+                        shared().wrkNOLOCK + QStringLiteral(" where gltGLANBR=") +
+                        QString::number(shared().wrkBACNBR) +
+                        QStringLiteral(" and gltSTATUS<>'R' and gltSTATUS<>'V' and "
+                                       "gltSTATUS<>'N'");
+    if (rsGENERAL_LEDGER_TRANSACTION.isOpen())
+        rsGENERAL_LEDGER_TRANSACTION.close();
+    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
+}
+
+bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    Statement read;
+    try {
+        read = readStatementFile(path, CsvMapping::fromText(setting(QStringLiteral("CSV"))));
+    } catch (const StatementError& e) {
+        showMessage(e.message());
+        return false;
+    }
+    if (read.lines.isEmpty()) {
+        showMessage(QFileInfo(path).fileName() + say(": the statement holds no items.",
+                                                     ": el estado de cuenta no tiene "
+                                                     "partidas."));
+        return false;
+    }
+    if (!acceptAccountAndCurrency(read))
+        return false;
+    bool loaded = false;
+    runCommand([&] {
+        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OPEN"));
+        QVector<OpenLine> open = openLinesFrom(rsGENERAL_LEDGER_TRANSACTION);
+        rsGENERAL_LEDGER_TRANSACTION.close();
+        m_open = std::move(open);
+        m_statement = std::move(read);
+        m_chosen.clear();
+        if (tbxFILE->text() != path)
+            tbxFILE->setText(path);
+        saveAccountSetting(QStringLiteral("FOLDER"), QFileInfo(path).absolutePath());
+        matchLines();
+        loaded = true;
+    });
+    return loaded;
+}
+
+bool frmIMPORT_BANK_STATEMENT::acceptAccountAndCurrency(const Statement& s) {
+    const QString currency = setting(QStringLiteral("CURRENCY"));
+    const QString expected = currency.isEmpty() ? QStringLiteral("USD") : currency;
+    if (!s.currency.isEmpty() && s.currency.compare(expected, Qt::CaseInsensitive) != 0) {
+        showMessage(say("The statement is in %1, but this bank account keeps %2; it was not "
+                        "loaded.",
+                        "El estado de cuenta está en %1, pero esta cuenta bancaria lleva %2; no "
+                        "se cargó.")
+                        .arg(s.currency, expected));
+        return false;
+    }
+    if (s.account.isEmpty())
+        return true;
+    const QString known = setting(QStringLiteral("ACCOUNT"));
+    if (known.isEmpty()) {
+        saveAccountSetting(QStringLiteral("ACCOUNT"), s.account); // the first statement read
+        return true;
+    }
+    if (known == s.account)
+        return true;
+    return askQuestion(say("The statement is for account %1, but this bank account's statements "
+                           "were for account %2. Go on with it?",
+                           "El estado de cuenta es de la cuenta %1, pero los de esta cuenta "
+                           "bancaria eran de la cuenta %2. ¿Seguir con él?")
+                           .arg(s.account, known));
+}
+
+void frmIMPORT_BANK_STATEMENT::matchLines() {
+    MatchOptions options;
+    options.days = tbxDAYS->value();
+    options.spanish = shared().spanish();
+    m_matches = matchStatement(m_statement.lines, m_open, options);
+    m_chosen.clear();
+    fillGrid();
+}
+
+void frmIMPORT_BANK_STATEMENT::setHeadings() {
+    const char* english[] = {"Date",         "Check", "Amount", "Bank Description",
+                             "Matched Line", "Why",   ""};
+    const char* spanish[] = {
+        "Fecha", "Cheque", "Importe", "Descripción del Banco", "Línea Conciliada", "Por Qué", ""};
+    for (int c = 0; c < kCols; ++c)
+        grdSTATEMENT->setText(0, c, say(english[c], spanish[c]));
+}
+
+void frmIMPORT_BANK_STATEMENT::fillGrid() {
+    grdSTATEMENT->setRedraw(false);
+    grdSTATEMENT->setRows(1); // the row widgets go with their rows
+    grdSTATEMENT->clearCells();
+    setHeadings();
+    grdSTATEMENT->setRows(int(m_statement.lines.size()) + 1);
+    for (int s = 0; s < m_statement.lines.size(); ++s) {
+        const StatementLine& b = m_statement.lines.at(s);
+        const Match& m = m_matches.at(s);
+        const int row = s + 1;
+        grdSTATEMENT->setRowData(row, s);
+        grdSTATEMENT->setText(row, kColDate, fncFORMAT_DATE(b.date));
+        grdSTATEMENT->setText(row, kColCheck, b.check ? QString::number(b.check) : QString());
+        grdSTATEMENT->setText(row, kColAmount, amountText(b.amount));
+        grdSTATEMENT->setText(row, kColDescription, b.description);
+        if (m.lines.size() == 1)
+            grdSTATEMENT->setText(row, kColMatched, lineText(m_open.at(m.lines.first())));
+        else if (m.lines.size() > 1)
+            grdSTATEMENT->setText(row, kColMatched,
+                                  say("%1 deposits of %2", "%1 depósitos del %2")
+                                      .arg(m.lines.size())
+                                      .arg(fncFORMAT_DATE(m_open.at(m.lines.first()).date)));
+        grdSTATEMENT->setText(row, kColWhy, m.why);
+        grdSTATEMENT->setRowColour(row, kStateColours[int(m.state)]);
+    }
+    grdSTATEMENT->setRedraw(true);
+    // The row widgets: a choice among the candidates, and the way to an adjustment.
+    for (int s = 0; s < m_matches.size(); ++s) {
+        const Match& m = m_matches.at(s);
+        const int row = s + 1;
+        if (m.state == MatchState::NeedsChoice) {
+            auto* choice = new QComboBox;
+            choice->setObjectName(QStringLiteral("cbxMATCH%1").arg(row));
+            choice->addItem(say("(choose the line)", "(elija la línea)"), -1);
+            for (int i : m.candidates)
+                choice->addItem(lineText(m_open.at(i)) + QStringLiteral("  ") +
+                                    amountText(std::abs(m_open.at(i).amount)),
+                                i);
+            connect(choice, &QComboBox::activated, this, [this, row, choice](int index) {
+                rowChoiceMade(row, choice->itemData(index).toInt());
+            });
+            grdSTATEMENT->setIndexWidget(grdSTATEMENT->model()->index(row - 1, kColMatched),
+                                         choice);
+        } else if (m.state == MatchState::NoMatch) {
+            auto* add = new QPushButton(say("Add as Adjustment", "Agregar como Ajuste"));
+            add->setObjectName(QStringLiteral("tbcADJUSTMENT%1").arg(row));
+            connect(add, &QPushButton::clicked, this, [this, row] { addAsAdjustment(row); });
+            grdSTATEMENT->setIndexWidget(grdSTATEMENT->model()->index(row - 1, kColAction), add);
+        }
+    }
+    showSummary();
+    // The clerk's work starts at the first line that needs a choice or has no match, else at
+    // the first matched one; scrolled there once the grid has laid out its new rows.
+    auto first = [this](std::initializer_list<MatchState> states) {
+        for (int s = 0; s < m_matches.size(); ++s)
+            if (std::find(states.begin(), states.end(), m_matches.at(s).state) != states.end())
+                return s;
+        return -1;
+    };
+    int s = first({MatchState::NeedsChoice, MatchState::NoMatch});
+    if (s < 0)
+        s = first({MatchState::Matched});
+    if (s >= 0)
+        QTimer::singleShot(0, grdSTATEMENT, [grid = grdSTATEMENT, s] {
+            if (s >= grid->rows() - 1)
+                return;
+            grid->setCurrentCell(s + 1, 0);
+            grid->scrollTo(grid->model()->index(s, 0), QAbstractItemView::PositionAtCenter);
+        });
+}
+
+void frmIMPORT_BANK_STATEMENT::showSummary() {
+    if (m_statement.lines.isEmpty()) {
+        lblSTATEMENT->clear();
+        lblCOUNTS->clear();
+        return;
+    }
+    const Statement& s = m_statement;
+    auto balance = [](bool has, double value) {
+        return has ? formatNumber(value, QStringLiteral("#0.00")) : QStringLiteral("-");
+    };
+    lblSTATEMENT->setText(say("Account %1   Period %2 to %3   Opening balance %4   Closing "
+                              "balance %5",
+                              "Cuenta %1   Período %2 al %3   Saldo inicial %4   Saldo final %5")
+                              .arg(s.account.isEmpty() ? QStringLiteral("-") : s.account)
+                              .arg(fncFORMAT_DATE(s.periodStart), fncFORMAT_DATE(s.periodEnd))
+                              .arg(balance(s.hasOpening, s.opening))
+                              .arg(balance(s.hasClosing, s.closing)));
+    int counts[4] = {};
+    for (const Match& m : m_matches)
+        counts[int(m.state)]++;
+    lblCOUNTS->setText(say("Matched %1   Needs a choice %2   No match %3   Already cleared %4",
+                           "Conciliadas %1   Por elegir %2   Sin pareja %3   Ya vaciadas %4")
+                           .arg(counts[0])
+                           .arg(counts[1])
+                           .arg(counts[2])
+                           .arg(counts[3]));
+}
+
+void frmIMPORT_BANK_STATEMENT::rowChoiceMade(int row, int candidate) {
+    const int s = row - 1;
+    if (candidate < 0) {
+        m_chosen.remove(s);
+        grdSTATEMENT->setRowColour(row, kStateColours[int(MatchState::NeedsChoice)]);
+        return;
+    }
+    // One ledger line answers one bank line.
+    for (int other = 0; other < m_matches.size(); ++other) {
+        const bool taken = other != s && (m_matches.at(other).lines.contains(candidate) ||
+                                          m_chosen.value(other, -1) == candidate);
+        if (!taken)
+            continue;
+        showMessage(say("That ledger line is matched to the bank's line of %1 already.",
+                        "Esa línea del libro ya está conciliada con la línea del banco del %1.")
+                        .arg(fncFORMAT_DATE(m_statement.lines.at(other).date)));
+        if (auto* choice = qobject_cast<QComboBox*>(
+                grdSTATEMENT->indexWidget(grdSTATEMENT->model()->index(row - 1, kColMatched))))
+            choice->setCurrentIndex(m_chosen.contains(s) ? choice->findData(m_chosen.value(s)) : 0);
+        return;
+    }
+    m_chosen.insert(s, candidate);
+    grdSTATEMENT->setRowColour(row, kStateColours[int(MatchState::Matched)]);
+}
+
+void frmIMPORT_BANK_STATEMENT::addAsAdjustment(int row) {
+    const StatementLine& b = m_statement.lines.at(row - 1);
+    runCommand([&] {
+        if (auto* w = qobject_cast<frmAUD_ACCOUNT_ADJUSTMENTS*>(openWindowNamed(kAdjustments)))
+            w->prefillFromStatement(b.date, b.description, b.amount);
+    });
+}
+
+void frmIMPORT_BANK_STATEMENT::browse() {
+    const QString folder = setting(QStringLiteral("FOLDER"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, say("Bank Statement File", "Archivo del Estado de Cuenta"), folder,
+        say("Bank statements (*.ofx *.qfx *.xml *.bai *.bai2 *.txt *.csv);;All files (*)",
+            "Estados de cuenta (*.ofx *.qfx *.xml *.bai *.bai2 *.txt *.csv);;Todos (*)"));
+    if (path.isEmpty())
+        return;
+    tbxFILE->setText(path);
+    loadFile(path);
+}
+
+void frmIMPORT_BANK_STATEMENT::editColumns() {
+    CsvColumnsDialog dialog(CsvMapping::fromText(setting(QStringLiteral("CSV"))), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    saveAccountSetting(QStringLiteral("CSV"), dialog.mapping().toText());
+    if (!tbxFILE->text().trimmed().isEmpty())
+        loadFile(tbxFILE->text().trimmed());
+}
+
+void frmIMPORT_BANK_STATEMENT::onOk() {
+    // The bank's date of every accepted line, by ledger line number.
+    QHash<int, int> dates;
+    for (int s = 0; s < m_matches.size(); ++s) {
+        const Match& m = m_matches.at(s);
+        QVector<int> lines;
+        if (m.state == MatchState::Matched)
+            lines = m.lines;
+        else if (m.state == MatchState::NeedsChoice && m_chosen.contains(s))
+            lines = {m_chosen.value(s)};
+        for (int i : lines)
+            dates.insert(m_open.at(i).line, m_statement.lines.at(s).date);
+    }
+    if (m_statement.hasClosing)
+        if (auto* w =
+                qobject_cast<frmRECONCILE_CHECKING_ACCOUNT_BALANCES*>(openWindowNamed(kReconcile)))
+            w->offerStatement(m_statement.statementDate(), m_statement.closing);
+    if (!dates.isEmpty()) {
+        auto* clear =
+            qobject_cast<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT*>(openWindowNamed(kClear));
+        const int listed = clear ? clear->setClearedDates(dates) : 0;
+        if (listed < dates.size())
+            showMessage(say("%1 of the matched lines are no longer listed in the Clear window; "
+                            "another clerk may have reconciled them.",
+                            "%1 de las líneas conciliadas ya no aparecen en la ventana de "
+                            "vaciado; otro empleado pudo haberlas reconciliado.")
+                            .arg(dates.size() - listed));
+    }
+    closeWindow();
+}

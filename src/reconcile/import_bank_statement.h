@@ -1,0 +1,75 @@
+#pragma once
+
+#include "child_window.h"
+#include "database.h"
+#include "matcher.h"
+#include "statement.h"
+
+#include <QHash>
+#include <functional>
+
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// Reads the bank's statement file for the selected bank account and pairs each of its lines
+// with the account's open ledger lines, saying why. Nothing is written here: OK hands the
+// bank dates of the accepted lines to the Clear window, where the clerk reviews and saves
+// them, and offers the closing date and balance to the Reconcile window. A line the ledger
+// lacks (a fee, interest) can be taken to the Adjustments window.
+class frmIMPORT_BANK_STATEMENT : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmIMPORT_BANK_STATEMENT(QWidget* parent = nullptr);
+    ~frmIMPORT_BANK_STATEMENT() override;
+
+    // Reads the file and matches it; a file that cannot be used is reported and changes
+    // nothing on screen. False when nothing was loaded.
+    bool loadFile(const QString& path);
+
+    const Statement& statement() const { return m_statement; }
+    const QVector<Match>& matches() const { return m_matches; }
+
+    // How the windows of this family open one another inside the main window, which installs
+    // the opener; without one (a window on its own) the window is made and shown on its own.
+    using WindowOpener = std::function<ChildWindow*(const QString& name)>;
+    static void setWindowOpener(WindowOpener opener);
+    static ChildWindow* openWindowNamed(const QString& name);
+
+protected:
+    void loadWindow() override;
+
+private:
+    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+
+    QString setting(const QString& key) const;
+    void saveAccountSetting(const QString& key, const QString& value) const;
+    bool acceptAccountAndCurrency(const Statement& s);
+    void matchLines();
+    void fillGrid();
+    void showSummary();
+    void setHeadings();
+    void rowChoiceMade(int row, int candidate);
+    void addAsAdjustment(int row);
+    void browse();
+    void editColumns();
+    void onOk();
+
+    QLineEdit* tbxFILE;
+    QPushButton* tbcBROWSE;
+    QPushButton* tbcCOLUMNS;
+    QSpinBox* tbxDAYS;
+    FlexGrid* grdSTATEMENT;
+    QLabel* lblSTATEMENT;
+    QLabel* lblCOUNTS;
+    QPushButton* tbcOK;
+    QPushButton* tbcCANCEL;
+
+    Recordset rsGENERAL_LEDGER_TRANSACTION;
+    Statement m_statement;
+    QVector<OpenLine> m_open;
+    QVector<Match> m_matches;
+    QHash<int, int> m_chosen; // statement line to the open line the clerk chose for it
+};

@@ -1,0 +1,365 @@
+// The statement import window: a bank file read and explained line by line, the hand-over to
+// the Clear, Reconcile and Adjustments windows, and bad files that change nothing.
+
+#include "account_adjustments.h"
+#include "clear_transactions.h"
+#include "common.h"
+#include "context.h"
+#include "database.h"
+#include "date_picker.h"
+#include "demo_database.h"
+#include "flex_grid.h"
+#include "import_bank_statement.h"
+#include "main_window.h"
+#include "reconcile_balances.h"
+#include "settings.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+#include <optional>
+
+namespace {
+
+using Window = frmIMPORT_BANK_STATEMENT;
+const QString kSample = QStringLiteral(BANKREC_TESTS_DIR "/statement/data/statement_sgml.ofx");
+const QColor kMatched(192, 255, 192), kChoice(255, 236, 160), kNone(255, 192, 192),
+    kCleared(216, 216, 216);
+
+template <class W> W* topLevel(const char* name) {
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+        if (w->objectName() == QLatin1String(name) && w->isVisible())
+            return qobject_cast<W*>(w);
+    return nullptr;
+}
+
+// The February statement's ledger side: check 1002, a slip of three deposits on the 3rd,
+// and an outstanding check.
+void insertFebruary() {
+    insertLedgerLine({.line = 1,
+                      .date = 20240201,
+                      .amount = -300,
+                      .check = 1002,
+                      .description = QStringLiteral("Rapid Parts")});
+    insertLedgerLine({.line = 2, .date = 20240203, .amount = 100});
+    insertLedgerLine({.line = 3, .date = 20240203, .amount = 80});
+    insertLedgerLine({.line = 4, .date = 20240203, .amount = 50});
+    insertLedgerLine({.line = 5, .date = 20240202, .amount = -42.5, .check = 1003});
+}
+
+int clearedDate(int line) {
+    return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
+                                   "gltLNENBR=%1")
+                        .arg(line))
+        .toInt();
+}
+
+void loadInto(Window* w, const QString& path) {
+    auto* file = w->findChild<QLineEdit*>("tbxFILE");
+    file->setText(path);
+    QTest::keyClick(file, Qt::Key_Return);
+}
+
+QString clearDateOf(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT* clear, int line) {
+    auto* grid = clear->findChild<FlexGrid*>("grdTRANSACTION");
+    for (int r = 1; r < grid->rows(); ++r)
+        if (grid->text(r, 6) == QString::number(line))
+            return grid->text(r, 0);
+    return QStringLiteral("(not listed)");
+}
+
+} // namespace
+
+class TestImportBankStatement : public QObject {
+    Q_OBJECT
+    std::optional<TestEnvironment> env;
+    QTemporaryDir dir;
+    int variants = 0;
+
+    // The sample with one text replaced, in the temporary folder.
+    QString variant(const QByteArray& from, const QByteArray& to, int cut = -1) {
+        QFile in(kSample);
+        if (!in.open(QIODevice::ReadOnly))
+            qFatal("no sample");
+        QByteArray data = in.readAll();
+        if (!from.isEmpty())
+            data.replace(from, to);
+        if (cut >= 0)
+            data.truncate(cut);
+        // Each in a folder of its own, under the same name.
+        const QString folder = dir.filePath(QString::number(++variants));
+        QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/statement.ofx");
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly))
+            qFatal("cannot write");
+        out.write(data);
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() {
+        env.emplace().openDatabase();
+        insertFebruary();
+        StatementTrace::clear();
+    }
+    void cleanup() {
+        // Deleting one window may delete others (its dialogs): hold them by guarded pointers.
+        QList<QPointer<QWidget>> tops;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<ChildWindow*>(w))
+                tops << w;
+        for (const QPointer<QWidget>& w : tops)
+            delete w.data();
+        env.reset();
+    }
+
+    void explainsEachLine() {
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, kSample);
+        auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
+        QCOMPARE(grid->rows(), 4);
+        const QString expected[3][3] = {
+            {"02/05/24", "02/01/24  1002  Rapid Parts", "check 1002, amount 300.00"},
+            {"02/07/24", "3 deposits of 02/03/24", "3 deposits of 02/03/24 add up to 230.00"},
+            {"02/29/24", "", "no open line of 12.50 within 5 days"}};
+        for (int r = 1; r <= 3; ++r) {
+            QCOMPARE(grid->text(r, 0), expected[r - 1][0]);
+            QCOMPARE(grid->text(r, 4), expected[r - 1][1]);
+            QCOMPARE(grid->text(r, 5), expected[r - 1][2]);
+        }
+        QCOMPARE(grid->text(1, 2), QStringLiteral("-300.00"));
+        QCOMPARE(grid->cellColour(2, 0), kMatched);
+        QCOMPARE(grid->cellColour(3, 0), kNone);
+        QCOMPARE(w->findChild<QLabel*>("lblCOUNTS")->text(),
+                 QStringLiteral("Matched 2   Needs a choice 0   No match 1   Already cleared 0"));
+        QVERIFY(w->findChild<QLabel*>("lblSTATEMENT")->text().contains("Closing balance 4917.50"));
+        // One read of the open lines, and nothing written.
+        QCOMPARE(StatementTrace::statements(),
+                 QStringList{"Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 "
+                             "and gltSTATUS<>'R' and gltSTATUS<>'V' and gltSTATUS<>'N'"});
+        QCOMPARE(getSetting("ImportBankStatement", "FOLDER-1010"),
+                 QFileInfo(kSample).absolutePath());
+    }
+
+    // OK fills Clear and Reconcile; Clear's OK saves; the same file read again clears nothing
+    // twice.
+    void handsOverAndReadsTwice() {
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, kSample);
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        QTRY_VERIFY(w.isNull());
+        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
+            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        auto* reconcile = topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>(
+            "frmRECONCILE_CHECKING_ACCOUNT_BALANCES");
+        QVERIFY(clear && reconcile);
+        const int lines[5] = {1, 2, 3, 4, 5};
+        const QString dates[5] = {"02/05/24", "02/07/24", "02/07/24", "02/07/24", ""};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(clearDateOf(clear, lines[i]), dates[i]);
+        QCOMPARE(clearedDate(1), 0); // the clerk has not saved yet
+        QCOMPARE(reconcile->findChild<QLineEdit*>("tbxBNKBAL")->text().trimmed(),
+                 QStringLiteral("4917.50"));
+        QCOMPARE(reconcile->findChild<DatePicker*>("dbxSTMDTE")->dateNumber(), 20240229);
+
+        StatementTrace::clear();
+        QTest::mouseClick(clear->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        QVERIFY(StatementTrace::statements().contains(
+            "Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240207 where gltFSYEAR=2024 "
+            "and gltLNENBR=3"));
+        QCOMPARE(clearedDate(1), 20240205);
+        QCOMPARE(clearedDate(4), 20240207);
+        QCOMPARE(clearedDate(5), 0);
+
+        w = openWindow<Window>();
+        loadInto(w, kSample);
+        auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
+        QCOMPARE(grid->text(1, 5), QStringLiteral("already cleared on 02/05/24"));
+        QCOMPARE(grid->text(2, 5), QStringLiteral("already cleared on 02/07/24"));
+        QCOMPARE(grid->cellColour(1, 0), kCleared);
+    }
+
+    void noMatchBecomesAdjustment() {
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, kSample);
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcADJUSTMENT3"), Qt::LeftButton);
+        auto* adjust = topLevel<frmAUD_ACCOUNT_ADJUSTMENTS>("frmAUD_ACCOUNT_ADJUSTMENTS");
+        QVERIFY(adjust);
+        QCOMPARE(adjust->findChild<DatePicker*>("dbxTRNDTE")->dateNumber(), 20240229);
+        QCOMPARE(adjust->findChild<QLineEdit*>("tbxDESCPT")->text(),
+                 QStringLiteral("MONTHLY SERVICE FEE"));
+        QCOMPARE(adjust->findChild<QLineEdit*>("tbxTRNAMT")->text(), QStringLiteral("-12.5"));
+        QVERIFY(adjust->findChild<QRadioButton*>("optSUBTRACT")->isChecked());
+    }
+
+    // Two deposits as near to the bank's credit: the clerk chooses one in the row's list.
+    void choiceFromTheList() {
+        insertLedgerLine({.line = 6, .date = 20240309, .amount = 75});
+        insertLedgerLine({.line = 7, .date = 20240311, .amount = 75});
+        const QString csv = dir.filePath(QStringLiteral("march.csv"));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Date,Amount,Description\n03/10/2024,75.00,DEPOSIT\n");
+        f.close();
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, csv);
+        QCOMPARE(env->messages.value(0),
+                 QStringLiteral("march.csv: set the columns of the CSV file (the date and the "
+                                "amount at least) before loading it."));
+        // The clerk sets the columns once; they are kept for the account and the file is read.
+        whenModalAppears([](QWidget* dialog) {
+            const std::pair<const char*, int> columns[] = {{"tbxDATE_COLUMN", 1},
+                                                           {"tbxAMOUNT_COLUMN", 2},
+                                                           {"tbxDESCRIPTION_COLUMN", 3},
+                                                           {"tbxSKIP_LINES", 1}};
+            for (const auto& [name, value] : columns)
+                dialog->findChild<QSpinBox*>(name)->setValue(value);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcCOLUMNS"), Qt::LeftButton);
+        QCOMPARE(getSetting("ImportBankStatement", "CSV-1010"),
+                 QStringLiteral("date=1;order=MDY;amount=2;debit=0;credit=0;check=0;"
+                                "description=3;comma=0;skip=1"));
+        auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
+        QCOMPARE(grid->text(1, 5),
+                 QStringLiteral("amount 75.00: 2 open lines within 5 days, choose one"));
+        QCOMPARE(grid->cellColour(1, 0), kChoice);
+        // Fewer days apart leave neither deposit; the days are kept.
+        auto* days = w->findChild<QSpinBox*>("tbxDAYS");
+        days->setValue(0);
+        QCOMPARE(grid->text(1, 5), QStringLiteral("no open line of 75.00 within 0 days"));
+        QCOMPARE(getSetting("ImportBankStatement", "DAYS"), QStringLiteral("0"));
+        days->setValue(5);
+        auto* choice = w->findChild<QComboBox*>("cbxMATCH1");
+        QVERIFY(choice);
+        QCOMPARE(choice->count(), 3);
+        choice->setCurrentIndex(2);
+        Q_EMIT choice->activated(2);
+        QCOMPARE(grid->cellColour(1, 0), kMatched);
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
+            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        QVERIFY(clear);
+        QCOMPARE(clearDateOf(clear, 6), QString());
+        QCOMPARE(clearDateOf(clear, 7), QStringLiteral("03/10/24"));
+        // A CSV has no closing balance: Reconcile is not offered one.
+        QVERIFY(!topLevel<QWidget>("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"));
+    }
+
+    // The demo's own statement of last month: its first half was cleared already, the rest
+    // matches, and the interest the ledger lacks is left for an adjustment.
+    void demoStatement() {
+        const QString root = dir.filePath(QStringLiteral("demo"));
+        buildDemoInstallation(root);
+        db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=") + root +
+                  QStringLiteral("/Database/TolvaneDemo.mdb"));
+        QPointer<Window> w = openWindow<Window>(kDemoBankAccount);
+        QVERIFY(w->loadFile(demoStatementFile(root)));
+        QCOMPARE(w->findChild<QLabel*>("lblCOUNTS")->text(),
+                 QStringLiteral("Matched 27   Needs a choice 0   No match 1   Already cleared 12"));
+        auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
+        int interest = 1;
+        while (interest < grid->rows() && grid->text(interest, 3) != QLatin1String("INTEREST PAID"))
+            ++interest;
+        QCOMPARE(grid->text(interest, 5), QStringLiteral("no open line of 4.12 within 5 days"));
+    }
+
+    // Inside the main window: the menu item and Clear's button open the import, and OK hands
+    // over to the windows of the same frame.
+    void inTheMainWindow() {
+        const QString folder = fncPROGRAM_FOLDER();
+        saveSetting("Startup", "VERNBR", "0");
+        saveSetting("Startup", "TKVDTA-" + folder, env->databaseFile());
+        saveSetting("Startup", "TKWDTA-" + folder, "route.mdb");
+        insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
+        mdiBANK_RECONCILIATION main;
+        QVERIFY(main.startupSucceeded());
+        auto active = [&main] {
+            QMdiSubWindow* frame = main.mdiArea()->activeSubWindow();
+            return frame ? frame->widget() : nullptr;
+        };
+        QAction* item = main.findChild<QAction*>("mtnIMPORT_BANK_STATEMENT");
+        QCOMPARE(item->text(), QStringLiteral("Import Bank Statement..."));
+        item->trigger();
+        auto* w = qobject_cast<Window*>(active());
+        QVERIFY(w);
+        loadInto(w, kSample);
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        auto* clear = qobject_cast<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT*>(active());
+        QVERIFY(clear);
+        QCOMPARE(clearDateOf(clear, 1), QStringLiteral("02/05/24"));
+        QVERIFY(main.openWindow("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"));
+        QTRY_VERIFY(!main.openWindow("frmIMPORT_BANK_STATEMENT"));
+        QTest::mouseClick(clear->findChild<QPushButton*>("tbcIMPORT_BANK_STATEMENT"),
+                          Qt::LeftButton);
+        QVERIFY(qobject_cast<Window*>(active()));
+    }
+
+    // Each bad file is named in a message and the statement on screen stays as it was.
+    void badFileChangesNothing_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("empty") << variant("", "", 0) << true << "statement.ofx: the file is empty."
+                               << 4;
+        QTest::newRow("cut short")
+            << variant("", "", 600) << true
+            << "statement.ofx, line 39: the file ends before the statement does; it may have "
+               "been cut short."
+            << 4;
+        QTest::newRow("another currency")
+            << variant("<CURDEF>USD", "<CURDEF>EUR") << true
+            << "The statement is in EUR, but this bank account keeps USD; it was not loaded." << 4;
+        QTest::newRow("another account, stopped")
+            << variant("<ACCTID>4410012345", "<ACCTID>7770000001") << false
+            << "The statement is for account 7770000001, but this bank account's statements "
+               "were for account 4410012345. Go on with it?"
+            << 4;
+        QTest::newRow("another account, gone on with")
+            << variant("<ACCTID>4410012345\n", "<ACCTID>7770000001\n") << true
+            << "The statement is for account 7770000001, but this bank account's statements "
+               "were for account 4410012345. Go on with it?"
+            << 4;
+        QTest::newRow("damaged")
+            << variant("<STMTTRN>\n<TRNTYPE>SRVCHG", "<XX>\n<TRNTYPE>SRVCHG") << true
+            << "statement.ofx: the OFX file is damaged: its parts do not nest as they should." << 4;
+    }
+
+    void badFileChangesNothing() {
+        QFETCH(QString, file);
+        QFETCH(bool, answer);
+        QFETCH(QString, said);
+        QFETCH(int, rows);
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, kSample);
+        env->clearMessages();
+        env->answer = answer;
+        StatementTrace::clear();
+        loadInto(w, file);
+        QCOMPARE(env->messages + env->questions, QStringList{said});
+        QCOMPARE(w->findChild<FlexGrid*>("grdSTATEMENT")->rows(), rows);
+        QCOMPARE(w->statement().account,
+                 QString(answer && !env->questions.isEmpty() ? "7770000001" : "4410012345"));
+        QCOMPARE(StatementTrace::statements().size(), answer && !env->questions.isEmpty() ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(TestImportBankStatement)
+#include "tst_import_bank_statement.moc"

@@ -1,0 +1,155 @@
+// The matcher's rules, each with the reason the clerk reads, on plain lines without a
+// database.
+
+#include "context.h"
+#include "matcher.h"
+
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// "line:date:amount[:check[:cleared]]" separated by blanks.
+QVector<OpenLine> openLines(const QString& text) {
+    QVector<OpenLine> lines;
+    for (const QString& item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList f = item.split(QLatin1Char(':'));
+        OpenLine l;
+        l.year = 2024;
+        l.line = f.value(0).toInt();
+        l.date = f.value(1).toInt();
+        l.amount = f.value(2).toDouble();
+        l.check = f.value(3).toLongLong();
+        l.cleared = f.value(4).toInt();
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+// "date:amount[:check]" separated by blanks.
+QVector<StatementLine> bankLines(const QString& text) {
+    QVector<StatementLine> lines;
+    for (const QString& item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList f = item.split(QLatin1Char(':'));
+        StatementLine l;
+        l.date = f.value(0).toInt();
+        l.amount = f.value(1).toDouble();
+        l.check = f.value(2).toLongLong();
+        lines.push_back(l);
+    }
+    return lines;
+}
+
+// Each match as "state [ledger lines] why", joined with " | ".
+QString described(const QVector<Match>& matches, const QVector<OpenLine>& open) {
+    const char* states[] = {"matched", "choose", "none", "cleared"};
+    QStringList out;
+    for (const Match& m : matches) {
+        QStringList lines;
+        for (int i : m.state == MatchState::NeedsChoice ? m.candidates : m.lines)
+            lines << QString::number(open.at(i).line);
+        out << QStringLiteral("%1 [%2] %3")
+                   .arg(QLatin1String(states[int(m.state)]), lines.join(QLatin1Char(',')), m.why);
+    }
+    return out.join(QStringLiteral(" | "));
+}
+
+} // namespace
+
+class TestStatementMatcher : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        shared().wrkDTEFMT = 0; // month/day/year
+    }
+
+    void rules_data() {
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("bank");
+        QTest::addColumn<bool>("spanish");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("check and amount")
+            << "1:20240201:-300:1002 2:20240204:-300"
+            << "20240205:-300:1002" << false << "matched [1] check 1002, amount 300.00";
+        QTest::newRow("check with another amount is a choice")
+            << "1:20240201:-300:1002 2:20240204:-30"
+            << "20240205:-30:1002" << false
+            << "choose [1] check 1002, but the bank paid 30.00 and the ledger says 300.00";
+        QTest::newRow("amount within the days")
+            << "1:20240203:80 2:20240130:80"
+            << "20240205:80" << false << "matched [1] amount 80.00, deposited 2 days earlier";
+        QTest::newRow("amount beyond the days")
+            << "1:20240130:80 2:20240205:-80"
+            << "20240205:80" << false << "none [] no open line of 80.00 within 5 days";
+        QTest::newRow("the nearest when it is the only nearest")
+            << "1:20240201:-80 2:20240204:-80 3:20240206:-81"
+            << "20240205:-80" << false
+            << "matched [2] amount 80.00, written 1 day earlier, the nearest of 2";
+        QTest::newRow("two as near is a choice")
+            << "1:20240204:80 2:20240206:80"
+            << "20240205:80" << false
+            << "choose [1,2] amount 80.00: 2 open lines within 5 days, choose one";
+        QTest::newRow("a check number that differs is no amount match")
+            << "1:20240204:-80:1007"
+            << "20240205:-80:1008" << false << "none [] no open line of 80.00 within 5 days";
+        // Four deposits that day; three of them make the slip.
+        QTest::newRow("deposit slip")
+            << "1:20240203:100 2:20240203:80 3:20240203:50 4:20240203:45 5:20240204:230.01"
+            << "20240205:230" << false << "matched [1,2,3] 3 deposits of 02/03/24 add up to 230.00";
+        QTest::newRow("a whole day's deposits")
+            << "1:20240203:100 2:20240203:80"
+            << "20240203:180" << false << "matched [1,2] 2 deposits of 02/03/24 add up to 180.00";
+        QTest::newRow("the stronger rule wins whatever the order")
+            << "1:20240203:-300 2:20240204:-300:1002"
+            << "20240205:-300 20240205:-300:1002" << false
+            << "matched [1] amount 300.00, written 2 days earlier | matched [2] check 1002, "
+               "amount 300.00";
+        QTest::newRow("each line is used once")
+            << "1:20240204:80"
+            << "20240205:80 20240205:80" << false
+            << "matched [1] amount 80.00, deposited 1 day earlier | none [] no open line of "
+               "80.00 within 5 days";
+        // Read a second time, after the dates went into the ledger: nothing is cleared twice.
+        QTest::newRow("already cleared")
+            << "1:20240201:-300:1002:20240205 2:20240203:80:0:20240205 3:20240203:100:0:20240206 "
+               "4:20240203:50:0:20240206 5:20240204:80"
+            << "20240205:-300:1002 20240205:80 20240206:150" << false
+            << "cleared [1] already cleared on 02/05/24 | cleared [2] already cleared on "
+               "02/05/24 | cleared [3,4] already cleared on 02/06/24";
+        QTest::newRow("Spanish")
+            << "1:20240201:-300:1002 2:20240203:80"
+            << "20240205:-30:1002 20240205:80 20240205:9" << true
+            << "choose [1] cheque 1002, pero el banco pagó 30.00 y el libro dice 300.00 | "
+               "matched [2] importe 80.00, depositado 2 días antes | none [] ninguna línea "
+               "abierta de 9.00 en 5 días";
+    }
+
+    void rules() {
+        QFETCH(QString, open);
+        QFETCH(QString, bank);
+        QFETCH(bool, spanish);
+        QFETCH(QString, expected);
+        const QVector<OpenLine> lines = openLines(open);
+        MatchOptions options;
+        options.spanish = spanish;
+        QCOMPARE(described(matchStatement(bankLines(bank), lines, options), lines), expected);
+    }
+
+    // A day of many deposits is not searched for a slip beyond the bounds, and the matching
+    // still ends with an answer.
+    void slipSearchIsBounded() {
+        QString open;
+        for (int i = 1; i <= 60; ++i)
+            open += QStringLiteral("%1:20240203:%2 ").arg(i).arg(100 + i * 7);
+        const QVector<OpenLine> lines = openLines(open);
+        const QVector<Match> m = matchStatement(bankLines(QStringLiteral("20240205:1")), lines);
+        QCOMPARE(m.size(), 1);
+        QCOMPARE(m.first().state, MatchState::NoMatch);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStatementMatcher)
+#include "tst_statement_matcher.moc"
