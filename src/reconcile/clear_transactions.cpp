@@ -413,16 +413,18 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(const QHash<int, int>& dateOfLine) {
     int listed = 0;
     for (int row = 1; row < grdTRANSACTION->rows() && listed < dateOfLine.size(); ++row) {
-        bool isLine = false;
-        const int line = grdTRANSACTION->text(row, kColLine).toInt(&isLine);
-        const auto found = isLine ? dateOfLine.constFind(line) : dateOfLine.constEnd();
+        const QVariant line = grdTRANSACTION->rowValue(row, kLineValue);
+        const auto found =
+            line.isValid() ? dateOfLine.constFind(line.toInt()) : dateOfLine.constEnd();
         if (found == dateOfLine.constEnd())
             continue;
+        // The date goes in as the number it is, and as text that the editor, lying over the
+        // cell, shows and leaves unchanged.
         const QString text = fncFORMAT_DATE(*found);
+        grdTRANSACTION->setText(row, kColDate, text);
+        grdTRANSACTION->setRowValue(row, kClearedValue, *found);
         if (m_editing && m_editRow == row && m_editCol == kColDate)
-            tbxTRANSACTION->setText(text); // the editor's text goes into the cell when it leaves
-        else
-            grdTRANSACTION->setText(row, kColDate, text);
+            tbxTRANSACTION->setText(text);
         ++listed;
     }
     return listed;
