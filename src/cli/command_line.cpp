@@ -5,8 +5,7 @@
 #include "company.h"
 #include "context.h"
 #include "messages.h"
-#include "print_engine.h"
-#include "reconciliation_report.h"
+#include "month_pdf.h"
 #include "report.h"
 #include "startup.h"
 
@@ -225,32 +224,15 @@ int reportCommand(const QStringList& words, QTextStream& out) {
     } restore;
 
     shared().wrkBACNBR = account;
-    frmPRINT_BANK_RECONCILIATION_REPORT window;
-    window.load();
+    const MonthPdf written =
+        writeMonthPdf(month.year(), month.month(), summary, activity, outstanding, pdf);
     if (!messages.isEmpty())
         throw Failure(messages.first());
-    {
-        QFile probe(pdf);
-        if (!probe.open(QIODevice::WriteOnly))
-            throw Failure(pdf + QStringLiteral(" cannot be written: ") + probe.errorString());
-    }
-    bool found = false;
-    {
-        mdlPRINTING::PrinterSurface surface(QString(), pdf);
-        found = window.printMonth(month.year(), month.month(), summary, activity, outstanding,
-                                  &surface);
-        surface.finish();
-        mdlPRINTING::wrkPRINT_OBJECT = nullptr;
-    }
-    if (!messages.isEmpty())
-        throw Failure(messages.first());
-    if (!found) {
-        QFile::remove(pdf);
+    if (written.result == MonthPdf::Result::NoReconciliation)
         throw Failure(
             QStringLiteral("account %1 has no reconciliation for %2").arg(account).arg(monthText));
-    }
-    if (QFileInfo(pdf).size() == 0)
-        throw Failure(pdf + QStringLiteral(" could not be written"));
+    if (written.result != MonthPdf::Result::Written)
+        throw Failure(pdf + QStringLiteral(" cannot be written: ") + written.error);
     out << "Report of account " << account << " for " << monthText << " written to " << pdf << "\n";
     return 0;
 }

@@ -236,6 +236,7 @@ private Q_SLOTS:
     }
 
     void archiveFolderSetting() {
+        saveSetting(QStringLiteral("Startup"), QStringLiteral("REPORTARCHIVE"), QString());
         QCOMPARE(archiveFolder(),
                  QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                      .filePath(QStringLiteral("Bank Reconciliations")));

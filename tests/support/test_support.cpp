@@ -6,18 +6,24 @@
 #include "messages.h"
 #include "report.h"
 #include "schema.h"
+#include "settings.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QTimer>
 
 TestEnvironment::TestEnvironment(int todayYmd) {
+    QStandardPaths::setTestModeEnabled(true);
     qputenv("BANKREC_TODAY", QByteArray::number(todayYmd));
     qputenv("ORLUNDE_SETTINGS", settingsFile().toLocal8Bit());
     qputenv("TKV_PROGRAM_FOLDER", programFolder().toLocal8Bit());
     qputenv("BANKREC_USER", "CLERK");
     QDir().mkpath(programFolder());
+    // Posting archives the month's report: into this folder, never the user's documents.
+    saveSetting(QStringLiteral("Startup"), QStringLiteral("REPORTARCHIVE"),
+                path(QStringLiteral("Archive")));
     resetShared();
     StatementTrace::clear();
     resetProgramEnded();
