@@ -40,6 +40,10 @@ const QString kLineColumns =
     QStringLiteral("gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,gltTRNAMT,gltRCNDTE,"
                    "gltSTATUS,gltPSTDTE");
 
+const QString kHistoryColumns =
+    QStringLiteral("brhGLANBR,brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,"
+                   "brhEOMBAL,brhOVRSHT,brhRLSDTE,brhPSTDTE");
+
 // The columns of kLineColumns, read by position: a long listing spends its time here.
 LedgerItem readLine(const Recordset& rs) {
     const auto whole = [&rs](int column) {
@@ -182,7 +186,8 @@ QList<LedgerItem> ledgerLines(Connection& connection, int account, int through) 
 
 QList<Reconciliation> reconciliations(Connection& connection, int account, int limit) {
     Recordset rs = connection.execute(
-        QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
+        QStringLiteral("Select ") + kHistoryColumns +
+        QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
         QStringLiteral(" where brhGLANBR=") + QString::number(account) +
         QStringLiteral(" order by brhSTMDTE desc, brhFSYEAR desc, brhMONTH desc"));
     QList<Reconciliation> list;
@@ -192,11 +197,12 @@ QList<Reconciliation> reconciliations(Connection& connection, int account, int l
 }
 
 Reconciliation reconciliationFor(Connection& connection, int account, int year, int month) {
-    Recordset rs = connection.execute(
-        QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
-        QStringLiteral(" where brhGLANBR=") + QString::number(account) +
-        QStringLiteral(" and brhFSYEAR=") + QString::number(year) +
-        QStringLiteral(" and brhMONTH=") + QString::number(month));
+    Recordset rs = connection.execute(QStringLiteral("Select ") + kHistoryColumns +
+                                      QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") +
+                                      shared().wrkNOLOCK + QStringLiteral(" where brhGLANBR=") +
+                                      QString::number(account) + QStringLiteral(" and brhFSYEAR=") +
+                                      QString::number(year) + QStringLiteral(" and brhMONTH=") +
+                                      QString::number(month));
     if (rs.eof()) {
         Reconciliation none;
         none.account = account;
