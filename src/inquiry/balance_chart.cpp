@@ -70,6 +70,7 @@ void BalanceChart::setMonths(const QList<reports::MonthBalance>& months) {
     const double margin = std::max(1.0, (high - low) * 0.05);
     values->setRange(low - margin, high + margin);
     values->setLabelFormat(QStringLiteral("%.0f"));
+    values->applyNiceNumbers();
     chart->addAxis(values, Qt::AlignLeft);
     for (QAbstractSeries* series : chart->series()) {
         series->attachAxis(categories);

@@ -256,9 +256,14 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_LAYOUT() {
                                          {5, amount},
                                          {6, amount},
                                          {7, amount},
-                                         {kChangedCol, "Changed Since Posting"}},
+                                         {kChangedCol, "Out -00000.00  Book -00000.00"}},
                                         width);
-    grdACTIVITY->move(FlexGrid::twipsToPixels(left), 0);
+    // The reconciliations' last column, the change since posting, may take the grid past the
+    // activity's right edge: the grid then starts further left.
+    const int right = FlexGrid::twipsToPixels(kActivityLeft + kActivityWidth);
+    grdACTIVITY->move(std::max(FlexGrid::twipsToPixels(kActivityLeft),
+                               std::min(FlexGrid::twipsToPixels(left), right - fitted)),
+                      0);
     grdACTIVITY->setFixedWidth(fitted);
     QWidget* area = grdACTIVITY->parentWidget();
     area->setFixedWidth(std::max(area->width(), FlexGrid::twipsToPixels(left) + fitted +
