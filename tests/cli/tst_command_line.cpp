@@ -31,14 +31,6 @@ Result runCli(const QStringList& arguments) {
     return r;
 }
 
-QString pdfText(const QString& file) {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    pdftotext.waitForFinished();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
-
 } // namespace
 
 class TestCommandLine : public QObject {

@@ -21,14 +21,6 @@ using Window = frmFINALIZE_POST_BANK_RECONCILIATION;
 
 namespace {
 
-QString pdfText(const QString& file) {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"),
-                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    pdftotext.waitForFinished();
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
-}
-
 int postedOn() {
     return sqlValue("select brhPSTDTE from LDG_BANK_RECONCILIATION_HISTORY where brhMONTH=2")
         .toInt();

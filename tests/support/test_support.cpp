@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -107,6 +108,14 @@ int filledRows(const FlexGrid* grid, int col) {
         if (!grid->text(r, col).isEmpty())
             ++count;
     return count;
+}
+
+QString pdfText(const QString& file) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 void insertLedgerLine(const LedgerLine& l) {
