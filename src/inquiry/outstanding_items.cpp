@@ -33,9 +33,12 @@ FlexGrid* makeGrid(QWidget* parent, const char* name, int cols) {
     return grid;
 }
 
-void setHeadings(FlexGrid* grid, const QStringList& headings) {
+// Headings as English and Spanish pairs.
+void setHeadings(FlexGrid* grid, const QList<std::pair<const char*, const char*>>& headings) {
+    const bool spanish = shared().spanish();
     for (int c = 0; c < headings.size(); ++c)
-        grid->setText(0, c, headings.at(c));
+        grid->setText(0, c,
+                      QString::fromUtf8(spanish ? headings.at(c).second : headings.at(c).first));
 }
 
 // Date, check number, description and amount of a line, as both lists show them.
@@ -105,9 +108,12 @@ void frmOUTSTANDING_ITEMS::loadWindow() {
                                 .arg(m_list.staleChecks)
                           : QString()));
 
-    setHeadings(grdOUTSTANDING,
-                {QStringLiteral("Date"), QStringLiteral("Check Nbr"), QStringLiteral("Description"),
-                 QStringLiteral("Amount"), QStringLiteral("Days"), QStringLiteral("Age")});
+    setHeadings(grdOUTSTANDING, {{"Date", "Fecha"},
+                                 {"Check Nbr", "Cheque Nbr"},
+                                 {"Description", "Descripción"},
+                                 {"Amount", "Importe"},
+                                 {"Days", "Días"},
+                                 {"Age", "Antigüedad"}});
     grdOUTSTANDING->setRedraw(false);
     grdOUTSTANDING->setRows(m_list.items.size() + 1);
     for (int i = 0; i < m_list.items.size(); ++i) {
@@ -183,10 +189,13 @@ void frmCHANGES_SINCE_POSTING::loadWindow() {
             .arg(m_month.year)
             .arg(fncFORMAT_DATE(m_month.postedOn), money(m_month.outstanding),
                  money(changes.outstandingNow), money(changes.ledgerChange)));
-    setHeadings(grdCHANGES,
-                {QStringLiteral("Date"), QStringLiteral("Check Nbr"), QStringLiteral("Description"),
-                 QStringLiteral("Amount"), QStringLiteral("What Changed"),
-                 QStringLiteral("Out Trans"), QStringLiteral("Book Bal")});
+    setHeadings(grdCHANGES, {{"Date", "Fecha"},
+                             {"Check Nbr", "Cheque Nbr"},
+                             {"Description", "Descripción"},
+                             {"Amount", "Importe"},
+                             {"What Changed", "Qué Cambió"},
+                             {"Out Trans", "Out Trans"},
+                             {"Book Bal", "Book Bal"}});
     grdCHANGES->setRows(changes.lines.size() + 1);
     for (int i = 0; i < changes.lines.size(); ++i) {
         const reports::ChangedLine& changed = changes.lines.at(i);
