@@ -6,12 +6,16 @@
 // Builds a demo installation in a temporary folder, starts the main window on it and saves
 // the main window and every window its menus open as PNG files.
 
+#include "after_month.h"
+#include "bank_activity.h"
 #include "child_window.h"
 #include "context.h"
+#include "date_picker.h"
 #include "demo_database.h"
 #include "import_bank_statement.h"
 #include "main_window.h"
 #include "messages.h"
+#include "outstanding_items.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -20,6 +24,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -112,6 +117,44 @@ int main(int argc, char* argv[]) {
             overview->trigger();
         window.mdiArea()->cascadeSubWindows();
         save(&window, output, QStringLiteral("mdiBANK_RECONCILIATION-all"));
+
+        // After the month: the inquiry's Reconciliations with the changes since posting, a
+        // month's outstanding items, and the Balances chart.
+        for (QMdiSubWindow* frame : window.mdiArea()->subWindowList())
+            frame->close();
+        window.findChild<QAction*>(QStringLiteral("anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS"))
+            ->trigger();
+        if (auto* inquiry = qobject_cast<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS*>(
+                window.openWindow(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS")))) {
+            inquiry->findChild<DatePicker*>(QStringLiteral("dbxSTRDTE"))->setDateNumber(20000101);
+            // A fee entered into the last posted month after it was posted, so the column has
+            // something to show (the demo database is a temporary copy).
+            const QList<reports::Reconciliation> posted =
+                reports::reconciliations(db(), shared().wrkBACNBR, 2);
+            if (posted.size() == 2)
+                db().execute(QStringLiteral("insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,"
+                                            "gltLNENBR,gltTRNDTE,gltGLANBR,gltDESCPT,gltTRNAMT,"
+                                            "gltPSTDTE) values(%1,999999,%2,%3,'Late bank fee',"
+                                            "-18.75,%4)")
+                                 .arg(posted.last().year)
+                                 .arg(posted.last().statementDate)
+                                 .arg(shared().wrkBACNBR)
+                                 .arg(posted.last().postedOn + 5));
+            inquiry->findChild<QRadioButton*>(QStringLiteral("optRECONCILIATION"))->click();
+            inquiry->frame()->resize(inquiry->frame()->sizeHint());
+            save(inquiry->frame(), output, QStringLiteral("Reconciliations-changed"));
+            const QList<reports::Reconciliation> months =
+                reports::reconciliations(db(), shared().wrkBACNBR, 1);
+            if (!months.isEmpty()) {
+                frmOUTSTANDING_ITEMS items(months.first().statementDate);
+                items.load();
+                items.show();
+                save(&items, output, QStringLiteral("frmOUTSTANDING_ITEMS"));
+            }
+            inquiry->findChild<QRadioButton*>(QStringLiteral("optBALANCES"))->click();
+            inquiry->frame()->resize(inquiry->frame()->sizeHint());
+            save(inquiry->frame(), output, QStringLiteral("Balances"));
+        }
     }
     prcCLOSE_DATABASE();
     return 0;

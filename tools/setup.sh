@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
+    qt6-charts-dev libqt6opengl6-dev   # the balance chart of the inquiry (Charts needs OpenGL's CMake files)
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdftotext, used by the report tests
     libofx-dev         # reads the bank's OFX and QFX statement files

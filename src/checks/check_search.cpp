@@ -207,6 +207,11 @@ void CheckSearchWindow::numberEntered() {
     });
 }
 
+void CheckSearchWindow::searchFor(const QString& number) {
+    m_number->setText(number);
+    numberEntered();
+}
+
 void CheckSearchWindow::okClicked() {
     const bool written = runCommand([this] {
         Transaction transaction(db());

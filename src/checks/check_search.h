@@ -37,6 +37,10 @@ public:
     // The selection colour the grid shows now (its highlight).
     QColor selectionColour() const;
 
+    // Types a check number into the number box and searches it, as the clerk would (another
+    // window hands over a check to correct).
+    void searchFor(const QString& number);
+
 protected:
     CheckSearchWindow(const QString& name, const Look& look, QWidget* parent);
 

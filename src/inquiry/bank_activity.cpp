@@ -1,11 +1,13 @@
 #include "bank_activity.h"
 
+#include "balance_chart.h"
 #include "clock.h"
 #include "common.h"
 #include "context.h"
 #include "date_picker.h"
 #include "flex_grid.h"
 #include "messages.h"
+#include "outstanding_items.h"
 #include "report.h"
 #include "transaction_detail.h"
 
@@ -30,7 +32,8 @@ namespace {
 
 constexpr int kGridRows = 30; // heading row and 29 rows in view before the grid grows
 constexpr int kGridCols = 9;
-constexpr int kTimeCol = 8; // the deposit time, kept out of view for the drill-down
+constexpr int kTimeCol = 8;    // the deposit time, kept out of view for the drill-down
+constexpr int kChangedCol = 8; // Reconciliations: the change of a posted month since posting
 // The listed date goes with its row as a number, so the drill-down never reads a shown date.
 constexpr int kDateValue = 0;
 constexpr int kPlacementTwips = 200;
@@ -71,6 +74,9 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     auto* selectLayout = new QVBoxLayout(grpSELECT);
     selectLayout->addWidget(optACTIVITY);
     selectLayout->addWidget(optRECONCILIATION);
+    optBALANCES = new QRadioButton(grpSELECT);
+    named(optBALANCES, "optBALANCES");
+    selectLayout->addWidget(optBALANCES);
 
     lblSEARCH = new QLabel(this);
     named(lblSEARCH, "lblSEARCH");
@@ -154,6 +160,7 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
                QStringLiteral("Actividad de Cuenta"));
     addCaption(optRECONCILIATION, QStringLiteral("Reconciliations"),
                QStringLiteral("Las conciliación"));
+    addCaption(optBALANCES, QStringLiteral("Balances"), QStringLiteral("Saldos"));
     addCaption(lblSEARCH, QStringLiteral("Search (Text, check number, or $0.00)"),
                QStringLiteral("Busque(Texto,Cheque número,o $0.00)"));
     addCaption(chkCHECK, QStringLiteral("Checks"), QStringLiteral("Cheques"));
@@ -170,6 +177,8 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     connect(optACTIVITY, &QRadioButton::clicked, this,
             [this] { runCommand([this] { refresh(); }); });
     connect(optRECONCILIATION, &QRadioButton::clicked, this,
+            [this] { runCommand([this] { refresh(); }); });
+    connect(optBALANCES, &QRadioButton::clicked, this,
             [this] { runCommand([this] { refresh(); }); });
     connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { refresh(); }); });
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
@@ -198,6 +207,8 @@ bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::activityMode() const {
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::refresh() {
+    if (showBalances())
+        return;
     prcSET_GRID_LAYOUT();
     prcSET_GRID_HEADERS();
     if (activityMode())
@@ -229,7 +240,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_LAYOUT() {
             grdACTIVITY->setColWidthTwips(c, widths[c]);
         for (int c = 1; c <= 7; ++c)
             grdACTIVITY->setColAlignment(c, Qt::AlignRight);
-        grdACTIVITY->setColumnHidden(kTimeCol, true);
+        grdACTIVITY->setColAlignment(kChangedCol, Qt::AlignRight);
     }
     const char* const amount = "-$000,000.00";
     const int fitted =
@@ -244,9 +255,15 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_LAYOUT() {
                                          {4, amount},
                                          {5, amount},
                                          {6, amount},
-                                         {7, amount}},
+                                         {7, amount},
+                                         {kChangedCol, "Out -00000.00  Book -00000.00"}},
                                         width);
-    grdACTIVITY->move(FlexGrid::twipsToPixels(left), 0);
+    // The reconciliations' last column, the change since posting, may take the grid past the
+    // activity's right edge: the grid then starts further left.
+    const int right = FlexGrid::twipsToPixels(kActivityLeft + kActivityWidth);
+    grdACTIVITY->move(std::max(FlexGrid::twipsToPixels(kActivityLeft),
+                               std::min(FlexGrid::twipsToPixels(left), right - fitted)),
+                      0);
     grdACTIVITY->setFixedWidth(fitted);
     QWidget* area = grdACTIVITY->parentWidget();
     area->setFixedWidth(std::max(area->width(), FlexGrid::twipsToPixels(left) + fitted +
@@ -270,6 +287,8 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_HEADERS() {
     else
         for (int c = 0; c < 8; ++c)
             grdACTIVITY->setText(0, c, QLatin1String(reconciliations[c]));
+    if (!activityMode())
+        grdACTIVITY->setText(0, kChangedCol, QStringLiteral("Changed Since Posting"));
     m_nextRow = 1;
     grdACTIVITY->setCurrentCell(1, 0);
     grdACTIVITY->scrollToTop();
@@ -371,6 +390,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_RECONCILIATIONS() {
                     row, c, currencyText(fncFIELD_NUMBER(rs.field(f.index[std::size_t(c) + 1]))));
             grdACTIVITY->setRowData(row, statement);
         }
+        writeChangesSincePosting();
     } catch (...) {
         finishListing();
         throw;
@@ -418,7 +438,11 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
-    if (!activityMode() || row < 1 || row >= grdACTIVITY->rows())
+    if (!activityMode()) {
+        reconciliationDrillDown(row, grdACTIVITY->col());
+        return;
+    }
+    if (row < 1 || row >= grdACTIVITY->rows())
         return;
     SharedValues& s = shared();
     s.wrkANLKND =
@@ -557,4 +581,83 @@ QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::plainDecimal(double value) {
     if (text.endsWith(QLatin1Char('.')))
         text.chop(1);
     return text;
+}
+
+// ---------------------------------------------------------------------------------------
+// After the month: changes since posting, outstanding items and the balance chart
+
+bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::balancesMode() const {
+    return optBALANCES->isChecked();
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeChangesSincePosting() {
+    // Each listed row is matched to its history row by the statement date it carries; a
+    // row once matched is not matched again.
+    m_listedReconciliations.clear();
+    if (m_nextRow <= 1)
+        return;
+    QList<reports::Reconciliation> history = reports::reconciliations(db(), shared().wrkBACNBR);
+    for (int row = 1; row < m_nextRow; ++row) {
+        const int statement = grdACTIVITY->rowData(row);
+        const auto month = std::find_if(history.begin(), history.end(), [statement](const auto& m) {
+            return m.statementDate == statement;
+        });
+        if (month == history.end())
+            continue;
+        m_listedReconciliations.insert(row, *month);
+        if (month->postedOn > 0)
+            grdACTIVITY->setText(row, kChangedCol,
+                                 reports::changesSincePosting(db(), *month).text());
+        history.erase(month);
+    }
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::reconciliationDrillDown(int row, int col) {
+    const auto month = m_listedReconciliations.constFind(row);
+    if (balancesMode() || month == m_listedReconciliations.constEnd())
+        return;
+    if (col == kChangedCol && !grdACTIVITY->text(row, kChangedCol).isEmpty()) {
+        auto* changes = new frmCHANGES_SINCE_POSTING(*month);
+        QPointer<frmCHANGES_SINCE_POSTING> alive(changes);
+        changes->load();
+        if (alive)
+            changes->execModal(this);
+        return;
+    }
+    openOutstandingItems(month->statementDate);
+}
+
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::openOutstandingItems(int asOf) {
+    int voidCheck = 0;
+    auto* items = new frmOUTSTANDING_ITEMS(asOf);
+    QPointer<frmOUTSTANDING_ITEMS> alive(items);
+    connect(items, &frmOUTSTANDING_ITEMS::voidRequested, this,
+            [&voidCheck](int check) { voidCheck = check; });
+    items->load();
+    if (alive)
+        items->execModal(this);
+    // The list has closed: the Void window opens in its own right, the check searched.
+    if (voidCheck > 0)
+        openVoidWindowFor(this, voidCheck);
+}
+
+bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::showBalances() {
+    const bool chart = balancesMode();
+    if (chart && !chtBALANCES) {
+        chtBALANCES = new BalanceChart(grpDETAILS);
+        static_cast<QVBoxLayout*>(grpDETAILS->layout())->insertWidget(1, chtBALANCES);
+        connect(chtBALANCES, &BalanceChart::monthClicked, this, [this](int index) {
+            runCommand([this, index] {
+                openOutstandingItems(chtBALANCES->months().at(index).statementDate);
+            });
+        });
+    }
+    grdACTIVITY->parentWidget()->setVisible(!chart);
+    lblINFO->setVisible(!chart);
+    if (chtBALANCES)
+        chtBALANCES->setVisible(chart);
+    if (chart)
+        chtBALANCES->setMonths(reports::balanceSeries(db(), shared().wrkBACNBR));
+    layout()->activate();
+    return chart;
 }

@@ -3,6 +3,8 @@
 #include "child_window.h"
 #include "database.h"
 
+#include "after_month.h"
+
 #include <QHash>
 
 class DatePicker;
@@ -13,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class BalanceChart;
 
 // The read-only inquiry over the selected bank account: its checks, payments and deposits
 // (Account Activity) or its monthly reconciliations from a start date on (Reconciliations).
@@ -31,6 +34,9 @@ public:
     void drillDown(int row);
 
     bool activityMode() const;
+    // The Balances option: the chart in place of the listing.
+    bool balancesMode() const;
+    BalanceChart* balanceChart() const { return chtBALANCES; }
     // The row the next listed record is written to.
     int nextRow() const { return m_nextRow; }
 
@@ -80,6 +86,15 @@ private:
     Recordset rsBANK_RECONCILIATION_HISTORY;
 
     QString dateText(int date); // display dates repeat: each is formatted once per listing
+
+    // After the month: what a listed reconciliation's row leads to.
+    void writeChangesSincePosting();
+    void reconciliationDrillDown(int row, int col);
+    void openOutstandingItems(int asOf);
+    bool showBalances(); // true when the Balances option is chosen and the chart shown
+    QRadioButton* optBALANCES = nullptr;
+    BalanceChart* chtBALANCES = nullptr;
+    QHash<int, reports::Reconciliation> m_listedReconciliations; // by grid row
 
     QHash<int, QString> m_dates;
     QString m_searchValue; // the amount or check number of the search statements

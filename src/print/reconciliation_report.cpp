@@ -3,6 +3,7 @@
 #include "common.h"
 #include "context.h"
 #include "messages.h"
+#include "outstanding_report.h"
 #include "print_engine.h"
 #include "print_preview.h"
 #include "report.h"
@@ -74,6 +75,8 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     chkACTIVITY = new QCheckBox(grpSELECT);
     chkACTIVITY->setObjectName(QStringLiteral("chkACTIVITY"));
     chkACTIVITY->setChecked(true);
+    chkOUTSTANDING = new QCheckBox(grpSELECT);
+    chkOUTSTANDING->setObjectName(QStringLiteral("chkOUTSTANDING"));
     lbxRECONCILIATION = new QListWidget(grpSELECT);
     lbxRECONCILIATION->setObjectName(QStringLiteral("lbxRECONCILIATION"));
     lbxRECONCILIATION->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -94,6 +97,8 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
     addCaption(chkSUMMARY, QStringLiteral("Summary Report"), QStringLiteral("Summary Report"));
     addCaption(chkACTIVITY, QStringLiteral("Activity Report"), QStringLiteral("Activity Report"));
+    addCaption(chkOUTSTANDING, QStringLiteral("Outstanding Items"),
+               QStringLiteral("Partidas Pendientes"));
     addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
     addCaption(tbcPRINT, QStringLiteral("&Print"), QStringLiteral("Impresión"));
     addCaption(tbcPREVIEW, QStringLiteral("Pre&view"), QStringLiteral("Presentación"));
@@ -105,6 +110,7 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(chkSUMMARY);
     boxes->addWidget(chkACTIVITY);
+    boxes->addWidget(chkOUTSTANDING);
     boxes->addStretch();
     select->addLayout(boxes);
     select->addWidget(lbxRECONCILIATION);
@@ -261,6 +267,8 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
                 prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("P"));
             if (chkSUMMARY->isChecked())
                 prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("P"));
+            if (chkOUTSTANDING->isChecked())
+                prcPRINT_OUTSTANDING_REPORT(entry, QStringLiteral("P"));
         }
         if (printer)
             printer->finish();
@@ -327,18 +335,20 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {
     for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
         if (!lbxRECONCILIATION->item(entry)->isSelected())
             continue;
-        for (const bool activity : {true, false}) {
-            if (!(activity ? chkACTIVITY : chkSUMMARY)->isChecked())
+        for (QCheckBox* report : {chkACTIVITY, chkSUMMARY, chkOUTSTANDING}) {
+            if (!report->isChecked())
                 continue;
             {
                 Hourglass hourglass;
                 frmPRINT_PREVIEW* preview = frmPRINT_PREVIEW::instance();
                 preview->prcINITIALIZE(QStringLiteral("P"));
                 wrkPRINT_OBJECT = preview->pbxPREVIEW;
-                if (activity)
+                if (report == chkACTIVITY)
                     prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("V"));
-                else
+                else if (report == chkSUMMARY)
                     prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("V"));
+                else
+                    prcPRINT_OUTSTANDING_REPORT(entry, QStringLiteral("V"));
             }
             // A report stopped at a page break left no prepared window: this one closes itself.
             frmPRINT_PREVIEW::instance()->showModal();
@@ -474,4 +484,36 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_SUMMARY_REPORT(int entry, QSt
              text(QStringLiteral("** This account reconciliation has not yet been FINALIZED **"))});
 
     prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, true);
+}
+
+// ---------------------------------------------------------------------------------------
+// The outstanding items, and a month printed for the archive or the command line
+
+void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_OUTSTANDING_REPORT(int entry,
+                                                                      QString destination) {
+    takePeriod(entry);
+    // The items as they stood at the month's statement date, by today's lines.
+    const reports::Reconciliation month =
+        reports::reconciliationFor(db(), shared().wrkBACNBR, wrkPERYER, wrkPERMTH);
+    printOutstandingReport(reports::outstandingAsOf(db(), shared().wrkBACNBR, month.statementDate),
+                           rightHandText(), destination);
+}
+
+bool frmPRINT_BANK_RECONCILIATION_REPORT::printMonth(int year, int month, bool summary,
+                                                     bool activity, bool outstanding,
+                                                     Surface* surface) {
+    for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
+        if (lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt() != entryData(month, year))
+            continue;
+        wrkPRINT_OBJECT = surface;
+        // The order Print uses.
+        if (activity)
+            prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("P"));
+        if (summary)
+            prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("P"));
+        if (outstanding)
+            prcPRINT_OUTSTANDING_REPORT(entry, QStringLiteral("P"));
+        return true;
+    }
+    return false;
 }

@@ -26,6 +26,7 @@ public:
     QGroupBox* grpSELECT = nullptr;
     QCheckBox* chkSUMMARY = nullptr;
     QCheckBox* chkACTIVITY = nullptr;
+    QCheckBox* chkOUTSTANDING = nullptr;
     QListWidget* lbxRECONCILIATION = nullptr;
     QGroupBox* grpCONTROL = nullptr;
     QPushButton* tbcPRINT = nullptr;
@@ -45,6 +46,12 @@ public:
     static QString entryText(int period, int year);
     static int entryData(int period, int year) { return year * 100 + period; }
 
+    // Draws the chosen reports of one month of the selected account onto a surface, as Print
+    // draws them (the archive of a posting and the command line use it). False when the
+    // account has no reconciliation for that month.
+    bool printMonth(int year, int month, bool summary, bool activity, bool outstanding,
+                    mdlPRINTING::Surface* surface);
+
 protected:
     void loadWindow() override;
 
@@ -52,6 +59,7 @@ private:
     void prcLOAD_RECONCILIATIONS();
     void prcPRINT_ACTIVITY_REPORT(int entry, QString destination);
     void prcPRINT_SUMMARY_REPORT(int entry, QString destination);
+    void prcPRINT_OUTSTANDING_REPORT(int entry, QString destination);
     void prcBANK_RECONCILIATION_HISTORY(const QString& action);
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
     void prcGENERAL_LEDGER_MASTER(const QString& action);

@@ -1,10 +1,14 @@
 #include "finalize_post.h"
 
+#include "after_month.h"
 #include "clock.h"
 #include "common.h"
 #include "context.h"
+#include "messages.h"
+#include "month_pdf.h"
 #include "report.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -86,6 +90,8 @@ void frmFINALIZE_POST_BANK_RECONCILIATION::loadWindow() {
 }
 
 void frmFINALIZE_POST_BANK_RECONCILIATION::post() {
+    if (!archiveOpenMonths())
+        return;
     // Both updates or neither: reconciled lines under a month that still reads open would
     // let the month be saved again over figures that no longer add up.
     {
@@ -123,4 +129,28 @@ void frmFINALIZE_POST_BANK_RECONCILIATION::prcBANK_RECONCILIATION_HISTORY(const 
                      QString::number(todayNumber) +
                      QStringLiteral(" where brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=") +
                      QString::number(shared().wrkBACNBR));
+}
+
+bool frmFINALIZE_POST_BANK_RECONCILIATION::archiveOpenMonths() {
+    const bool spanish = shared().spanish();
+    const QString folder = reports::archiveFolder();
+    for (const reports::Reconciliation& month :
+         reports::reconciliations(db(), shared().wrkBACNBR)) {
+        if (month.savedOn <= 0 || month.postedOn != 0)
+            continue;
+        // The month as Print shows it at this moment: summary, activity, outstanding items.
+        const QString file =
+            reports::archiveFilePath(folder, month.account, month.year, month.month);
+        const MonthPdf written = writeMonthPdf(month.year, month.month, true, true, true, file);
+        if (written.result == MonthPdf::Result::Written)
+            continue;
+        const QString question =
+            spanish ? QStringLiteral("El informe del mes no se pudo archivar en %1 (%2).\r"
+                                     "¿Desea anunciar la conciliación de todos modos?")
+                    : QStringLiteral("The month's report could not be archived as %1 (%2).\r"
+                                     "Do you want to post the reconciliation anyway?");
+        if (!askQuestion(question.arg(QDir::toNativeSeparators(file), written.error)))
+            return false;
+    }
+    return true;
 }

@@ -24,6 +24,9 @@ private:
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
     void prcBANK_RECONCILIATION_HISTORY(const QString& action);
     void post();
+    // Writes each open month's report into the archive folder; false when one could not be
+    // written and the clerk chose not to post without it.
+    bool archiveOpenMonths();
 
     QGroupBox* grpDETAIL;
     QProgressBar* barPOSTING;

@@ -234,9 +234,18 @@ private Q_SLOTS:
         if (months.size() == 3)
             QCOMPARE(listing(w, 0, 7).first(),
                      "10/2024|10/31/24|$5,000.00|-$300.00|$4,700.00|$0.00|$4,712.00|-$12.00");
-        DetailAnswer answer; // the double click does nothing in this mode
+        // A listed month's double click lists its outstanding items, never a detail.
+        DetailAnswer answer;
+        QString shown;
+        whenModalAppears(
+            [&shown](QWidget* modal) {
+                shown = modal->objectName();
+                QTest::keyClick(modal, Qt::Key_F12);
+            },
+            months.isEmpty() ? 0 : 5000);
         w->drillDown(1);
         QVERIFY(answer.seen.isEmpty());
+        QCOMPARE(shown, months.isEmpty() ? QString() : QStringLiteral("frmOUTSTANDING_ITEMS"));
     }
 
     void search_data() {

@@ -7,6 +7,7 @@
 #include "print_preview.h"
 #include "report.h"
 #include "schema.h"
+#include "settings.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -33,6 +35,9 @@ TestEnvironment::TestEnvironment(int todayYmd) {
     qputenv("TKV_PROGRAM_FOLDER", programFolder().toLocal8Bit());
     qputenv("BANKREC_USER", "CLERK");
     QDir().mkpath(programFolder());
+    // Posting archives the month's report: into this folder, never the user's documents.
+    saveSetting(QStringLiteral("Startup"), QStringLiteral("REPORTARCHIVE"),
+                path(QStringLiteral("Archive")));
     resetShared();
     StatementTrace::clear();
     resetProgramEnded();
@@ -146,6 +151,14 @@ int filledRows(const FlexGrid* grid, int col) {
         if (!grid->text(r, col).isEmpty())
             ++count;
     return count;
+}
+
+QString pdfText(const QString& file) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    pdftotext.waitForFinished();
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 void insertLedgerLine(const LedgerLine& l) {

@@ -76,6 +76,9 @@ void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
 // The grid's data rows that hold text in the given column.
 int filledRows(const FlexGrid* grid, int col = 0);
 
+// The text of a PDF file as pdftotext -layout reads it ("" when it cannot be read).
+QString pdfText(const QString& file);
+
 // One ledger line; only the fields a test sets differ from the table's defaults.
 struct LedgerLine {
     int line = 0;

@@ -1,0 +1,309 @@
+#include "command_line.h"
+
+#include "after_month.h"
+#include "common.h"
+#include "company.h"
+#include "context.h"
+#include "messages.h"
+#include "month_pdf.h"
+#include "report.h"
+#include "startup.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QTextStream>
+#include <algorithm>
+#include <stdexcept>
+
+namespace cli {
+
+namespace {
+
+// A fault that ends the command: its one line goes to standard error.
+struct Failure : std::runtime_error {
+    explicit Failure(const QString& text) : std::runtime_error(text.toStdString()) {}
+};
+
+const QStringList kCommands = {QStringLiteral("report"), QStringLiteral("outstanding"),
+                               QStringLiteral("import")};
+
+bool isHelp(const QString& argument) {
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+           argument == QLatin1String("help");
+}
+
+// One line, however many lines the program's message has.
+QString oneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.simplified();
+}
+
+// The options of one command: flags, and options with a value; other words are operands.
+struct Arguments {
+    QHash<QString, QString> values;
+    QStringList flags;
+    QStringList operands;
+
+    bool has(const QString& flag) const { return flags.contains(flag); }
+    QString value(const QString& option) const { return values.value(option); }
+};
+
+Arguments parse(const QStringList& words, const QStringList& withValue,
+                const QStringList& allowedFlags) {
+    Arguments result;
+    for (int i = 0; i < words.size(); ++i) {
+        const QString& word = words.at(i);
+        if (withValue.contains(word)) {
+            if (i + 1 >= words.size())
+                throw Failure(word + QStringLiteral(" needs a value"));
+            result.values.insert(word, words.at(++i));
+        } else if (allowedFlags.contains(word)) {
+            result.flags << word;
+        } else if (word.startsWith(QLatin1String("--")) && word.size() > 2) {
+            throw Failure(QStringLiteral("unknown option ") + word);
+        } else {
+            result.operands << word;
+        }
+    }
+    return result;
+}
+
+int accountOf(const Arguments& arguments) {
+    const QString text = arguments.value(QStringLiteral("--account"));
+    if (text.isEmpty())
+        throw Failure(QStringLiteral("--account is required"));
+    bool ok = false;
+    const int account = text.toInt(&ok);
+    if (!ok || account <= 0)
+        throw Failure(QStringLiteral("--account must be a ledger account number: ") + text);
+    return account;
+}
+
+void noOperands(const Arguments& arguments) {
+    if (!arguments.operands.isEmpty())
+        throw Failure(QStringLiteral("unexpected argument ") + arguments.operands.first());
+}
+
+// The program's start-up without the main window: settings, connection and company.
+void openDatabase() {
+    QStringList messages;
+    setMessageHook([&messages](const QString& text, const QString&) { messages << text; });
+    const auto fail = [&messages](const QString& fallback) {
+        throw Failure(oneLine(messages.isEmpty() ? fallback : messages.first()));
+    };
+    SharedValues& s = shared();
+    prcREAD_STARTUP_SETTINGS();
+    if (!s.wrkDEMO && s.wrkDBTYPE.isEmpty() && s.wrkVERNBR >= 0 && s.wrkVERNBR <= 2)
+        fail(undefinedConnectionsMessage());
+    prcOPEN_DATABASE();
+    if (!startupConnectionReady())
+        fail(QStringLiteral("the database cannot be opened"));
+    prcLOAD_COMPANY(QStringLiteral("*"), QString());
+}
+
+QString isoDate(int yyyymmdd) {
+    return reports::dateOf(yyyymmdd).toString(Qt::ISODate);
+}
+
+QString csvField(const QString& text) {
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1String("\""), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+QString outstandingCsv(const reports::OutstandingList& list) {
+    QString csv = QStringLiteral("date,check,description,amount,days,bucket,stale\n");
+    for (const reports::OutstandingItem& item : list.items)
+        csv += QStringList{isoDate(item.line.date),
+                           item.line.check > 0 ? QString::number(item.line.check) : QString(),
+                           csvField(item.line.description),
+                           QString::number(item.line.amount, 'f', 2),
+                           QString::number(item.days),
+                           reports::bucketCaption(item.bucket),
+                           item.stale ? QStringLiteral("yes") : QString()}
+                   .join(QLatin1Char(',')) +
+               QLatin1Char('\n');
+    return csv;
+}
+
+QString outstandingTable(const reports::OutstandingList& list) {
+    QString table;
+    QTextStream t(&table);
+    t << "Outstanding items of account " << list.account << " on " << isoDate(list.asOf) << "\n";
+    t << QStringLiteral("%1 %2  %3 %4 %5  %6\n")
+             .arg(QStringLiteral("Date"), -10)
+             .arg(QStringLiteral("Check"), 7)
+             .arg(QStringLiteral("Description"), -30)
+             .arg(QStringLiteral("Amount"), 12)
+             .arg(QStringLiteral("Days"), 5)
+             .arg(QStringLiteral("Age"));
+    for (const reports::OutstandingItem& item : list.items)
+        t << QStringLiteral("%1 %2  %3 %4 %5  %6%7\n")
+                 .arg(isoDate(item.line.date), -10)
+                 .arg(item.line.check > 0 ? QString::number(item.line.check) : QString(), 7)
+                 .arg(item.line.description.left(30), -30)
+                 .arg(item.line.amount, 12, 'f', 2)
+                 .arg(item.days, 5)
+                 .arg(reports::bucketCaption(item.bucket))
+                 .arg(item.stale ? QStringLiteral("  stale") : QString());
+    for (int b = 0; b < reports::kBucketCount; ++b)
+        t << QStringLiteral("%1 %2\n")
+                 .arg(reports::bucketCaption(static_cast<reports::Bucket>(b)) +
+                          QStringLiteral(" days:"),
+                      -15)
+                 .arg(list.bucketTotals[b], 12, 'f', 2);
+    t << QStringLiteral("%1 %2\n").arg(QStringLiteral("Total:"), -15).arg(list.total, 12, 'f', 2);
+    t << list.items.size() << " items, " << list.staleChecks << " stale checks\n";
+    return table;
+}
+
+int outstandingCommand(const QStringList& words, QTextStream& out) {
+    const Arguments arguments = parse(
+        words, {QStringLiteral("--account"), QStringLiteral("--as-of"), QStringLiteral("--csv")},
+        {});
+    noOperands(arguments);
+    const int account = accountOf(arguments);
+    const QString asOfText = arguments.value(QStringLiteral("--as-of"));
+    const QDate asOf = QDate::fromString(asOfText, Qt::ISODate);
+    if (!asOf.isValid())
+        throw Failure(QStringLiteral("--as-of must be a date such as 2024-02-29: ") + asOfText);
+    const bool csv = arguments.values.contains(QStringLiteral("--csv"));
+    const QString target = arguments.value(QStringLiteral("--csv"));
+
+    openDatabase();
+    const reports::OutstandingList list =
+        reports::outstandingAsOf(db(), account, reports::dateNumber(asOf));
+    if (!csv) {
+        out << outstandingTable(list);
+    } else if (target == QLatin1String("-")) {
+        out << outstandingCsv(list);
+    } else {
+        QSaveFile file(target);
+        const QByteArray bytes = outstandingCsv(list).toUtf8();
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            throw Failure(target + QStringLiteral(" cannot be written: ") + file.errorString());
+        out << list.items.size() << " outstanding items written to " << target << "\n";
+    }
+    return 0;
+}
+
+int reportCommand(const QStringList& words, QTextStream& out) {
+    const Arguments arguments = parse(
+        words, {QStringLiteral("--account"), QStringLiteral("--month"), QStringLiteral("--pdf")},
+        {QStringLiteral("--summary"), QStringLiteral("--activity"),
+         QStringLiteral("--outstanding")});
+    noOperands(arguments);
+    const int account = accountOf(arguments);
+    const QString monthText = arguments.value(QStringLiteral("--month"));
+    const QDate month = QDate::fromString(monthText + QStringLiteral("-01"), Qt::ISODate);
+    if (!month.isValid() || monthText.size() != 7)
+        throw Failure(QStringLiteral("--month must be a month such as 2024-02: ") + monthText);
+    const QString pdf = arguments.value(QStringLiteral("--pdf"));
+    if (pdf.isEmpty())
+        throw Failure(QStringLiteral("--pdf is required"));
+    // Without a choice, the whole month: summary, activity and outstanding items.
+    bool summary = arguments.has(QStringLiteral("--summary"));
+    bool activity = arguments.has(QStringLiteral("--activity"));
+    bool outstanding = arguments.has(QStringLiteral("--outstanding"));
+    if (!summary && !activity && !outstanding)
+        summary = activity = outstanding = true;
+
+    openDatabase();
+    // Whatever the report window would show, it goes to standard error here.
+    QStringList messages;
+    setMessageHandler(
+        [&messages](const QString& text, const QString&) { messages << oneLine(text); });
+    struct Restore {
+        ~Restore() { setMessageHandler({}); }
+    } restore;
+
+    shared().wrkBACNBR = account;
+    const MonthPdf written =
+        writeMonthPdf(month.year(), month.month(), summary, activity, outstanding, pdf);
+    if (!messages.isEmpty())
+        throw Failure(messages.first());
+    if (written.result == MonthPdf::Result::NoReconciliation)
+        throw Failure(
+            QStringLiteral("account %1 has no reconciliation for %2").arg(account).arg(monthText));
+    if (written.result != MonthPdf::Result::Written)
+        throw Failure(pdf + QStringLiteral(" cannot be written: ") + written.error);
+    out << "Report of account " << account << " for " << monthText << " written to " << pdf << "\n";
+    return 0;
+}
+
+int importCommand(const QStringList& words) {
+    const Arguments arguments =
+        parse(words, {QStringLiteral("--account")}, {QStringLiteral("--dry-run")});
+    accountOf(arguments);
+    if (arguments.operands.size() != 1)
+        throw Failure(QStringLiteral("import needs one statement file"));
+    throw Failure(QStringLiteral("statement import is not available"));
+}
+
+} // namespace
+
+bool isCommand(const QStringList& arguments) {
+    return !arguments.isEmpty() &&
+           (kCommands.contains(arguments.first()) || isHelp(arguments.first()));
+}
+
+bool needsFonts(const QStringList& arguments) {
+    return !arguments.isEmpty() && arguments.first() == QLatin1String("report");
+}
+
+QString usage() {
+    return QStringLiteral(
+        "Usage:\n"
+        "  bankrec                 the reconciliation windows\n"
+        "  bankrec report --account N --month YYYY-MM [--summary] [--activity] "
+        "[--outstanding] --pdf FILE\n"
+        "      the month's reports as a PDF file (all three when none is chosen)\n"
+        "  bankrec outstanding --account N --as-of YYYY-MM-DD [--csv FILE|-]\n"
+        "      the items outstanding at a date with their ageing\n"
+        "  bankrec import --account N FILE --dry-run\n"
+        "      the match table of a bank statement file\n"
+        "  bankrec --help          this text\n"
+        "Settings and database are those of the windows. Exit code 0 on success, 1 on an "
+        "error.\n");
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    if (arguments.isEmpty() || isHelp(arguments.first()) ||
+        std::any_of(arguments.begin(), arguments.end(), isHelp)) {
+        out << usage();
+        return 0;
+    }
+    const QString command = arguments.first();
+    const QStringList words = arguments.mid(1);
+    int code = 1;
+    try {
+        if (command == QLatin1String("report"))
+            code = reportCommand(words, out);
+        else if (command == QLatin1String("outstanding"))
+            code = outstandingCommand(words, out);
+        else if (command == QLatin1String("import"))
+            code = importCommand(words);
+        else
+            throw Failure(QStringLiteral("unknown command ") + command +
+                          QStringLiteral(" (see bankrec --help)"));
+    } catch (const DatabaseError& e) {
+        err << "bankrec: " << oneLine(e.description()) << "\n";
+        code = 1;
+    } catch (const std::exception& e) {
+        err << "bankrec: " << oneLine(QString::fromStdString(e.what())) << "\n";
+        code = 1;
+    }
+    setMessageHook({});
+    out.flush();
+    err.flush();
+    prcCLOSE_DATABASE();
+    return code;
+}
+
+} // namespace cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "after_month.h"
+#include "child_window.h"
+
+class FlexGrid;
+class QLabel;
+class QPushButton;
+
+// The items of the selected bank account that were outstanding at a statement date: their
+// date, check number, description, amount, days outstanding and ageing bucket, with a total
+// per bucket. Checks outstanding over 180 days are stale; "Void Stale Check" hands the
+// picked one to the Void window.
+class frmOUTSTANDING_ITEMS : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmOUTSTANDING_ITEMS(int asOf, QWidget* parent = nullptr);
+
+    FlexGrid* grdOUTSTANDING = nullptr;
+    FlexGrid* grdAGEING = nullptr;
+    QLabel* lblASOF = nullptr;
+    QPushButton* tbcVOID = nullptr;
+    QPushButton* tbcCANCEL = nullptr;
+
+    const reports::OutstandingList& list() const { return m_list; }
+
+Q_SIGNALS:
+    // The clerk asked to void this stale check; the window closes after it.
+    void voidRequested(int check);
+
+protected:
+    void loadWindow() override;
+
+private:
+    const reports::OutstandingItem* itemAt(int row) const;
+    void rowChanged(int row);
+
+    int m_asOf;
+    reports::OutstandingList m_list;
+};
+
+// The lines that explain how a posted month changed since it was posted: lines posted
+// later, cleared dates that moved, lines voided or returned unpaid.
+class frmCHANGES_SINCE_POSTING : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
+                                      QWidget* parent = nullptr);
+
+    FlexGrid* grdCHANGES = nullptr;
+    QLabel* lblFIGURES = nullptr;
+    QPushButton* tbcCANCEL = nullptr;
+
+protected:
+    void loadWindow() override;
+
+private:
+    reports::Reconciliation m_month;
+};
+
+// Opens the Void window with a check number searched: inside the main window when there is
+// one (through its menu item, so it stays the one Void window), else on its own.
+void openVoidWindowFor(QWidget* from, int check);

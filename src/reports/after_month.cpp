@@ -1,0 +1,341 @@
+#include "after_month.h"
+
+#include "common.h"
+#include "context.h"
+#include "database.h"
+#include "settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cmath>
+
+namespace reports {
+
+namespace {
+
+bool voidedOrReturned(const QString& status) {
+    return status.compare(QLatin1String("V"), Qt::CaseInsensitive) == 0 ||
+           status.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0;
+}
+
+bool reconciled(const QString& status) {
+    return status.compare(QLatin1String("R"), Qt::CaseInsensitive) == 0;
+}
+
+// Sums of money kept to the cent, so a total of many lines prints as the lines add up.
+double cents(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
+
+int number(const Recordset& rs, const char* field) {
+    return static_cast<int>(fncFIELD_NUMBER(rs, QString::fromLatin1(field)));
+}
+
+double amount(const Recordset& rs, const char* field) {
+    return fncFIELD_NUMBER(rs, QString::fromLatin1(field));
+}
+
+const QString kLineColumns =
+    QStringLiteral("gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,gltTRNAMT,gltRCNDTE,"
+                   "gltSTATUS,gltPSTDTE");
+
+const QString kHistoryColumns =
+    QStringLiteral("brhGLANBR,brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,"
+                   "brhEOMBAL,brhOVRSHT,brhRLSDTE,brhPSTDTE");
+
+// The columns of kLineColumns, read by position: a long listing spends its time here.
+LedgerItem readLine(const Recordset& rs) {
+    const auto whole = [&rs](int column) {
+        return static_cast<int>(fncFIELD_NUMBER(rs.field(column)));
+    };
+    LedgerItem item;
+    item.year = whole(0);
+    item.line = whole(1);
+    item.date = whole(2);
+    item.check = whole(3);
+    item.description = rs.field(4).toString();
+    item.amount = fncFIELD_NUMBER(rs.field(5));
+    item.cleared = whole(6);
+    item.status = rs.field(7).toString();
+    item.posted = whole(8);
+    return item;
+}
+
+Reconciliation readReconciliation(const Recordset& rs) {
+    Reconciliation r;
+    r.account = number(rs, "brhGLANBR");
+    r.year = number(rs, "brhFSYEAR");
+    r.month = number(rs, "brhMONTH");
+    r.statementDate = number(rs, "brhSTMDTE");
+    r.bankBalance = amount(rs, "brhBNKBAL");
+    r.outstanding = amount(rs, "brhOUTSTD");
+    r.adjustedBalance = amount(rs, "brhADJBAL");
+    r.ledgerBalance = amount(rs, "brhEOMBAL");
+    r.overShort = amount(rs, "brhOVRSHT");
+    r.savedOn = number(rs, "brhRLSDTE");
+    r.postedOn = number(rs, "brhPSTDTE");
+    return r;
+}
+
+// A line whose status was never set may hold NULL rather than an empty text.
+const QString kNotVoided =
+    QStringLiteral("(gltSTATUS is null or (gltSTATUS<>'V' and gltSTATUS<>'N'))");
+
+QList<LedgerItem> readLines(Connection& connection, int account, int through,
+                            const QString& condition) {
+    QString sql = QStringLiteral("Select ") + kLineColumns +
+                  QStringLiteral(" from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+                  QStringLiteral(" where gltGLANBR=") + QString::number(account);
+    if (through > 0)
+        sql += QStringLiteral(" and gltTRNDTE<=") + QString::number(through);
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" and ") + condition;
+    Recordset rs = connection.execute(sql + QStringLiteral(" order by gltTRNDTE, gltLNENBR"));
+    QList<LedgerItem> lines;
+    for (; !rs.eof(); rs.moveNext())
+        lines << readLine(rs);
+    return lines;
+}
+
+} // namespace
+
+int dateNumber(const QDate& date) {
+    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
+QDate dateOf(int yyyymmdd) {
+    return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+}
+
+int daysBetween(int from, int to) {
+    const QDate a = dateOf(from);
+    const QDate b = dateOf(to);
+    return a.isValid() && b.isValid() ? static_cast<int>(a.daysTo(b)) : 0;
+}
+
+bool isOutstandingAt(const LedgerItem& item, int asOf) {
+    return item.date <= asOf && (item.cleared <= 0 || item.cleared > asOf) &&
+           !voidedOrReturned(item.status);
+}
+
+Bucket bucketFor(int days) {
+    if (days <= 30)
+        return Bucket::Days30;
+    if (days <= 60)
+        return Bucket::Days60;
+    if (days <= 90)
+        return Bucket::Days90;
+    if (days <= 180)
+        return Bucket::Days180;
+    return Bucket::Over180;
+}
+
+QString bucketCaption(Bucket bucket) {
+    switch (bucket) {
+    case Bucket::Days30:
+        return QStringLiteral("0-30");
+    case Bucket::Days60:
+        return QStringLiteral("31-60");
+    case Bucket::Days90:
+        return QStringLiteral("61-90");
+    case Bucket::Days180:
+        return QStringLiteral("91-180");
+    case Bucket::Over180:
+        break;
+    }
+    return QStringLiteral("Over 180");
+}
+
+OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int asOf) {
+    OutstandingList list;
+    list.account = account;
+    list.asOf = asOf;
+    for (const LedgerItem& line : lines) {
+        if (!isOutstandingAt(line, asOf))
+            continue;
+        OutstandingItem item;
+        item.line = line;
+        item.days = daysBetween(line.date, asOf);
+        item.bucket = bucketFor(item.days);
+        item.stale = item.bucket == Bucket::Over180 && line.check > 0 && line.amount <= 0;
+        list.bucketTotals[static_cast<int>(item.bucket)] += line.amount;
+        list.total += line.amount;
+        list.staleChecks += item.stale ? 1 : 0;
+        list.items << item;
+    }
+    for (double& total : list.bucketTotals)
+        total = cents(total);
+    list.total = cents(list.total);
+    return list;
+}
+
+OutstandingList outstandingAsOf(Connection& connection, int account, int asOf) {
+    const QString date = QString::number(asOf);
+    // The database leaves out what cannot be outstanding; the rule itself is applied to what
+    // comes back, so the list and its tests agree on one definition.
+    return outstandingFrom(readLines(connection, account, asOf,
+                                     QStringLiteral("(gltRCNDTE=0 or gltRCNDTE>") + date +
+                                         QStringLiteral(") and ") + kNotVoided),
+                           account, asOf);
+}
+
+QList<LedgerItem> ledgerLines(Connection& connection, int account, int through) {
+    return readLines(connection, account, through, QString());
+}
+
+QList<Reconciliation> reconciliations(Connection& connection, int account, int limit) {
+    Recordset rs = connection.execute(
+        QStringLiteral("Select ") + kHistoryColumns +
+        QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
+        QStringLiteral(" where brhGLANBR=") + QString::number(account) +
+        QStringLiteral(" order by brhSTMDTE desc, brhFSYEAR desc, brhMONTH desc"));
+    QList<Reconciliation> list;
+    for (; !rs.eof() && (limit <= 0 || list.size() < limit); rs.moveNext())
+        list << readReconciliation(rs);
+    return list;
+}
+
+Reconciliation reconciliationFor(Connection& connection, int account, int year, int month) {
+    Recordset rs = connection.execute(QStringLiteral("Select ") + kHistoryColumns +
+                                      QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") +
+                                      shared().wrkNOLOCK + QStringLiteral(" where brhGLANBR=") +
+                                      QString::number(account) + QStringLiteral(" and brhFSYEAR=") +
+                                      QString::number(year) + QStringLiteral(" and brhMONTH=") +
+                                      QString::number(month));
+    if (rs.eof()) {
+        Reconciliation none;
+        none.account = account;
+        none.year = year;
+        none.month = month;
+        return none;
+    }
+    return readReconciliation(rs);
+}
+
+QString changeCaption(Change change) {
+    switch (change) {
+    case Change::PostedLater:
+        return QStringLiteral("Posted after the month was posted");
+    case Change::ClearedMoved:
+        return QStringLiteral("Cleared date moved into the month");
+    case Change::VoidedOrFlagged:
+        break;
+    }
+    return QStringLiteral("Voided or returned unpaid");
+}
+
+bool ChangesSincePosting::changed() const {
+    return outstandingChange != 0 || ledgerChange != 0;
+}
+
+QString ChangesSincePosting::text() const {
+    QStringList parts;
+    if (outstandingChange != 0)
+        parts << QStringLiteral("Out ") + QString::number(outstandingChange, 'f', 2);
+    if (ledgerChange != 0)
+        parts << QStringLiteral("Book ") + QString::number(ledgerChange, 'f', 2);
+    return parts.join(QStringLiteral("  "));
+}
+
+ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
+                                const QList<LedgerItem>& lines) {
+    ChangesSincePosting result;
+    result.reconciliation = reconciliation;
+    const int asOf = reconciliation.statementDate;
+    const int postedOn = reconciliation.postedOn;
+    for (const LedgerItem& line : lines) {
+        if (line.date > asOf)
+            continue;
+        const bool outstanding = isOutstandingAt(line, asOf);
+        if (outstanding)
+            result.outstandingNow += line.amount;
+        if (postedOn <= 0)
+            continue;
+        ChangedLine changed;
+        changed.line = line;
+        if (line.posted > postedOn) {
+            if (voidedOrReturned(line.status))
+                continue; // came and went after the posting: it changes nothing
+            changed.change = Change::PostedLater;
+            changed.ledgerEffect = line.amount;
+            changed.outstandingEffect = outstanding ? line.amount : 0;
+        } else if (voidedOrReturned(line.status)) {
+            if (line.cleared > 0 && line.cleared <= asOf)
+                continue; // cleared by then: never outstanding at the date
+            changed.change = Change::VoidedOrFlagged;
+            changed.ledgerEffect = -line.amount;
+            changed.outstandingEffect = -line.amount;
+        } else if (!reconciled(line.status) && line.cleared > 0 && line.cleared <= asOf) {
+            changed.change = Change::ClearedMoved;
+            changed.outstandingEffect = -line.amount;
+        } else {
+            continue;
+        }
+        result.outstandingChange += changed.outstandingEffect;
+        result.ledgerChange += changed.ledgerEffect;
+        result.lines << changed;
+    }
+    result.outstandingChange = cents(result.outstandingChange);
+    result.ledgerChange = cents(result.ledgerChange);
+    result.outstandingNow = cents(result.outstandingNow);
+    return result;
+}
+
+ChangesSincePosting changesSincePosting(Connection& connection,
+                                        const Reconciliation& reconciliation) {
+    // Reconciled lines cleared by the date are settled history: neither outstanding now nor
+    // changed since; leaving them to the database keeps a long-kept account quick.
+    const QString date = QString::number(reconciliation.statementDate);
+    return changesFrom(
+        reconciliation,
+        readLines(connection, reconciliation.account, reconciliation.statementDate,
+                  QStringLiteral("(gltSTATUS is null or gltSTATUS<>'R' or gltRCNDTE=0 or "
+                                 "gltRCNDTE>") +
+                      date + QStringLiteral(" or gltPSTDTE>") +
+                      QString::number(reconciliation.postedOn) + QLatin1Char(')')));
+}
+
+QString MonthBalance::label() const {
+    return QStringLiteral("%1-%2")
+        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'));
+}
+
+QList<MonthBalance> balanceSeries(Connection& connection, int account, int months) {
+    QList<MonthBalance> series;
+    for (const Reconciliation& r : reconciliations(connection, account, months)) {
+        MonthBalance m;
+        m.year = r.year;
+        m.month = r.month;
+        m.statementDate = r.statementDate;
+        m.bankBalance = r.bankBalance;
+        m.ledgerBalance = r.ledgerBalance;
+        m.overShort = r.overShort;
+        m.outstanding = r.outstanding;
+        series.prepend(m);
+    }
+    return series;
+}
+
+QString archiveFolder() {
+    const QString setting = getSetting(QStringLiteral("Startup"), QStringLiteral("REPORTARCHIVE"));
+    if (!setting.isEmpty())
+        return setting;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(QStringLiteral("Bank Reconciliations"));
+}
+
+QString archiveFilePath(const QString& folder, int account, int year, int month) {
+    const QString stem = QStringLiteral("%1 %2-%3")
+                             .arg(account)
+                             .arg(year, 4, 10, QLatin1Char('0'))
+                             .arg(month, 2, 10, QLatin1Char('0'));
+    const QDir dir(folder);
+    QString path = dir.filePath(stem + QStringLiteral(".pdf"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(stem + QStringLiteral(" (%1).pdf").arg(n));
+    return path;
+}
+
+} // namespace reports

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class Connection;
+
+// The questions asked after a month is posted: which items were outstanding at a statement
+// date and for how long, what changed in a posted month since it was posted, the balances
+// month by month, and where each posted month's report is archived. Plain data for the
+// windows, the print engine and the command line; every statement runs on the connection
+// given.
+namespace reports {
+
+// One ledger line of the bank account, as these questions read it.
+struct LedgerItem {
+    int year = 0; // gltFSYEAR
+    int line = 0; // gltLNENBR
+    int date = 0; // gltTRNDTE, yyyymmdd
+    int check = 0;
+    QString description;
+    double amount = 0;
+    int cleared = 0; // gltRCNDTE, 0 = not cleared
+    QString status;
+    int posted = 0; // gltPSTDTE
+};
+
+// A line was outstanding at a date when it is dated on or before it and, by then, was not
+// cleared (no cleared date, or a later one) nor voided or returned unpaid.
+bool isOutstandingAt(const LedgerItem& item, int asOf);
+
+// The ageing buckets: 0-30, 31-60, 61-90, 91-180 and over 180 days.
+enum class Bucket { Days30, Days60, Days90, Days180, Over180 };
+constexpr int kBucketCount = 5;
+Bucket bucketFor(int days);
+QString bucketCaption(Bucket bucket);
+// Whole days from a yyyymmdd date to another; 0 when either is no date.
+int daysBetween(int from, int to);
+
+struct OutstandingItem {
+    LedgerItem line;
+    int days = 0;
+    Bucket bucket = Bucket::Days30;
+    // An issued check outstanding over 180 days: a candidate for voiding.
+    bool stale = false;
+};
+
+struct OutstandingList {
+    int account = 0;
+    int asOf = 0;
+    QList<OutstandingItem> items; // oldest first
+    double bucketTotals[kBucketCount] = {};
+    double total = 0;
+    int staleChecks = 0;
+};
+
+// The account's items outstanding at asOf, with their age at that date.
+OutstandingList outstandingAsOf(Connection& connection, int account, int asOf);
+// The same from lines already read (those not outstanding at asOf are left out).
+OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int asOf);
+
+// One reconciliation row of the history.
+struct Reconciliation {
+    int account = 0;
+    int year = 0;
+    int month = 0;
+    int statementDate = 0;
+    double bankBalance = 0;
+    double outstanding = 0;
+    double adjustedBalance = 0;
+    double ledgerBalance = 0;
+    double overShort = 0;
+    int savedOn = 0;
+    int postedOn = 0; // 0 = open
+};
+// The account's reconciliations, newest statement first; at most `limit` when given.
+QList<Reconciliation> reconciliations(Connection& connection, int account, int limit = 0);
+// The one of a month; postedOn and statementDate 0 when there is none.
+Reconciliation reconciliationFor(Connection& connection, int account, int year, int month);
+
+// What happened to a month's lines after the month was posted.
+enum class Change { PostedLater, ClearedMoved, VoidedOrFlagged };
+QString changeCaption(Change change);
+
+struct ChangedLine {
+    LedgerItem line;
+    Change change = Change::PostedLater;
+    double outstandingEffect = 0; // on the outstanding total at the statement date
+    double ledgerEffect = 0;      // on the ledger balance at the statement date
+};
+
+struct ChangesSincePosting {
+    Reconciliation reconciliation;
+    QList<ChangedLine> lines;
+    double outstandingChange = 0;
+    double ledgerChange = 0;
+    // Recomputed from today's lines, to set beside the stored figures.
+    double outstandingNow = 0;
+    bool changed() const;
+    // "Out 12.00  Book -5.00", leaving out a figure that did not change; "" when none did.
+    QString text() const;
+};
+
+// The changes of one posted reconciliation, from lines already read.
+//  - a line dated in or before the month but posted after the month was posted adds to the
+//    ledger balance, and to the outstanding total when it is outstanding at the date;
+//  - an open line cleared on or before the statement date was cleared after the posting
+//    (posting reconciles every cleared line): it was outstanding then and no longer is;
+//  - a voided or returned line that was not cleared by the statement date was counted then
+//    and no longer is. No date of the void is kept, so every such line of the month and
+//    before is listed.
+ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
+                                const QList<LedgerItem>& lines);
+ChangesSincePosting changesSincePosting(Connection& connection,
+                                        const Reconciliation& reconciliation);
+
+// The account's lines dated on or before a date (all when 0), oldest first.
+QList<LedgerItem> ledgerLines(Connection& connection, int account, int through = 0);
+
+// One month of the balance chart.
+struct MonthBalance {
+    int year = 0;
+    int month = 0;
+    int statementDate = 0;
+    double bankBalance = 0;
+    double ledgerBalance = 0;
+    double overShort = 0;
+    double outstanding = 0;
+    QString label() const; // "2024-02"
+};
+// The last 24 reconciliations of the account, oldest first.
+QList<MonthBalance> balanceSeries(Connection& connection, int account, int months = 24);
+
+// The folder posted months are archived in: the setting "REPORTARCHIVE" of "Startup", else
+// "Bank Reconciliations" under the user's documents.
+QString archiveFolder();
+// "<account> <yyyy-mm>.pdf" in the folder; when that exists, " (2)", " (3)" and so on
+// before the extension, so an older archive is never overwritten.
+QString archiveFilePath(const QString& folder, int account, int year, int month);
+
+// A yyyymmdd number from a QDate and back; 0 for an invalid date.
+int dateNumber(const QDate& date);
+QDate dateOf(int yyyymmdd);
+
+} // namespace reports

@@ -1,0 +1,197 @@
+// The inquiry's Reconciliations mode after the month: a double click lists a month's
+// outstanding items, a stale check goes to the Void window already searched, the "Changed
+// Since Posting" column and its lines, and the Balances chart that opens a month's items.
+
+#include "balance_chart.h"
+#include "bank_activity.h"
+#include "check_search.h"
+#include "date_picker.h"
+#include "flex_grid.h"
+#include "outstanding_items.h"
+#include "test_support.h"
+#include "void_checks.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+
+namespace {
+
+using Window = frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS;
+
+void insertMonth(int month, int statement, int postedOn, double outstanding = 0) {
+    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
+                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhEOMBAL,brhOVRSHT,"
+                           "brhRLSDTE,brhPSTDTE) values(2024,%1,1010,%2,%3,%4,%5,%6,%2,%7)")
+                .arg(month)
+                .arg(statement)
+                .arg(1000 + month * 10)
+                .arg(outstanding)
+                .arg(990 + month * 10)
+                .arg(month - 5)
+                .arg(postedOn));
+}
+
+// January and February posted, March open; a check from last summer is stale by February.
+void seed() {
+    insertLedgerLine(
+        {.line = 1, .date = 20230710, .amount = -45, .check = 812, .description = "Old Supplier"});
+    insertLedgerLine(
+        {.line = 2, .date = 20240220, .amount = -300, .check = 901, .description = "Rent"});
+    insertLedgerLine({.line = 3, .date = 20240228, .amount = 75, .description = "Deposit"});
+    insertLedgerLine({.line = 4,
+                      .date = 20240115,
+                      .amount = -20,
+                      .status = "R",
+                      .cleared = 20240120,
+                      .check = 850,
+                      .description = "Cleared in January"});
+    // Entered after February was posted, dated in February.
+    insertLedgerLine({.line = 5, .date = 20240227, .amount = -12.5, .description = "Late fee"});
+    sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltPSTDTE=20240310 where gltLNENBR=5");
+    sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltPSTDTE=gltTRNDTE where gltLNENBR<>5");
+    insertMonth(1, 20240131, 20240205);
+    insertMonth(2, 20240229, 20240305);
+    insertMonth(3, 20240331, 0);
+}
+
+Window* openReconciliations() {
+    auto* w = openWindow<Window>();
+    w->findChild<DatePicker*>("dbxSTRDTE")->setDateNumber(20230101);
+    w->findChild<QRadioButton*>("optRECONCILIATION")->click();
+    QCoreApplication::processEvents(); // the grid takes its new layout before it is clicked
+    return w;
+}
+
+} // namespace
+
+class TestOutstandingItems : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        env = std::make_unique<TestEnvironment>(20240415);
+        env->openDatabase();
+        seed();
+    }
+    void cleanup() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<ChildWindow*>(w))
+                delete w;
+        env.reset();
+    }
+
+    void changedSincePostingColumn() {
+        QPointer<Window> w = openReconciliations();
+        auto* grid = w->findChild<FlexGrid*>("grdACTIVITY");
+        QCOMPARE(grid->text(0, 8), QStringLiteral("Changed Since Posting"));
+        // Newest first: March is open, February gained the late fee, January is unchanged.
+        QCOMPARE(grid->text(1, 8), QString());
+        QCOMPARE(grid->text(2, 8), QStringLiteral("Out -12.50  Book -12.50"));
+        QCOMPARE(grid->text(3, 8), QString());
+
+        QPointer<frmCHANGES_SINCE_POSTING> changes;
+        bool seen = false;
+        whenModalAppears([&](QWidget* modal) {
+            seen = true;
+            changes = qobject_cast<frmCHANGES_SINCE_POSTING*>(modal);
+            QVERIFY(changes);
+            auto* lines = changes->findChild<FlexGrid*>("grdCHANGES");
+            QCOMPARE(lines->rows(), 2);
+            QCOMPARE(lines->text(1, 2), QStringLiteral("Late fee"));
+            QCOMPARE(lines->text(1, 4), QStringLiteral("Posted after the month was posted"));
+            QCOMPARE(lines->text(1, 5), QStringLiteral("-12.50"));
+            changes->closeWindow();
+        });
+        clickCell(grid, 2, 8);
+        clickCell(grid, 2, 8, true);
+        QTRY_VERIFY(seen && !changes);
+    }
+
+    void outstandingListAndStaleCheck() {
+        QPointer<Window> w = openReconciliations();
+        auto* grid = w->findChild<FlexGrid*>("grdACTIVITY");
+        QPointer<frmOUTSTANDING_ITEMS> items;
+        whenModalAppears([&](QWidget* modal) {
+            items = qobject_cast<frmOUTSTANDING_ITEMS*>(modal);
+            QVERIFY(items);
+            auto* list = items->findChild<FlexGrid*>("grdOUTSTANDING");
+            // As of 29 February: the stale check, rent, the late fee and the deposit.
+            QCOMPARE(list->rows(), 5);
+            QCOMPARE(list->text(1, 1), QStringLiteral("812"));
+            QCOMPARE(list->text(1, 4), QStringLiteral("234"));
+            QCOMPARE(list->text(1, 5), QStringLiteral("Over 180"));
+            QCOMPARE(list->cellColour(1, 0), QColor(255, 192, 192));
+            QCOMPARE(list->text(2, 5), QStringLiteral("0-30"));
+            auto* ageing = items->findChild<FlexGrid*>("grdAGEING");
+            QCOMPARE(ageing->text(1, 0), QStringLiteral("-237.50"));
+            QCOMPARE(ageing->text(1, 4), QStringLiteral("-45.00"));
+            QCOMPARE(ageing->text(1, 5), QStringLiteral("-282.50"));
+            auto* voidButton = items->findChild<QPushButton*>("tbcVOID");
+            clickCell(list, 2, 0);
+            QVERIFY(!voidButton->isEnabled());
+            clickCell(list, 1, 0);
+            QVERIFY(voidButton->isEnabled());
+            StatementTrace::clear();
+            voidButton->click();
+        });
+        clickCell(grid, 2, 1);
+        clickCell(grid, 2, 1, true);
+        QTRY_VERIFY(!items);
+        // The Void window has searched the stale check.
+        frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS* voids = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* v = qobject_cast<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS*>(top))
+                voids = v;
+        QVERIFY(voids);
+        QCOMPARE(voids->wrkCHKNBR, 812);
+        QVERIFY(StatementTrace::statements().contains(
+            "Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 and gltCHKNBR=812 "
+            "and gltTRNTYP='CK' and gltRCNDTE=0 and gltSTATUS<>'V'"));
+    }
+
+    void balancesChart() {
+        QPointer<Window> w = openWindow<Window>();
+        w->findChild<QRadioButton*>("optBALANCES")->click();
+        BalanceChart* chart = w->balanceChart();
+        QVERIFY(chart && chart->isVisible());
+        QVERIFY(!w->findChild<FlexGrid*>("grdACTIVITY")->isVisible());
+        QCOMPARE(chart->months().size(), 3);
+        QCOMPARE(chart->months().first().label(), QStringLiteral("2024-01"));
+        QCOMPARE(chart->figuresText(1).section('\n', 0, 4),
+                 QStringLiteral("2024-02 (statement 02/29/24)\nBank balance: 1020.00\nLedger "
+                                "balance: 1010.00\nOutstanding: 0.00\nOver/-Short: -3.00"));
+        QTRY_VERIFY(chart->monthAt(chart->monthPosition(1)) == 1);
+
+        // A click on February opens its outstanding items.
+        QPointer<frmOUTSTANDING_ITEMS> items;
+        int listed = 0;
+        whenModalAppears([&](QWidget* modal) {
+            items = qobject_cast<frmOUTSTANDING_ITEMS*>(modal);
+            QVERIFY(items);
+            listed = items->list().items.size();
+            QCOMPARE(items->list().asOf, 20240229);
+            items->closeWindow();
+        });
+        QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, chart->monthPosition(1));
+        QTRY_VERIFY(listed == 4 && !items);
+
+        // Back to a listing: the grid returns.
+        w->findChild<QRadioButton*>("optRECONCILIATION")->click();
+        QVERIFY(!chart->isVisible());
+        QVERIFY(w->findChild<FlexGrid*>("grdACTIVITY")->isVisible());
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+};
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    TestOutstandingItems test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_outstanding_items.moc"

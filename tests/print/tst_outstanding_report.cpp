@@ -1,0 +1,117 @@
+// The print window's third report, the outstanding items at a month's statement date: where
+// each item, its age and the bucket totals print, the stale mark, and the caption.
+
+#include "print_engine.h"
+#include "reconciliation_report.h"
+#include "test_support.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+
+using namespace mdlPRINTING;
+using Report = frmPRINT_BANK_RECONCILIATION_REPORT;
+
+class TestOutstandingReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        env = std::make_unique<TestEnvironment>(20240410);
+        env->openDatabase();
+        printer = RecordingSurface::printer();
+        Report::setPrinterOverride([this] { return printer.get(); });
+        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,"
+                "brhSTMDTE,brhRLSDTE) values(2024,2,1010,20240229,20240305)");
+        insertLedgerLine({.line = 1,
+                          .date = 20230801,
+                          .amount = -45,
+                          .check = 812,
+                          .description = "Old Supplier"});
+        insertLedgerLine({.line = 2,
+                          .date = 20240220,
+                          .amount = 75.5,
+                          .description = "A deposit whose description runs well past its column"});
+        // Cleared on the statement date: not outstanding.
+        insertLedgerLine({.line = 3, .date = 20240210, .amount = -10, .cleared = 20240229});
+    }
+    void cleanup() {
+        Report::setPrinterOverride({});
+        delete window;
+        env.reset();
+    }
+
+    void printsItemsAgeingAndStaleChecks() {
+        window = openWindow<Report>();
+        window->chkSUMMARY->setChecked(false);
+        window->chkACTIVITY->setChecked(false);
+        window->chkOUTSTANDING->setChecked(true);
+        window->lbxRECONCILIATION->item(0)->setSelected(true);
+        window->tbcPRINT->click();
+
+        const auto at = [this](const QString& text) {
+            const RecordingSurface::Text* t = printer->find(text);
+            return t ? t->column : -1;
+        };
+        QCOMPARE(at("BANK RECONCILIATION OUTSTANDING ITEMS"), 30);
+        QCOMPARE(at("Items outstanding on 02/29/24."), 35);
+        // The stale check: marked, dated, numbered, aged and in the Credits column.
+        const RecordingSurface::Text* mark = printer->find("**");
+        QVERIFY(mark);
+        QCOMPARE(mark->column, 1);
+        QCOMPARE(printer->textsOn(mark->y), (QStringList{"**", "08/01/23", " 812 ", "Old Supplier",
+                                                         "  212", "Over 180", "      45.00"}));
+        QCOMPARE(at("      45.00"), 110);
+        // The deposit's description is cut short of the days column; its amount is a debit.
+        QCOMPARE(at("A deposit whose description runs well pa"), 35);
+        QCOMPARE(at("    9"), 76);
+        QCOMPARE(at("      75.50"), 95);
+        QVERIFY(!printer->find("10.00"));
+        // The bucket totals, the total and the stale count.
+        QCOMPARE(printer->textsOn(printer->find("0-30 days")->y),
+                 (QStringList{"0-30 days", "      75.50"}));
+        QCOMPARE(printer->textsOn(printer->find("Over 180 days")->y),
+                 (QStringList{"Over 180 days", "      45.00"}));
+        QCOMPARE(printer->textsOn(printer->find("Total of the outstanding items:")->y),
+                 (QStringList{"Total of the outstanding items:", "      30.50"}));
+        QVERIFY(printer->find("** Checks outstanding over 180 days (stale):"));
+        QVERIFY(printer->find("End of Report"));
+        QCOMPARE(printer->documents, 1);
+        QVERIFY(StatementTrace::statements().contains(
+            "Select gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,gltTRNAMT,gltRCNDTE,"
+            "gltSTATUS,gltPSTDTE from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 and "
+            "gltTRNDTE<=20240229 and (gltRCNDTE=0 or gltRCNDTE>20240229) and (gltSTATUS is null "
+            "or (gltSTATUS<>'V' and gltSTATUS<>'N')) order by gltTRNDTE, gltLNENBR"));
+    }
+
+    void caption_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("English") << ""
+                                 << "Outstanding Items";
+        QTest::newRow("Spanish") << "S"
+                                 << "Partidas Pendientes";
+    }
+    void caption() {
+        QFETCH(QString, language);
+        QFETCH(QString, caption);
+        shared().wrkLANGUAGE = language;
+        window = openWindow<Report>();
+        QCOMPARE(window->chkOUTSTANDING->text(), caption);
+        QVERIFY(!window->chkOUTSTANDING->isChecked());
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<RecordingSurface> printer;
+    QPointer<Report> window;
+};
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    TestOutstandingReport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_outstanding_report.moc"

@@ -1,0 +1,154 @@
+// Finalize archives the month's report before it posts: the file's name, that an older
+// archive is never overwritten, that the archive reads as Print's PDF of the same moment, and
+// the clerk's choice when the archive cannot be written.
+
+#include "finalize_post.h"
+#include "print_engine.h"
+#include "reconciliation_report.h"
+#include "settings.h"
+#include "test_support.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+using namespace mdlPRINTING;
+using Window = frmFINALIZE_POST_BANK_RECONCILIATION;
+
+namespace {
+
+int postedOn() {
+    return sqlValue("select brhPSTDTE from LDG_BANK_RECONCILIATION_HISTORY where brhMONTH=2")
+        .toInt();
+}
+
+} // namespace
+
+class TestPostingArchive : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        env = std::make_unique<TestEnvironment>(20240305);
+        env->openDatabase();
+        archive = env->path("Archive");
+        insertLedgerLine({.line = 1,
+                          .date = 20240210,
+                          .amount = -80,
+                          .cleared = 20240220,
+                          .check = 501,
+                          .description = "Cleared check"});
+        insertLedgerLine({.line = 2,
+                          .date = 20240225,
+                          .amount = -30,
+                          .check = 502,
+                          .description = "Outstanding check"});
+        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,"
+                "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhRLSDTE,brhPSTDTE) values(2024,1,1010,20240131,"
+                "500,0,20240201,20240202),(2024,2,1010,20240229,420,-30,20240304,0)");
+    }
+    void cleanup() { env.reset(); }
+
+    void archivesBeforePosting_data() {
+        QTest::addColumn<int>("older"); // archives of the month already there
+        QTest::addColumn<QString>("written");
+        QTest::newRow("first") << 0 << "1010 2024-02.pdf";
+        QTest::newRow("never over an older one") << 2 << "1010 2024-02 (3).pdf";
+    }
+    void archivesBeforePosting() {
+        QFETCH(int, older);
+        QFETCH(QString, written);
+        QVERIFY(QDir().mkpath(archive));
+        const QStringList olderNames{"1010 2024-02.pdf", "1010 2024-02 (2).pdf"};
+        for (int i = 0; i < older; ++i) {
+            QFile file(QDir(archive).filePath(olderNames.at(i)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("older");
+        }
+        QPointer<Window> w = openWindow<Window>();
+        w->findChild<QPushButton*>("tbcOK")->click();
+        QTRY_VERIFY(!w);
+        QCOMPARE(postedOn(), 20240305);
+        QCOMPARE(QDir(archive).entryList(QDir::Files).size(), older + 1);
+        for (int i = 0; i < older; ++i) {
+            QFile file(QDir(archive).filePath(olderNames.at(i)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("older"));
+        }
+        // Only the open month is archived, with all three reports.
+        const QString text = pdfText(QDir(archive).filePath(written));
+        for (const char* title :
+             {"BANK RECONCILIATION ACTIVITY REPORT", "BANK RECONCILIATION SUMMARY REPORT",
+              "BANK RECONCILIATION OUTSTANDING ITEMS"})
+            QVERIFY2(text.contains(title), title);
+        QVERIFY(text.contains("Period   2/ 2024"));
+        QVERIFY(text.contains("Outstanding check"));
+        QVERIFY(env->questions.isEmpty());
+    }
+
+    void archiveReadsAsPrint() {
+        // Print of the same month, to a PDF file, before anything is posted.
+        const QString printed = env->path("printed.pdf");
+        {
+            PrinterSurface pdf(QString(), printed);
+            frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride([&pdf] { return &pdf; });
+            QPointer<frmPRINT_BANK_RECONCILIATION_REPORT> report =
+                openWindow<frmPRINT_BANK_RECONCILIATION_REPORT>();
+            report->chkOUTSTANDING->setChecked(true);
+            report->lbxRECONCILIATION->item(0)->setSelected(true); // February, the newest
+            report->tbcPRINT->click();
+            frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride({});
+            pdf.finish();
+            delete report;
+        }
+        QPointer<Window> w = openWindow<Window>();
+        w->findChild<QPushButton*>("tbcOK")->click();
+        QTRY_VERIFY(!w);
+        QCOMPARE(pdfText(QDir(archive).filePath("1010 2024-02.pdf")), pdfText(printed));
+    }
+
+    void archiveCannotBeWritten_data() {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("post anyway") << true;
+        QTest::newRow("do not post") << false;
+    }
+    void archiveCannotBeWritten() {
+        QFETCH(bool, answer);
+        // The archive folder's name is taken by a file: no folder can be made there.
+        QFile blocker(archive);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        env->answer = answer;
+        QPointer<Window> w = openWindow<Window>();
+        w->findChild<QPushButton*>("tbcOK")->click();
+        QCOMPARE(env->questions.size(), 1);
+        QVERIFY2(env->questions.first().startsWith(
+                     "The month's report could not be archived as " +
+                     QDir::toNativeSeparators(QDir(archive).filePath("1010 2024-02.pdf"))),
+                 qPrintable(env->questions.first()));
+        QVERIFY(env->questions.first().endsWith("Do you want to post the reconciliation anyway?"));
+        QCOMPARE(postedOn(), answer ? 20240305 : 0);
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='R'"), answer ? 1 : 0);
+        if (answer)
+            QTRY_VERIFY(!w);
+        else
+            QVERIFY(w && w->isVisible());
+        delete w;
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    QString archive;
+};
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    TestPostingArchive test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_posting_archive.moc"
