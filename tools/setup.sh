@@ -10,6 +10,8 @@ packages=(
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdftotext, used by the report tests
     libofx-dev         # reads the bank's OFX and QFX statement files
+    unixodbc libsqliteodbc   # the ODBC path of the tests, on SQLite's ODBC driver
+    ccache             # keeps rebuilds short
     xvfb xauth         # a display for running the program on a machine without one
 )
 

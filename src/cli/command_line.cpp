@@ -4,10 +4,14 @@
 #include "common.h"
 #include "company.h"
 #include "context.h"
+#include "database.h"
+#include "matcher.h"
 #include "messages.h"
 #include "month_pdf.h"
 #include "report.h"
+#include "settings.h"
 #include "startup.h"
+#include "statement.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -237,13 +241,61 @@ int reportCommand(const QStringList& words, QTextStream& out) {
     return 0;
 }
 
-int importCommand(const QStringList& words) {
+// The statement's lines matched against the account's open lines, as the import window
+// shows them; nothing is written (the clerk confirms cleared dates in the Clear window).
+int importCommand(const QStringList& words, QTextStream& out) {
     const Arguments arguments =
         parse(words, {QStringLiteral("--account")}, {QStringLiteral("--dry-run")});
-    accountOf(arguments);
+    const int account = accountOf(arguments);
     if (arguments.operands.size() != 1)
         throw Failure(QStringLiteral("import needs one statement file"));
-    throw Failure(QStringLiteral("statement import is not available"));
+    if (!arguments.has(QStringLiteral("--dry-run")))
+        throw Failure(QStringLiteral("import only shows its matches (--dry-run): cleared dates "
+                                     "are saved in the Clear window"));
+    const QString file = arguments.operands.first();
+    const QString csv =
+        getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("CSV-%1").arg(account));
+    Statement statement;
+    try {
+        statement = readStatementFile(file, CsvMapping::fromText(csv));
+    } catch (const StatementError& e) {
+        throw Failure(oneLine(e.message()));
+    }
+    openDatabase();
+    Recordset rs = db().execute(openLinesStatement(account));
+    const QVector<OpenLine> open = openLinesFrom(rs);
+    MatchOptions options;
+    const QString days = getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("DAYS"));
+    if (!days.isEmpty())
+        options.days = days.toInt();
+    options.spanish = shared().spanish();
+    const QVector<Match> matches = matchStatement(statement.lines, open, options);
+
+    out << "Statement " << QFileInfo(file).fileName() << " (" << statement.format << ")";
+    if (!statement.account.isEmpty())
+        out << " for account " << statement.account;
+    out << ", " << statement.lines.size() << " lines against " << open.size() << " open lines of "
+        << account << "\n";
+    out << "Date        Check        Amount  State            Lines       Why\n";
+    QHash<int, int> counts;
+    for (qsizetype i = 0; i < matches.size(); ++i) {
+        const StatementLine& line = statement.lines.at(i);
+        const Match& match = matches.at(i);
+        ++counts[int(match.state)];
+        QStringList keys;
+        for (int index : match.lines)
+            keys << QString::number(open.at(index).line);
+        out << isoDate(line.date).leftJustified(11) << ' '
+            << (line.check > 0 ? QString::number(line.check) : QString()).rightJustified(6) << ' '
+            << QString::number(line.amount, 'f', 2).rightJustified(12) << "  "
+            << matchStateName(int(match.state), options.spanish).leftJustified(16) << ' '
+            << keys.join(QLatin1Char(',')).leftJustified(11) << ' ' << match.why << "\n";
+    }
+    out << counts.value(int(MatchState::Matched)) << " matched, "
+        << counts.value(int(MatchState::NeedsChoice)) << " need a choice, "
+        << counts.value(int(MatchState::NoMatch)) << " without a match, "
+        << counts.value(int(MatchState::AlreadyCleared)) << " already cleared\n";
+    return 0;
 }
 
 } // namespace
@@ -288,7 +340,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         else if (command == QLatin1String("outstanding"))
             code = outstandingCommand(words, out);
         else if (command == QLatin1String("import"))
-            code = importCommand(words);
+            code = importCommand(words, out);
         else
             throw Failure(QStringLiteral("unknown command ") + command +
                           QStringLiteral(" (see bankrec --help)"));

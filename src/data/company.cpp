@@ -10,6 +10,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -22,29 +23,40 @@ void closeQuietly(Recordset& rs) {
     }
 }
 
-// The login name as the system knows it, before it is cut.
+#ifdef BANKREC_TEST_SEAMS
+QString& testLoginName() {
+    static QString name;
+    return name;
+}
+#endif
+
+// The login name as the operating system knows the user running the program, before it is
+// cut. Nothing in the environment can stand in for it: the name decides the user's rights.
 QString loginName() {
-    if (qEnvironmentVariableIsSet("BANKREC_USER"))
-        return qEnvironmentVariable("BANKREC_USER");
+#ifdef BANKREC_TEST_SEAMS
+    if (!testLoginName().isEmpty())
+        return testLoginName();
+#endif
 #ifdef Q_OS_WIN
-    char buffer[200] = {};
+    char buffer[257] = {};
     DWORD size = sizeof(buffer);
     if (GetUserNameA(buffer, &size) && size > 0)
         return QString::fromLocal8Bit(buffer);
-    return qEnvironmentVariable("USERNAME");
+    return QString();
 #else
-    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return value;
-    }
-    if (const char* login = getlogin())
-        return QString::fromLocal8Bit(login);
+    if (const passwd* entry = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
     return QString();
 #endif
 }
 
 } // namespace
+
+#ifdef BANKREC_TEST_SEAMS
+void setTestLoginName(const QString& name) {
+    testLoginName() = name;
+}
+#endif
 
 QString sqlText(const QString& text) {
     QString quoted = text;

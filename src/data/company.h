@@ -28,9 +28,13 @@ int fncFISCAL_YEAR(int date, const QString& division);
 // once per command.
 int fiscalYearFor(int date, int beginningMonth);
 
-// The user's login name cut to 10 characters, "" when there is none. The environment
-// variable BANKREC_USER, when set, stands in for the login name (tests use it).
+// The user's login name cut to 10 characters, "" when there is none: always the operating
+// system's name for the user running the program.
 QString fncGET_USER_NAME();
+#ifdef BANKREC_TEST_SEAMS
+// Test builds only: the login name the program signs on with ("" for the system's).
+void setTestLoginName(const QString& name);
+#endif
 
 // Text from outside the keyboard (settings, login names, database values) goes into a
 // statement with each single quote doubled, so it cannot end the literal early.

@@ -156,8 +156,11 @@ void prcREAD_REGISTRY_CONNECTIONS() {
     s.wrkPASSWORD = getSetting(kStartup, QStringLiteral("PASSWORD-") + folder);
     s.wrkDBTYPE = QStringLiteral("ACCESS");
     if (s.wrkDATABASE.isEmpty() || s.wrkDATABASE2.isEmpty()) {
-        s.wrkDBTYPE.clear();
         reportMessage(undefinedConnectionsMessage());
+        // The route database is only carried here, never opened: with the main database
+        // defined the program still runs on it.
+        if (s.wrkDATABASE.isEmpty())
+            s.wrkDBTYPE.clear();
     }
 }
 

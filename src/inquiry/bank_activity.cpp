@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -301,11 +302,6 @@ int frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::takeRow() {
     return m_nextRow++;
 }
 
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::finishListing() {
-    m_dates.clear(); // the date format may change before the next listing
-    grdACTIVITY->setRedraw(true);
-}
-
 QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::dateText(int date) {
     auto known = m_dates.constFind(date);
     if (known == m_dates.constEnd())
@@ -315,17 +311,14 @@ QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::dateText(int date) {
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_ACTIVITY() {
     m_nextRow = 1;
-    grdACTIVITY->setRedraw(false);
-    try {
-        prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("TRANSACTIONS"));
-        writeExpenditures();
-        prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("TRANSACTIONS"));
-        writeDeposits();
-    } catch (...) {
-        finishListing(); // what was read so far stays on view
-        throw;
-    }
-    finishListing();
+    // What was read so far stays on view, whatever way the listing ends; the dates are
+    // formatted anew next time (the date format may change).
+    const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
+    const auto forget = qScopeGuard([this] { m_dates.clear(); });
+    prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("TRANSACTIONS"));
+    writeExpenditures();
+    prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("TRANSACTIONS"));
+    writeDeposits();
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeExpenditures() {
@@ -372,30 +365,27 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_RECONCILIATIONS() {
     m_nextRow = 1;
-    grdACTIVITY->setRedraw(false);
-    try {
-        prcBANK_RECONCILIATION_HISTORY(QStringLiteral("TRANSACTIONS"));
-        Recordset& rs = rsBANK_RECONCILIATION_HISTORY;
-        const Fields f(rs, {"brhMONTH", "brhFSYEAR", "brhSTMDTE", "brhBNKBAL", "brhOUTSTD",
-                            "brhADJBAL", "brhBNKADJ", "brhEOMBAL", "brhOVRSHT"});
-        for (; !rs.eof(); rs.moveNext()) {
-            const int row = takeRow();
-            const int statement = int(fncFIELD_NUMBER(rs.field(f.index[2])));
-            grdACTIVITY->setText(row, 0,
-                                 numberText(rs.field(f.index[0])) + QLatin1Char('/') +
-                                     numberText(rs.field(f.index[1])));
-            grdACTIVITY->setText(row, 1, dateText(statement));
-            for (int c = 2; c <= 7; ++c)
-                grdACTIVITY->setText(
-                    row, c, currencyText(fncFIELD_NUMBER(rs.field(f.index[std::size_t(c) + 1]))));
-            grdACTIVITY->setRowData(row, statement);
-        }
-        writeChangesSincePosting();
-    } catch (...) {
-        finishListing();
-        throw;
+    // What was read so far stays on view, whatever way the listing ends; the dates are
+    // formatted anew next time (the date format may change).
+    const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
+    const auto forget = qScopeGuard([this] { m_dates.clear(); });
+    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("TRANSACTIONS"));
+    Recordset& rs = rsBANK_RECONCILIATION_HISTORY;
+    const Fields f(rs, {"brhMONTH", "brhFSYEAR", "brhSTMDTE", "brhBNKBAL", "brhOUTSTD", "brhADJBAL",
+                        "brhBNKADJ", "brhEOMBAL", "brhOVRSHT"});
+    for (; !rs.eof(); rs.moveNext()) {
+        const int row = takeRow();
+        const int statement = int(fncFIELD_NUMBER(rs.field(f.index[2])));
+        grdACTIVITY->setText(row, 0,
+                             numberText(rs.field(f.index[0])) + QLatin1Char('/') +
+                                 numberText(rs.field(f.index[1])));
+        grdACTIVITY->setText(row, 1, dateText(statement));
+        for (int c = 2; c <= 7; ++c)
+            grdACTIVITY->setText(
+                row, c, currencyText(fncFIELD_NUMBER(rs.field(f.index[std::size_t(c) + 1]))));
+        grdACTIVITY->setRowData(row, statement);
     }
-    finishListing();
+    writeChangesSincePosting();
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
@@ -413,27 +403,21 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
     // With Deposits ticked too, such text is still an amount: only the check part is left out.
     if (chkCHECK->isChecked() && checkNumber) {
         m_searchValue = plainDecimal(number);
-        grdACTIVITY->setRedraw(false);
-        try {
-            prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("CHKFIND"));
-            writeExpenditures();
-        } catch (...) {
-            finishListing();
-            throw;
-        }
-        finishListing();
+        // What was read so far stays on view, whatever way the listing ends; the dates are
+        // formatted anew next time (the date format may change).
+        const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
+        const auto forget = qScopeGuard([this] { m_dates.clear(); });
+        prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("CHKFIND"));
+        writeExpenditures();
     }
     if (chkDEPOSIT->isChecked()) {
         m_searchValue = plainDecimal(number);
-        grdACTIVITY->setRedraw(false);
-        try {
-            prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPFIND"));
-            writeDeposits();
-        } catch (...) {
-            finishListing();
-            throw;
-        }
-        finishListing();
+        // What was read so far stays on view, whatever way the listing ends; the dates are
+        // formatted anew next time (the date format may change).
+        const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
+        const auto forget = qScopeGuard([this] { m_dates.clear(); });
+        prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPFIND"));
+        writeDeposits();
     }
 }
 

@@ -63,7 +63,6 @@ private:
     void writeExpenditures();
     void writeDeposits();
     int takeRow(); // the next free row, the grid grown when it is full
-    void finishListing();
 
     QGroupBox* grpSELECT;
     QRadioButton* optACTIVITY;

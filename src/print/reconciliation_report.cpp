@@ -231,8 +231,9 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
     }
 
     // With nothing to print there is nothing to ask about either.
-    const bool anything = !lbxRECONCILIATION->selectedItems().isEmpty() &&
-                          (chkACTIVITY->isChecked() || chkSUMMARY->isChecked());
+    const bool anything =
+        !lbxRECONCILIATION->selectedItems().isEmpty() &&
+        (chkACTIVITY->isChecked() || chkSUMMARY->isChecked() || chkOUTSTANDING->isChecked());
     std::unique_ptr<PrinterSurface> printer;
     Surface* surface = anything && printerOverride() ? printerOverride()(chosen.get()) : nullptr;
     if (anything && !surface) {

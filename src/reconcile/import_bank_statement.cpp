@@ -279,11 +279,7 @@ void frmIMPORT_BANK_STATEMENT::loadWindow() {
 void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
     if (action != QLatin1String("OPEN"))
         return;
-    const QString sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") +
-                        shared().wrkNOLOCK + QStringLiteral(" where gltGLANBR=") +
-                        QString::number(shared().wrkBACNBR) +
-                        QStringLiteral(" and gltSTATUS<>'R' and gltSTATUS<>'V' and "
-                                       "gltSTATUS<>'N'");
+    const QString sql = openLinesStatement(shared().wrkBACNBR);
     if (rsGENERAL_LEDGER_TRANSACTION.isOpen())
         rsGENERAL_LEDGER_TRANSACTION.close();
     rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);

@@ -1,5 +1,7 @@
 #include "matcher.h"
 
+#include "context.h"
+
 #include "common.h"
 #include "database.h"
 
@@ -11,6 +13,26 @@
 
 qint64 toCents(double amount) {
     return std::llround(amount * 100.0);
+}
+
+QString openLinesStatement(int account) {
+    return QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+           QStringLiteral(" where gltGLANBR=") + QString::number(account) +
+           QStringLiteral(" and gltSTATUS<>'R' and gltSTATUS<>'V' and gltSTATUS<>'N'");
+}
+
+QString matchStateName(int state, bool spanish) {
+    switch (MatchState(state)) {
+    case MatchState::Matched:
+        return spanish ? QStringLiteral("conciliada") : QStringLiteral("matched");
+    case MatchState::NeedsChoice:
+        return spanish ? QStringLiteral("elegir") : QStringLiteral("needs a choice");
+    case MatchState::AlreadyCleared:
+        return spanish ? QStringLiteral("ya aclarada") : QStringLiteral("already cleared");
+    case MatchState::NoMatch:
+        break;
+    }
+    return spanish ? QStringLiteral("sin pareja") : QStringLiteral("no match");
 }
 
 QVector<OpenLine> openLinesFrom(Recordset& rs) {

@@ -20,6 +20,10 @@ struct OpenLine {
 
 // The open lines of a recordset of LDG_GENERAL_LEDGER_TRANSACTION rows.
 QVector<OpenLine> openLinesFrom(Recordset& rs);
+// The statement that lists a bank account's open lines: not reconciled, voided or NSF.
+QString openLinesStatement(int account);
+// The state's name in the clerk's words, for lists and the command line.
+QString matchStateName(int state, bool spanish);
 
 enum class MatchState { Matched, NeedsChoice, NoMatch, AlreadyCleared };
 

@@ -5,7 +5,9 @@
 #include "command_line.h"
 #include "common.h"
 #include "context.h"
+#include "database.h"
 #include "settings.h"
+#include "statement.h"
 #include "test_support.h"
 
 #include <QApplication>
@@ -88,9 +90,10 @@ private Q_SLOTS:
             << QStringList{"report",  "--account", "1010",     "--month",
                            "2024-01", "--pdf",     "month.pdf"}
             << "bankrec: account 1010 has no reconciliation for 2024-01\n";
-        QTest::newRow("import") << QStringList{"import", "--account", "1010", "statement.ofx",
-                                               "--dry-run"}
-                                << "bankrec: statement import is not available\n";
+        QTest::newRow("import writes nothing")
+            << QStringList{"import", "--account", "1010", "statement.ofx"}
+            << "bankrec: import only shows its matches (--dry-run): cleared dates are saved in "
+               "the Clear window\n";
         QTest::newRow("unknown command")
             << QStringList{"export"} << "bankrec: unknown command export (see bankrec --help)\n";
     }
@@ -123,6 +126,37 @@ private Q_SLOTS:
     void windowsWithoutCommand() {
         QVERIFY(!cli::isCommand({}));
         QVERIFY(!cli::isCommand({"-style", "fusion"}));
+    }
+
+    // The statement's lines against the account's open lines: the match table, nothing written.
+    void importDryRun() {
+        CsvMapping mapping;
+        mapping.dateColumn = 1;
+        mapping.checkColumn = 2;
+        mapping.amountColumn = 3;
+        mapping.descriptionColumn = 4;
+        mapping.skipLines = 1;
+        saveSetting("ImportBankStatement", "CSV-1010", mapping.toText());
+        const QString file = env->path("march.csv");
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("Date,Check,Amount,Description\n01/09/2024,301,-125.00,CHECK 301\n"
+                  "03/01/2024,,40.00,DEPOSIT\n03/02/2024,,-7.50,SERVICE FEE\n");
+        csv.close();
+        const Result r = runCli({"import", "--account", "1010", file, "--dry-run"});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.at(2).startsWith("2024-01-09     301      -125.00  matched          1 "),
+                 qPrintable(lines.at(2)));
+        QVERIFY2(lines.at(3).contains("matched          2 "), qPrintable(lines.at(3)));
+        QVERIFY2(lines.at(4).contains("no match"), qPrintable(lines.at(4)));
+        QCOMPARE(lines.at(5), QString("2 matched, 0 need a choice, 1 without a match, 0 already "
+                                      "cleared"));
+        // The command closed its connection; the file still holds only the one cleared line.
+        db().open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + env->databaseFile());
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE>0"), 1);
     }
 
     void outstandingTable() {

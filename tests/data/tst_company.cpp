@@ -40,7 +40,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         TestEnvironment env;
         env.openDatabase();
-        qputenv("BANKREC_USER", login.toLocal8Bit());
+        setTestLoginName(login);
         sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values" + users);
         if (!details.isEmpty())
             sqlExec("insert into SYS_USER_DETAIL(usdUSRSGN,usdSYSCDE) values" + details);

@@ -116,7 +116,8 @@ private Q_SLOTS:
         QCOMPARE(shared().wrkVERNBR, wrkVERNBR);
         QCOMPARE(shared().wrkCOMPANY_ZIP, QString("33101"));
         QVERIFY(!shared().wrkEXENME.isEmpty() && !shared().wrkEXENME.endsWith(".exe"));
-        QCOMPARE(shared().wrkDBTYPE, database2.isEmpty() ? QString() : QString("ACCESS"));
+        // Without the route database the program is told so and runs on the main one.
+        QCOMPARE(shared().wrkDBTYPE, QString("ACCESS"));
         QCOMPARE(shared().wrkDATABASE2, database2);
         QCOMPARE(shared().wrkPASSWORD, QString("secret"));
         const QString undefined =

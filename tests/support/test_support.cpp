@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "company.h"
 #include "context.h"
 #include "database.h"
 #include "flex_grid.h"
@@ -33,7 +34,7 @@ TestEnvironment::TestEnvironment(int todayYmd) {
     qputenv("BANKREC_TODAY", QByteArray::number(todayYmd));
     qputenv("ORLUNDE_SETTINGS", settingsFile().toLocal8Bit());
     qputenv("TKV_PROGRAM_FOLDER", programFolder().toLocal8Bit());
-    qputenv("BANKREC_USER", "CLERK");
+    setTestLoginName(QStringLiteral("CLERK"));
     QDir().mkpath(programFolder());
     // Posting archives the month's report: into this folder, never the user's documents.
     saveSetting(QStringLiteral("Startup"), QStringLiteral("REPORTARCHIVE"),
