@@ -410,12 +410,15 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
     }
 }
 
-int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(const QHash<int, int>& dateOfLine) {
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(
+    const QHash<qint64, int>& dateOfLine) {
     int listed = 0;
     for (int row = 1; row < grdTRANSACTION->rows() && listed < dateOfLine.size(); ++row) {
         const QVariant line = grdTRANSACTION->rowValue(row, kLineValue);
         const auto found =
-            line.isValid() ? dateOfLine.constFind(line.toInt()) : dateOfLine.constEnd();
+            line.isValid() ? dateOfLine.constFind(lineKey(
+                                 grdTRANSACTION->rowValue(row, kYearValue).toInt(), line.toInt()))
+                           : dateOfLine.constEnd();
         if (found == dateOfLine.constEnd())
             continue;
         // The date goes in as the number it is, and as text that the editor, lying over the

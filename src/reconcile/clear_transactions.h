@@ -24,10 +24,13 @@ public:
     int lastValidDate() const { return m_lastValidDate; }
     bool editing() const { return m_editing; }
 
+    // A ledger line's key: line numbers start again each fiscal year, so a check still
+    // outstanding from last year can share its number with one of this year's.
+    static qint64 lineKey(int fiscalYear, int line) { return qint64(fiscalYear) << 32 | line; }
     // Puts a bank date (yyyymmdd) into the cleared-date cell of each listed ledger line, by
-    // line number, as the clerk would have typed it; OK saves them as usual. Returns how many
+    // lineKey(), as the clerk would have typed it; OK saves them as usual. Returns how many
     // of the lines are listed.
-    int setClearedDates(const QHash<int, int>& dateOfLine);
+    int setClearedDates(const QHash<qint64, int>& dateOfLine);
 
 protected:
     void loadWindow() override;

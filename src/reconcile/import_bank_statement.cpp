@@ -519,8 +519,8 @@ void frmIMPORT_BANK_STATEMENT::editColumns() {
 }
 
 void frmIMPORT_BANK_STATEMENT::onOk() {
-    // The bank's date of every accepted line, by ledger line number.
-    QHash<int, int> dates;
+    // The bank's date of every accepted line, by ledger line.
+    QHash<qint64, int> dates;
     for (int s = 0; s < m_matches.size(); ++s) {
         const Match& m = m_matches.at(s);
         QVector<int> lines;
@@ -529,7 +529,9 @@ void frmIMPORT_BANK_STATEMENT::onOk() {
         else if (m.state == MatchState::NeedsChoice && m_chosen.contains(s))
             lines = {m_chosen.value(s)};
         for (int i : lines)
-            dates.insert(m_open.at(i).line, m_statement.lines.at(s).date);
+            dates.insert(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineKey(m_open.at(i).year,
+                                                                            m_open.at(i).line),
+                         m_statement.lines.at(s).date);
     }
     if (m_statement.hasClosing)
         if (auto* w =

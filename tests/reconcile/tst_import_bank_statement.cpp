@@ -195,6 +195,31 @@ private Q_SLOTS:
         QCOMPARE(grid->cellColour(1, 0), kCleared);
     }
 
+    // Line numbers start again each fiscal year: last year's open line 2 keeps its date empty
+    // when this year's line 2 is matched.
+    void lineOfLastYearLeftAlone() {
+        // Last year's deposit is listed before this year's line 2.
+        sqlExec("delete from LDG_GENERAL_LEDGER_TRANSACTION where gltLNENBR=2");
+        insertLedgerLine({.line = 2, .date = 20231228, .amount = 999, .year = 2023});
+        insertLedgerLine({.line = 2, .date = 20240203, .amount = 100});
+        QPointer<Window> w = openWindow<Window>();
+        loadInto(w, kSample);
+        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        QTRY_VERIFY(w.isNull());
+        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
+            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        QVERIFY(clear);
+        QTest::mouseClick(clear->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+        const auto cleared = [](int year) {
+            return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION "
+                                           "where gltLNENBR=2 and gltFSYEAR=%1")
+                                .arg(year))
+                .toInt();
+        };
+        QCOMPARE(cleared(2024), 20240207);
+        QCOMPARE(cleared(2023), 0);
+    }
+
     void noMatchBecomesAdjustment() {
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, kSample);
