@@ -36,12 +36,6 @@ struct SharedValues {
     QString wrkHLPFRM;
     int wrkBACNBR = 0;
 
-    // Drill-down from the activity inquiry to the transaction detail.
-    QString wrkANLKND;
-    int wrkANLDTE = 0;
-    int wrkANLTME = 0;
-    int wrkANLLNE = 0;
-
     bool spanish() const { return wrkLANGUAGE == QLatin1String("S"); }
 };
 

@@ -35,8 +35,11 @@ constexpr int kGridRows = 30; // heading row and 29 rows in view before the grid
 constexpr int kGridCols = 9;
 constexpr int kTimeCol = 8;    // the deposit time, kept out of view for the drill-down
 constexpr int kChangedCol = 8; // Reconciliations: the change of a posted month since posting
-// The listed date goes with its row as a number, so the drill-down never reads a shown date.
+// What the drill-down needs goes with each row as numbers, never read back from the cells:
+// the listed date, the deposit batch's time and the deposit's amount (0 for expenditures).
 constexpr int kDateValue = 0;
+constexpr int kTimeValue = 1;
+constexpr int kDepositValue = 2;
 constexpr int kPlacementTwips = 200;
 constexpr int kActivityLeft = 240;
 constexpr int kActivityWidth = 10150;
@@ -359,6 +362,8 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
             grdACTIVITY->setText(row, 3, description.toString());
         grdACTIVITY->setText(row, 5, currencyText(fncFIELD_NUMBER(rs.field(f.index[3]))));
         grdACTIVITY->setText(row, kTimeCol, numberText(rs.field(f.index[4])));
+        grdACTIVITY->setRowValue(row, kTimeValue, int(fncFIELD_NUMBER(rs.field(f.index[4]))));
+        grdACTIVITY->setRowValue(row, kDepositValue, fncFIELD_NUMBER(rs.field(f.index[3])));
         grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
     }
 }
@@ -428,15 +433,15 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
     }
     if (row < 1 || row >= grdACTIVITY->rows())
         return;
-    SharedValues& s = shared();
-    s.wrkANLKND =
-        currencyValue(grdACTIVITY->text(row, 5)) != 0.0 ? QStringLiteral("deposit") : QString();
-    s.wrkANLDTE = grdACTIVITY->rowValue(row, kDateValue).toInt();
-    s.wrkANLTME = int(leadingNumber(grdACTIVITY->text(row, kTimeCol)));
-    s.wrkANLLNE = grdACTIVITY->rowData(row);
-    if (s.wrkANLDTE <= 0)
+    PickedTransaction picked;
+    // A deposit is a row with a deposit amount to the cent, as the clerk sees it.
+    picked.deposit = std::lround(grdACTIVITY->rowValue(row, kDepositValue).toDouble() * 100) != 0;
+    picked.date = grdACTIVITY->rowValue(row, kDateValue).toInt();
+    picked.time = grdACTIVITY->rowValue(row, kTimeValue).toInt();
+    picked.line = grdACTIVITY->rowData(row);
+    if (picked.date <= 0)
         return;
-    auto* detail = new frmANALYZE_BANK_TRANSACTION;
+    auto* detail = new frmANALYZE_BANK_TRANSACTION(picked);
     QPointer<frmANALYZE_BANK_TRANSACTION> alive(detail);
     detail->load();
     if (alive)

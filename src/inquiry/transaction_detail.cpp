@@ -35,8 +35,9 @@ int wholeNumber(const Recordset& rs, const char* field) {
 
 } // namespace
 
-frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmANALYZE_BANK_TRANSACTION"), parent) {
+frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction& picked,
+                                                         QWidget* parent)
+    : ChildWindow(QStringLiteral("frmANALYZE_BANK_TRANSACTION"), parent), m_picked(picked) {
     grpQUERY = new QGroupBox(this);
     grpQUERY->setObjectName(QStringLiteral("grpQUERY"));
     grdACTIVITY = new FlexGrid(grpQUERY);
@@ -73,24 +74,19 @@ frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(QWidget* parent)
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     f9->setContext(Qt::WidgetWithChildrenShortcut);
     connect(f9, &QShortcut::activated, this, [this] {
-        runCommand([this] { m_deposit ? prcSHOW_DEPOSIT() : prcSHOW_EXPENDITURE(); });
+        runCommand([this] { m_picked.deposit ? prcSHOW_DEPOSIT() : prcSHOW_EXPENDITURE(); });
     });
 }
 
 void frmANALYZE_BANK_TRANSACTION::loadWindow() {
     move(FlexGrid::twipsToPixels(kPlacementTwips), FlexGrid::twipsToPixels(kPlacementTwips));
-    m_deposit = !shared().wrkANLKND.isEmpty();
-    if (m_deposit)
+    if (m_picked.deposit)
         prcSHOW_DEPOSIT();
     else
         prcSHOW_EXPENDITURE();
 }
 
 void frmANALYZE_BANK_TRANSACTION::unloadWindow() {
-    SharedValues& s = shared();
-    s.wrkANLLNE = 0;
-    s.wrkANLKND.clear();
-    s.wrkANLDTE = 0;
     wrkEXPDTE = 0;
 }
 
@@ -262,8 +258,8 @@ void frmANALYZE_BANK_TRANSACTION::prcBANK_DEPOSIT_TRANSACTION(const QString& act
         db().execute(QStringLiteral("Select * from LDG_BANK_DEPOSIT_TRANSACTION%1 where "
                                     "bdtDEPDTE= %2 and bdtDEPTME= %3 order by bdtLNENBR")
                          .arg(s.wrkNOLOCK)
-                         .arg(s.wrkANLDTE)
-                         .arg(s.wrkANLTME));
+                         .arg(m_picked.date)
+                         .arg(m_picked.time));
 }
 
 void frmANALYZE_BANK_TRANSACTION::prcBANK_EXPENDITURE_TRANSACTION(const QString& action) {
@@ -273,8 +269,8 @@ void frmANALYZE_BANK_TRANSACTION::prcBANK_EXPENDITURE_TRANSACTION(const QString&
     QString sql = QStringLiteral("Select * from LDG_BANK_EXPENDITURE_TRANSACTION%1 where "
                                  "betLNENBR= %2 and betTRNDTE= %3")
                       .arg(s.wrkNOLOCK)
-                      .arg(s.wrkANLLNE)
-                      .arg(s.wrkANLDTE);
+                      .arg(m_picked.line)
+                      .arg(m_picked.date);
     // Nothing sets an upper bound, and a bound of 0 would hide every line: only a real
     // bound narrows the statement.
     if (wrkEXPDTE > 0)

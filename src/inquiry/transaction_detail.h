@@ -9,15 +9,25 @@ class FlexGrid;
 class QGroupBox;
 class QLabel;
 
+// The transaction the clerk picked in the activity listing.
+struct PickedTransaction {
+    bool deposit = false; // a deposit batch, else an expenditure
+    int date = 0;         // yyyymmdd
+    int time = 0;         // hhmmss of the deposit batch
+    int line = 0;         // the expenditure's line number
+};
+
 // The detail of the transaction picked in the activity inquiry: every line of a deposit
 // batch, or the lines of an expenditure, with the payer or payee named. Read-only and
 // modal; it closes as soon as the clerk turns to another window, and on F12.
 class frmANALYZE_BANK_TRANSACTION : public ChildWindow {
     Q_OBJECT
 public:
-    explicit frmANALYZE_BANK_TRANSACTION(QWidget* parent = nullptr);
+    explicit frmANALYZE_BANK_TRANSACTION(const PickedTransaction& picked,
+                                         QWidget* parent = nullptr);
 
-    bool depositView() const { return m_deposit; }
+    bool depositView() const { return m_picked.deposit; }
+    const PickedTransaction& picked() const { return m_picked; }
     // The upper date bound of the expenditure statement; 0 means none.
     int wrkEXPDTE = 0;
     short wrkANLGLA = 0; // the ledger account of the deposit line being written
@@ -62,6 +72,6 @@ private:
     QString m_name; // what the last lookup found
 
     QHash<QString, QString> m_names; // statement text -> name, for one view
-    bool m_deposit = false;
+    const PickedTransaction m_picked;
     bool m_wasActive = false;
 };

@@ -114,11 +114,11 @@ struct DetailAnswer {
         QObject::connect(&timer, &QTimer::timeout, [this] {
             if (auto* detail = qobject_cast<Detail*>(QApplication::activeModalWidget())) {
                 timer.stop();
-                const SharedValues& s = shared();
+                const PickedTransaction& p = detail->picked();
                 seen = QStringList{detail->depositView() ? "deposit view" : "expenditure view",
-                                   s.wrkANLKND}
-                       << QString::number(s.wrkANLDTE) << QString::number(s.wrkANLTME)
-                       << QString::number(s.wrkANLLNE) << grid(detail)->text(1, 0);
+                                   p.deposit ? "deposit" : ""}
+                       << QString::number(p.date) << QString::number(p.time)
+                       << QString::number(p.line) << grid(detail)->text(1, 0);
                 QTest::keyClick(grid(detail), Qt::Key_F12);
             }
         });
@@ -127,11 +127,7 @@ struct DetailAnswer {
 };
 
 std::unique_ptr<Detail> openDetail(const QString& kind, int date, int time, int line) {
-    shared().wrkANLKND = kind;
-    shared().wrkANLDTE = date;
-    shared().wrkANLTME = time;
-    shared().wrkANLLNE = line;
-    auto detail = std::make_unique<Detail>();
+    auto detail = std::make_unique<Detail>(PickedTransaction{!kind.isEmpty(), date, time, line});
     detail->load();
     return detail;
 }
@@ -340,10 +336,6 @@ private Q_SLOTS:
             clickCell(g, row, 2, true);
         }
         QTRY_COMPARE(answer.seen, seen);
-        // Closing the detail resets what the drill-down handed over.
-        QTRY_COMPARE(shared().wrkANLDTE, 0);
-        QCOMPARE(shared().wrkANLLNE, 0);
-        QCOMPARE(shared().wrkANLKND, QString());
         QCOMPARE(shared().wrkBACNBR, kBank);
         QVERIFY(w);           // the inquiry stays open
         DetailAnswer heading; // nor does the heading row open anything
@@ -486,8 +478,6 @@ private Q_SLOTS:
         w->drillDown(1);
         QVERIFY(!forced);
         QTRY_VERIFY(seen.isNull()); // closed and deleted
-        QCOMPARE(shared().wrkANLLNE, 0);
-        QCOMPARE(shared().wrkANLDTE, 0);
     }
 };
 
