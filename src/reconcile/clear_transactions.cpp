@@ -5,6 +5,7 @@
 #include "context.h"
 #include "flex_grid.h"
 #include "import_bank_statement.h"
+#include "ledger.h"
 #include "messages.h"
 #include "report.h"
 
@@ -223,12 +224,6 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
               QStringLiteral(" where gltGLANBR=") + account +
               QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT<=0");
-    else if (action == QLatin1String("UPDATE"))
-        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=%1 where "
-                             "gltFSYEAR=%2 and gltLNENBR=%3")
-                  .arg(m_saveDate)
-                  .arg(m_saveYear)
-                  .arg(m_saveLine);
     else
         return;
     if (m_rs.isOpen())
@@ -383,31 +378,15 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
     leaveCell();
     m_editing = false;
     grdTRANSACTION->hideEditor();
-    // One statement per row; empty or unreadable dates are never written, so no cleared date
-    // is ever reset. All rows go into one transaction: committed one by one, each row would
-    // wait for the disk, and on any failure nothing is written and every date stays on screen
-    // for another try. With nothing to write, no transaction is begun and no lock taken.
-    bool any = false;
-    for (int row = 1; row < grdTRANSACTION->rows() && !any; ++row)
-        any = grdTRANSACTION->rowValue(row, kYearValue).toInt() > 0 &&
-              grdTRANSACTION->rowValue(row, kClearedValue).toInt() > 0;
-    if (!any)
-        return;
-    Transaction transaction(db());
-    writeDates();
-    transaction.commit();
-}
-
-void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
+    QList<ledger::ClearedDate> dates;
     for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
-        m_saveYear = grdTRANSACTION->rowValue(row, kYearValue).toInt();
-        m_saveLine = grdTRANSACTION->rowValue(row, kLineValue).toInt();
-        m_saveDate = grdTRANSACTION->rowValue(row, kClearedValue).toInt();
-        if (m_saveYear > 0 && m_saveDate > 0)
-            prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
-        if (m_saveYear == 0)
-            break;
+        const int year = grdTRANSACTION->rowValue(row, kYearValue).toInt();
+        if (year == 0)
+            break; // the empty rows after the transactions
+        dates.append({year, grdTRANSACTION->rowValue(row, kLineValue).toInt(),
+                      grdTRANSACTION->rowValue(row, kClearedValue).toInt()});
     }
+    ledger::writeClearedDates(db(), dates);
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(const QHash<int, int>& dateOfLine) {

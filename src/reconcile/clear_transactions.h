@@ -53,7 +53,6 @@ private:
     void onScrolled();
     void onOk();
     void save();
-    void writeDates();
 
     FlexGrid* grdTRANSACTION;
     QLineEdit* tbxTRANSACTION;
@@ -69,10 +68,6 @@ private:
     int m_editRow = 0;     // the cell the editor lies over; 0 when hidden
     int m_editCol = 0;
     int m_lastValidDate = 0;
-    // The row being saved.
-    int m_saveYear = 0;
-    int m_saveLine = 0;
-    int m_saveDate = 0;
     // Fiscal years by transaction month, looked up once per month per load.
     QHash<int, int> m_fiscalYears;
 };
