@@ -25,11 +25,9 @@ constexpr int kColCheck = 1;
 constexpr int kColCheckDate = 2;
 constexpr int kColAmount = 3;
 constexpr int kColDescription = 4;
-constexpr int kColYear = 5;
-constexpr int kColLine = 6;
 
 constexpr int kStartRows = 29;
-constexpr int kCols = 7;
+constexpr int kCols = 5;
 // What each row keeps as numbers: the line's key and its cleared date as yyyymmdd, the one
 // OK writes. The date cell's text is only what the clerk reads and types.
 constexpr int kYearValue = 0;
@@ -60,11 +58,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     grdTRANSACTION->setGridBackground(QColor(224, 224, 224));
     grdTRANSACTION->setColAlignment(kColCheck, Qt::AlignRight);
     grdTRANSACTION->setColAlignment(kColAmount, Qt::AlignRight);
-    // The key of each row is carried beyond the visible columns.
-    grdTRANSACTION->setColWidthTwips(kColYear, 800);
-    grdTRANSACTION->setColWidthTwips(kColLine, 800);
-    grdTRANSACTION->setColumnHidden(kColYear, true);
-    grdTRANSACTION->setColumnHidden(kColLine, true);
     grdTRANSACTION->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdTRANSACTION->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grdTRANSACTION->installEventFilter(this);
@@ -147,9 +140,9 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcSET_GRID_WIDTHS() {
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcCLEAR_GRID() {
     grdTRANSACTION->clearCells();
-    const char* headings[] = {
-        "ClrDate", "ChkNbr", "ChkDate", "Amount", "Bank Transaction Description", "ChkTime"};
-    for (int c = 0; c < 6; ++c)
+    const char* headings[] = {"ClrDate", "ChkNbr", "ChkDate", "Amount",
+                              "Bank Transaction Description"};
+    for (int c = 0; c < kCols; ++c)
         grdTRANSACTION->setText(0, c, QString::fromLatin1(headings[c]));
 }
 
@@ -201,8 +194,6 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, b
         grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
         grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
         grid->setText(row, kColDescription, m_rs.field(descpt).toString());
-        grid->setText(row, kColYear, QString::number(year));
-        grid->setText(row, kColLine, numberText(m_rs.field(lnenbr)));
         grid->setRowColour(row, colour);
         ++row;
         // At least one empty row always follows the transactions.
@@ -387,6 +378,17 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
                       grdTRANSACTION->rowValue(row, kClearedValue).toInt()});
     }
     ledger::writeClearedDates(db(), dates);
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineOfRow(int row) const {
+    return grdTRANSACTION->rowValue(row, kLineValue).toInt();
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::rowOfLine(int line) const {
+    for (int row = 1; row < grdTRANSACTION->rows(); ++row)
+        if (grdTRANSACTION->rowValue(row, kLineValue).isValid() && lineOfRow(row) == line)
+            return row;
+    return 0;
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(const QHash<int, int>& dateOfLine) {
