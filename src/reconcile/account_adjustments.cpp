@@ -28,6 +28,7 @@ namespace {
 
 constexpr int kGridRows = 12;
 constexpr int kGridCols = 6;
+constexpr int kTimeValue = 0; // each row's time (hhmmss), with its date as the row data
 constexpr int kColumnTwips[] = {800, 400, 1900, 2550, 1000};
 constexpr int kVisibleTwips = 800 + 400 + 1900 + 2550 + 1000; // columns 0 to 4
 constexpr int kTimeColumnTwips = 1000;                        // beyond the visible width
@@ -265,10 +266,11 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
         grid->setText(row, 2, ledgerName(account));
         grid->setText(row, 3, rs.field(QStringLiteral("gltDESCPT")).toString());
         grid->setText(row, 4, formatNumber(amount, QStringLiteral("###0.00")));
-        grid->setText(row, 5,
-                      QString::number(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")))));
-        // The date goes with the row too, so showing it never reads a display date back.
+        const int time = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")));
+        grid->setText(row, 5, QString::number(time));
+        // The date and time go with the row too, so showing it never reads its text back.
         grid->setRowData(row, date);
+        grid->setRowValue(row, kTimeValue, time);
         grid->setRowColour(row, amount < 0 ? wrkADD_COLOUR : wrkSUBTRACT_COLOUR);
         ++row;
         if (row == grid->rows() - 1)
@@ -368,7 +370,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen(int index) {
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::showAdjustment(int row) {
     wrkTRNDTE = row > 0 ? grdADJUSTMENT->rowData(row) : 0;
-    wrkTRNTME = int(leadingNumber(grdADJUSTMENT->text(row, 5)));
+    wrkTRNTME = row > 0 ? grdADJUSTMENT->rowValue(row, kTimeValue).toInt() : 0;
     prcCLEAR_FIELDS();
     if (wrkTRNDTE > 0)
         prcLOAD_ADJUSTMENT();
