@@ -106,7 +106,7 @@ void openDatabase() {
 }
 
 QString isoDate(int yyyymmdd) {
-    return reports::dateOf(yyyymmdd).toString(Qt::ISODate);
+    return numberDate(yyyymmdd).toString(Qt::ISODate);
 }
 
 QString csvField(const QString& text) {
@@ -177,8 +177,7 @@ int outstandingCommand(const QStringList& words, QTextStream& out) {
     const QString target = arguments.value(QStringLiteral("--csv"));
 
     openDatabase();
-    const reports::OutstandingList list =
-        reports::outstandingAsOf(db(), account, reports::dateNumber(asOf));
+    const reports::OutstandingList list = reports::outstandingAsOf(db(), account, dateNumber(asOf));
     if (!csv) {
         out << outstandingTable(list);
     } else if (target == QLatin1String("-")) {

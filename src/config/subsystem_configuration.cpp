@@ -177,9 +177,7 @@ void frmSUBSYSTEM_CONFIGURATION::loadWindow() {
 int frmSUBSYSTEM_CONFIGURATION::fiscalYear() const {
     // The year of today's date under the company's first month, which need not be the
     // year the main window works in.
-    const QDate date = today();
-    return fncFISCAL_YEAR(date.year() * 10000 + date.month() * 100 + date.day(),
-                          QStringLiteral("*"));
+    return fncFISCAL_YEAR(dateNumber(today()), QStringLiteral("*"));
 }
 
 void frmSUBSYSTEM_CONFIGURATION::prcSYSTEM_VALUE(const QString& action, const QString& code,
