@@ -14,9 +14,7 @@ frmFLAG_DEPOSITED_CHECKS_AS_NSF::frmFLAG_DEPOSITED_CHECKS_AS_NSF(QWidget* parent
                              QStringLiteral("Deposited Check Number:"),
                              QStringLiteral("Número de Depositado Cheque:"), QColor(192, 255, 192),
                              QColor(0, 192, 0), QColor(0, 255, 0)},
-                        parent) {
-    ownRecordset(&m_generalLedger);
-}
+                        parent) {}
 
 bool frmFLAG_DEPOSITED_CHECKS_AS_NSF::readNumber(const QString& typed) {
     // The stored check text is compared with the number's plain form: 00123 looks for 123.

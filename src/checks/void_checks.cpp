@@ -14,10 +14,7 @@ frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS(QWi
                QStringLiteral("Vacío Publicó pero Cheques no Vaciados"),
                QStringLiteral("Voided Check Number:"), QStringLiteral("Vaciado Cheque Número:"),
                QColor(255, 192, 192), QColor(192, 0, 0), QColor(255, 192, 192)},
-          parent) {
-    ownRecordset(&m_generalLedger);
-    ownRecordset(&m_payrollMaster);
-}
+          parent) {}
 
 bool frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::readNumber(const QString& typed) {
     // Whole check numbers: halves go to the even neighbour (the default rounding mode).

@@ -52,8 +52,6 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     : ChildWindow(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
-    ownRecordset(&m_systemValue);
-    ownRecordset(&m_ledger);
 
     grpSETTING = new QGroupBox(this);
     grpSETTING->setObjectName(QStringLiteral("grpSETTING"));

@@ -5,6 +5,7 @@
 #include "common.h"
 #include "company.h"
 #include "context.h"
+#include "hourglass.h"
 #include "messages.h"
 #include "program_launcher.h"
 #include "report.h"
@@ -168,24 +169,6 @@ protected:
 
 private:
     bool m_picture = true;
-};
-
-// The hourglass while a window is created, back to the arrow whatever happens.
-class Hourglass {
-public:
-    explicit Hourglass(bool on) : m_on(on) {
-        if (m_on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~Hourglass() {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-    }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-
-private:
-    bool m_on;
 };
 
 // The remembered account: a whole number that fits the 16-bit account number, else none.

@@ -170,17 +170,6 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grdADJUSTMENT, 1, Qt::AlignHCenter);
     layout->addLayout(lower);
-
-    ownRecordset(&rsGENERAL_LEDGER_MASTER);
-    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
-}
-
-frmAUD_ACCOUNT_ADJUSTMENTS::~frmAUD_ACCOUNT_ADJUSTMENTS() {
-    // The base closes owned recordsets after this object's members are gone; close them
-    // while they still exist.
-    for (Recordset* rs : {&rsGENERAL_LEDGER_MASTER, &rsGENERAL_LEDGER_TRANSACTION})
-        if (rs->isOpen())
-            rs->close();
 }
 
 QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerPrompt() const {

@@ -23,7 +23,6 @@ class frmAUD_ACCOUNT_ADJUSTMENTS : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent = nullptr);
-    ~frmAUD_ACCOUNT_ADJUSTMENTS() override;
 
     // Fills in an adjustment from a bank statement line the ledger lacks: its date,
     // description and amount (negative lowers the bank balance), on the add or subtract side.

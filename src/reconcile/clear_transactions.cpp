@@ -43,7 +43,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     QWidget* parent)
     : ChildWindow(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"), parent) {
     setBankBound(true);
-    ownRecordset(&m_rs);
     addCaption(this, QStringLiteral("Clear Bank Transactions From Statement"),
                QStringLiteral("Transacciones Bancarias claras de la Declaración"));
 
@@ -104,12 +103,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     connect(tbcOK, &QPushButton::clicked, this, &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onOk);
     connect(tbcCANCEL, &QPushButton::clicked, this,
             &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::closeWindow);
-}
-
-// A window deleted without being closed releases its rows here, before the base looks at them.
-frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() {
-    if (m_rs.isOpen())
-        m_rs.close();
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {

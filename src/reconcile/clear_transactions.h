@@ -18,7 +18,6 @@ class frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(QWidget* parent = nullptr);
-    ~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() override;
 
     // The last date the editor accepted: the base for short entries and what F6 repeats.
     int lastValidDate() const { return m_lastValidDate; }
