@@ -218,9 +218,7 @@ int reportCommand(const QStringList& words, QTextStream& out) {
     QStringList messages;
     setMessageHandler(
         [&messages](const QString& text, const QString&) { messages << oneLine(text); });
-    struct Restore {
-        ~Restore() { setMessageHandler({}); }
-    } restore;
+    const auto restore = qScopeGuard([] { setMessageHandler({}); });
 
     shared().wrkBACNBR = account;
     const MonthPdf written =
