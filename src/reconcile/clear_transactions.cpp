@@ -377,6 +377,10 @@ int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineOfRow(int row) const {
     return grdTRANSACTION->rowValue(row, kLineValue).toInt();
 }
 
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fiscalYearOfRow(int row) const {
+    return grdTRANSACTION->rowValue(row, kYearValue).toInt();
+}
+
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::rowOfLine(int line) const {
     for (int row = 1; row < grdTRANSACTION->rows(); ++row)
         if (grdTRANSACTION->rowValue(row, kLineValue).isValid() && lineOfRow(row) == line)

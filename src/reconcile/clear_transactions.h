@@ -27,9 +27,10 @@ public:
     // line number, as the clerk would have typed it; OK saves them as usual. Returns how many
     // of the lines are listed.
     int setClearedDates(const QHash<int, int>& dateOfLine);
-    // The ledger line a grid row lists (0 for an empty row), and the row listing a line (0 when
-    // it is not listed).
+    // The ledger line a grid row lists and its fiscal year (0 for an empty row), and the row
+    // listing a line (0 when it is not listed).
     int lineOfRow(int row) const;
+    int fiscalYearOfRow(int row) const;
     int rowOfLine(int line) const;
 
 protected:
