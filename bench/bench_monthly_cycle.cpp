@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -158,13 +159,12 @@ Figures measure(int size, const QString& folder) {
 
     auto* grid = clear->findChild<FlexGrid*>(QStringLiteral("grdTRANSACTION"));
     QVector<QPair<int, int>> keys;
-    const QString date = fncFORMAT_DATE(20241031);
-    grid->setRedraw(false);
-    for (int r = 1; r < grid->rows() && !grid->text(r, 5).isEmpty(); ++r) {
-        grid->setText(r, 0, date);
-        keys.append({grid->text(r, 5).toInt(), grid->text(r, 6).toInt()});
+    QHash<int, int> dateOfLine;
+    for (int r = 1; r < grid->rows() && clear->lineOfRow(r) > 0; ++r) {
+        keys.append({clear->fiscalYearOfRow(r), clear->lineOfRow(r)});
+        dateOfLine.insert(clear->lineOfRow(r), 20241031);
     }
-    grid->setRedraw(true);
+    clear->setClearedDates(dateOfLine);
     f.rows = keys.size();
     if (f.rows != plainRows)
         std::fprintf(stderr, "grid rows %d, query rows %d\n", f.rows, plainRows);

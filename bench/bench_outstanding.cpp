@@ -6,6 +6,7 @@
 //   bench_outstanding [lines]
 
 #include "after_month.h"
+#include "common.h"
 #include "context.h"
 #include "database.h"
 #include "schema.h"
@@ -31,10 +32,10 @@ void buildLines(int count) {
     const QDate first(2021, 1, 1);
     for (int i = 1; i <= count; ++i) {
         const QDate date = first.addDays(i % 1460);
-        const int ymd = reports::dateNumber(date);
+        const int ymd = dateNumber(date);
         const bool check = i % 3 != 0;
         // Most lines cleared within two weeks; every tenth never cleared; a few voided.
-        const int cleared = i % 10 == 0 ? 0 : reports::dateNumber(date.addDays(3 + i % 11));
+        const int cleared = i % 10 == 0 ? 0 : dateNumber(date.addDays(3 + i % 11));
         insert.addBindValue(date.year());
         insert.addBindValue(i);
         insert.addBindValue(ymd);

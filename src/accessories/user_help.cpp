@@ -82,7 +82,6 @@ frmUSER_HELP::frmUSER_HELP(QWidget* parent) : ChildWindow(QStringLiteral("frmUSE
 
     addCaption(this, QStringLiteral("User Help"), QStringLiteral("La Ayuda del usuario"));
     setHelpKey(false); // F1 in the help window is no question for another help window
-    ownRecordset(&rsUSER_HELP);
 
     connect(tbcBOLD, &QPushButton::clicked, this, &frmUSER_HELP::tbcBOLD_Click);
     connect(tbcCENTER, &QPushButton::clicked, this, &frmUSER_HELP::tbcCENTER_Click);

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -28,18 +27,6 @@ const QString kNotOnFile = QStringLiteral("Check number is not on file.");
 const QString kSelectValid = QStringLiteral("You must select a valid check.");
 
 } // namespace
-
-QString plainNumber(double value) {
-    if (!std::isfinite(value) || value == 0.0)
-        return QStringLiteral("0");
-    // Fixed notation, shortest digits that read back as the same number.
-    char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    if (result.ec != std::errc())
-        return QString::number(value, 'g', 15);
-    return QString::fromLatin1(buffer, int(result.ptr - buffer));
-}
 
 CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWidget* parent)
     : ChildWindow(name, parent), m_look(look) {
@@ -213,11 +200,8 @@ void CheckSearchWindow::searchFor(const QString& number) {
 }
 
 void CheckSearchWindow::okClicked() {
-    const bool written = runCommand([this] {
-        Transaction transaction(db());
-        writeCorrection();
-        transaction.commit();
-    });
+    // The correction writes all its statements or none.
+    const bool written = runCommand([this] { writeCorrection(); });
     // A failed correction leaves the pick on screen, so the clerk can try again or cancel.
     if (written)
         backToIdle();

@@ -55,8 +55,8 @@ protected:
     virtual QString payee(const Recordset& rs);
     // The fourth column of the current search row (empty unless the window shows one).
     virtual QString extraColumn(const Recordset& rs);
-    // The correction of the picked check: its statements, in their order. The caller holds
-    // the transaction.
+    // The correction of the picked check through its ledger service: all its statements, in
+    // their order, or none.
     virtual void writeCorrection() = 0;
     // Called before a search fills the grid, for lookups answered once per search.
     virtual void searchStarting() {}
@@ -86,7 +86,3 @@ private:
     QPushButton* m_ok;
     QPushButton* m_cancel;
 };
-
-// A number in its shortest plain decimal form: 123, 12.5, -4 ("0" for zero and for values
-// that are not finite).
-QString plainNumber(double value);

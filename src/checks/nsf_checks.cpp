@@ -2,6 +2,7 @@
 
 #include "common.h"
 #include "context.h"
+#include "ledger.h"
 
 #include <cmath>
 
@@ -13,10 +14,7 @@ frmFLAG_DEPOSITED_CHECKS_AS_NSF::frmFLAG_DEPOSITED_CHECKS_AS_NSF(QWidget* parent
                              QStringLiteral("Deposited Check Number:"),
                              QStringLiteral("Número de Depositado Cheque:"), QColor(192, 255, 192),
                              QColor(0, 192, 0), QColor(0, 255, 0)},
-                        parent) {
-    ownRecordset(&m_generalLedger);
-    ownRecordset(&m_bankDeposit);
-}
+                        parent) {}
 
 bool frmFLAG_DEPOSITED_CHECKS_AS_NSF::readNumber(const QString& typed) {
     // The stored check text is compared with the number's plain form: 00123 looks for 123.
@@ -33,8 +31,7 @@ Recordset& frmFLAG_DEPOSITED_CHECKS_AS_NSF::searchChecks() {
 }
 
 void frmFLAG_DEPOSITED_CHECKS_AS_NSF::writeCorrection() {
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("NSF"));
-    prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("NSF"));
+    ledger::flagNsfCheck(db(), wrkCHKTXT, wrkTRNDTE);
 }
 
 void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
@@ -43,22 +40,7 @@ void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcGENERAL_LEDGER_TRANSACTION(const QStrin
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION%1 where "
                              "gltCHKTXT='%2' and gltRCNDTE=0 and gltSTATUS<>'N'")
                   .arg(shared().wrkNOLOCK, wrkCHKTXT);
-    else if (action == QLatin1String("NSF"))
-        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='N' where "
-                             "gltCHKTXT='%1' and gltTRNDTE=%2")
-                  .arg(wrkCHKTXT)
-                  .arg(wrkTRNDTE);
     else
         return;
     m_generalLedger = db().execute(sql);
-}
-
-void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcBANK_DEPOSIT_TRANSACTION(const QString& action) {
-    if (action != QLatin1String("NSF"))
-        return;
-    m_bankDeposit = db().execute(QStringLiteral("Update LDG_BANK_DEPOSIT_TRANSACTION set "
-                                                "bdtTRNAMT=0 where bdtCHKTXT='%1' and "
-                                                "bdtDEPDTE=%2")
-                                     .arg(wrkCHKTXT)
-                                     .arg(wrkTRNDTE));
 }

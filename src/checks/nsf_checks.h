@@ -20,8 +20,6 @@ protected:
 
 private:
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
-    void prcBANK_DEPOSIT_TRANSACTION(const QString& action);
 
     Recordset m_generalLedger;
-    Recordset m_bankDeposit;
 };

@@ -2,6 +2,7 @@
 
 #include "common.h"
 #include "context.h"
+#include "ledger.h"
 
 #include <climits>
 #include <cmath>
@@ -13,12 +14,7 @@ frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS(QWi
                QStringLiteral("Vacío Publicó pero Cheques no Vaciados"),
                QStringLiteral("Voided Check Number:"), QStringLiteral("Vaciado Cheque Número:"),
                QColor(255, 192, 192), QColor(192, 0, 0), QColor(255, 192, 192)},
-          parent) {
-    ownRecordset(&m_generalLedger);
-    ownRecordset(&m_bankExpenditure);
-    ownRecordset(&m_payroll);
-    ownRecordset(&m_payrollMaster);
-}
+          parent) {}
 
 bool frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::readNumber(const QString& typed) {
     // Whole check numbers: halves go to the even neighbour (the default rounding mode).
@@ -57,9 +53,7 @@ QString frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::extraColumn(const Recordset& rs) 
 }
 
 void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::writeCorrection() {
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("VOID"));
-    prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("VOID"));
-    prcPAYROLL_TRANSACTION(QStringLiteral("VOID"));
+    ledger::voidCheck(db(), shared().wrkBACNBR, wrkCHKNBR, wrkTRNDTE);
 }
 
 void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
@@ -71,34 +65,9 @@ void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::prcGENERAL_LEDGER_TRANSACTION(const 
                   .arg(shared().wrkNOLOCK)
                   .arg(shared().wrkBACNBR)
                   .arg(wrkCHKNBR);
-    else if (action == QLatin1String("VOID"))
-        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='V' where "
-                             "gltGLANBR=%1 and gltCHKNBR=%2 and gltTRNDTE=%3")
-                  .arg(shared().wrkBACNBR)
-                  .arg(wrkCHKNBR)
-                  .arg(wrkTRNDTE);
     else
         return;
     m_generalLedger = db().execute(sql);
-}
-
-void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::prcBANK_EXPENDITURE_TRANSACTION(const QString& action) {
-    if (action != QLatin1String("VOID"))
-        return;
-    m_bankExpenditure = db().execute(
-        QStringLiteral(
-            "Delete from LDG_BANK_EXPENDITURE_TRANSACTION where betCHKNBR=%1 and betCHKDTE=%2")
-            .arg(wrkCHKNBR)
-            .arg(wrkTRNDTE));
-}
-
-void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::prcPAYROLL_TRANSACTION(const QString& action) {
-    if (action != QLatin1String("VOID"))
-        return;
-    m_payroll = db().execute(
-        QStringLiteral("Delete from LDG_PAYROLL_TRANSACTION where prtCHKNBR=%1 and prtCHKDTE=%2")
-            .arg(wrkCHKNBR)
-            .arg(wrkTRNDTE));
 }
 
 void frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::prcPAYROLL_MASTER(const QString& action) {

@@ -25,13 +25,9 @@ protected:
 
 private:
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
-    void prcBANK_EXPENDITURE_TRANSACTION(const QString& action);
-    void prcPAYROLL_TRANSACTION(const QString& action);
     void prcPAYROLL_MASTER(const QString& action);
 
     Recordset m_generalLedger;
-    Recordset m_bankExpenditure;
-    Recordset m_payroll;
     Recordset m_payrollMaster;
     // Employee names found during one search (none when the employee is missing), so a
     // payroll run of many checks costs one lookup per employee.

@@ -110,7 +110,7 @@ void openDatabase() {
 }
 
 QString isoDate(int yyyymmdd) {
-    return reports::dateOf(yyyymmdd).toString(Qt::ISODate);
+    return numberDate(yyyymmdd).toString(Qt::ISODate);
 }
 
 QString csvField(const QString& text) {
@@ -181,8 +181,7 @@ int outstandingCommand(const QStringList& words, QTextStream& out) {
     const QString target = arguments.value(QStringLiteral("--csv"));
 
     openDatabase();
-    const reports::OutstandingList list =
-        reports::outstandingAsOf(db(), account, reports::dateNumber(asOf));
+    const reports::OutstandingList list = reports::outstandingAsOf(db(), account, dateNumber(asOf));
     if (!csv) {
         out << outstandingTable(list);
     } else if (target == QLatin1String("-")) {
@@ -223,9 +222,7 @@ int reportCommand(const QStringList& words, QTextStream& out) {
     QStringList messages;
     setMessageHandler(
         [&messages](const QString& text, const QString&) { messages << oneLine(text); });
-    struct Restore {
-        ~Restore() { setMessageHandler({}); }
-    } restore;
+    const auto restore = qScopeGuard([] { setMessageHandler({}); });
 
     shared().wrkBACNBR = account;
     const MonthPdf written =

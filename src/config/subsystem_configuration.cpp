@@ -52,8 +52,6 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     : ChildWindow(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
-    ownRecordset(&m_systemValue);
-    ownRecordset(&m_ledger);
 
     grpSETTING = new QGroupBox(this);
     grpSETTING->setObjectName(QStringLiteral("grpSETTING"));
@@ -177,9 +175,7 @@ void frmSUBSYSTEM_CONFIGURATION::loadWindow() {
 int frmSUBSYSTEM_CONFIGURATION::fiscalYear() const {
     // The year of today's date under the company's first month, which need not be the
     // year the main window works in.
-    const QDate date = today();
-    return fncFISCAL_YEAR(date.year() * 10000 + date.month() * 100 + date.day(),
-                          QStringLiteral("*"));
+    return fncFISCAL_YEAR(dateNumber(today()), QStringLiteral("*"));
 }
 
 void frmSUBSYSTEM_CONFIGURATION::prcSYSTEM_VALUE(const QString& action, const QString& code,

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QVector>
+#include <charconv>
 #include <cmath>
 
 #ifdef Q_OS_WIN
@@ -236,6 +237,41 @@ QString fncFORMAT_DATE(int date) {
     default:
         return mm + slash + dd + slash + yy;
     }
+}
+
+QString sqlNumber(double value) {
+    if (value == 0.0)
+        return QStringLiteral("0");
+    return QString::number(value, 'g', 15);
+}
+
+QString plainNumber(double value) {
+    if (!std::isfinite(value) || value == 0.0)
+        return QStringLiteral("0");
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return QString::number(value, 'g', 15);
+    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+QString fourDecimals(double value) {
+    const double rounded = std::round(value * 10000.0) / 10000.0;
+    QString text = QString::number(rounded, 'f', 4);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
+int dateNumber(const QDate& date) {
+    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
+QDate numberDate(int yyyymmdd) {
+    return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
 }
 
 int fncMONTH_END(const QString& text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -27,6 +28,10 @@ int shortDateEntry(const QString& text, int lastDate);
 QString fncFORMAT_DATE(int date);
 // The last day of the month of the date text, as yyyymmdd; 0 when the text is no date.
 int fncMONTH_END(const QString& text);
+// A date as the yyyymmdd number it is stored as; 0 for an invalid date.
+int dateNumber(const QDate& date);
+// A stored yyyymmdd number as a date; an invalid date for 0 or no date.
+QDate numberDate(int yyyymmdd);
 
 // Time text ("13:30", "1:05 PM", "9:30:15 am") to hhmmss; 0 for empty text or no time.
 int fncTIME_TO_NUMBER(const QString& text);
@@ -43,6 +48,15 @@ QString numberText(const QVariant& value);
 // The leading number of a text, as a clerk's typed amount is read: blanks are skipped,
 // reading stops at the first character that cannot continue the number ("12abc" is 12).
 double leadingNumber(const QString& text);
+
+// Numbers written into statements, each form kept for the statements that always used it:
+// sqlNumber to fifteen significant digits (the reconciliation history's amounts),
+// plainNumber in fixed notation with the shortest digits that read back as the same number
+// (check numbers and funds), fourDecimals rounded to four decimals without trailing zeros
+// (adjustment amounts, as the clerk types them). Zero is "0" in every form.
+QString sqlNumber(double value);
+QString plainNumber(double value);
+QString fourDecimals(double value);
 
 // A value formatted with a display mask ("###0.00", "$######0.00", "0.00%", "#,##0.00",
 // "@@@@@@", sections "pos;neg;zero") or the named formats "Currency", "Fixed",

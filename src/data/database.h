@@ -32,6 +32,8 @@ private:
 // The rows are read whole when the statement runs and the statement is released at once:
 // no result set keeps a read snapshot (which would stop this program, or another, from
 // writing) or keeps a server connection busy while the program runs its next statement.
+// The rows go when the last copy of the recordset goes out of scope; close() lets them go
+// sooner.
 class Recordset {
 public:
     Recordset() = default;

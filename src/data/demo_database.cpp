@@ -1,6 +1,7 @@
 #include "demo_database.h"
 
 #include "clock.h"
+#include "common.h"
 #include "database.h"
 #include "schema.h"
 
@@ -21,10 +22,6 @@
 namespace {
 
 using Cents = qint64;
-
-int ymd(const QDate& date) {
-    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
-}
 
 QDate monthEnd(const QDate& date) {
     return QDate(date.year(), date.month(), date.daysInMonth());
@@ -510,9 +507,9 @@ struct Writer {
     void ledgerLine(const BankLine& line, int account, Cents amount, const QString& type,
                     int cleared, const QString& status, const QString& checkText) {
         const int year = line.date.year();
-        ledger.row({year, nextLine(year), line.journal, ymd(line.date), line.time, type, account,
-                    line.description, money(amount), ymd(line.date), line.checkNumber, checkText,
-                    cleared, status, 1, line.employee});
+        ledger.row({year, nextLine(year), line.journal, dateNumber(line.date), line.time, type,
+                    account, line.description, money(amount), dateNumber(line.date),
+                    line.checkNumber, checkText, cleared, status, 1, line.employee});
     }
 
     Insert ledger;
@@ -536,10 +533,10 @@ void clearingState(const BankLine& line, const Months& months, int& cleared, QSt
     if (!line.status.isEmpty() || !line.cleared.isValid())
         return;
     if (line.cleared <= monthEnd(months.lastPosted)) {
-        cleared = ymd(line.cleared);
+        cleared = dateNumber(line.cleared);
         status = QStringLiteral("R");
     } else if (line.cleared <= monthEnd(months.open) && line.cleared.day() <= 15) {
-        cleared = ymd(line.cleared);
+        cleared = dateNumber(line.cleared);
     }
 }
 
@@ -552,7 +549,7 @@ void writeBankLine(Writer& writer, const BankLine& line, const Months& months) {
     for (const Split& split : line.splits)
         writer.ledgerLine(line, split.account, split.amount, line.splitType, 0, QString(),
                           QString());
-    const int date = ymd(line.date);
+    const int date = dateNumber(line.date);
     for (const ExpenditureLine& item : line.expenditures)
         writer.expenditure.row(
             {kDemoBankAccount, line.checkNumber, date, date,
@@ -564,8 +561,8 @@ void writeBankLine(Writer& writer, const BankLine& line, const Months& months) {
     int itemNumber = 0;
     for (const DepositItem& item : line.items)
         writer.deposit.row({kDemoBankAccount, date, line.time, ++itemNumber, item.checkText,
-                            item.description, money(item.amount), item.ticket, ymd(item.ticketDate),
-                            item.location, item.vendor});
+                            item.description, money(item.amount), item.ticket,
+                            dateNumber(item.ticketDate), item.location, item.vendor});
 }
 
 // The history rows of the posted months, worked out as the reconcile window computed them
@@ -602,9 +599,10 @@ void writeHistory(const QSqlDatabase& database, const QVector<BankLine>& lines,
         const Cents adjusted = bank - outstanding;
         const QDate saved = businessDay(month.addMonths(1).addDays(7));
         const QDate posted = bankDay(saved.addDays(1));
-        history.row({month.year(), month.month(), kDemoBankAccount, QString(), ymd(statement),
-                     money(bank), money(outstanding), 0.0, money(adjusted), money(ledger),
-                     money(adjusted - ledger), ymd(saved), ymd(posted)});
+        history.row({month.year(), month.month(), kDemoBankAccount, QString(),
+                     dateNumber(statement), money(bank), money(outstanding), 0.0, money(adjusted),
+                     money(ledger), money(adjusted - ledger), dateNumber(saved),
+                     dateNumber(posted)});
     }
 }
 
@@ -844,9 +842,9 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
         transactions += QStringLiteral("<STMTTRN>\n<TRNTYPE>%1\n<DTPOSTED>%2\n<TRNAMT>%3\n"
                                        "<FITID>%4%5\n")
                             .arg(item.type)
-                            .arg(ymd(item.date))
+                            .arg(dateNumber(item.date))
                             .arg(QString::number(money(item.amount), 'f', 2))
-                            .arg(ymd(item.date))
+                            .arg(dateNumber(item.date))
                             .arg(++id, 3, 10, QLatin1Char('0'));
         if (item.check)
             transactions += QStringLiteral("<CHECKNUM>%1\n").arg(item.check);
@@ -863,9 +861,9 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
                        "</BANKACCTFROM>\n<BANKTRANLIST>\n<DTSTART>%2\n<DTEND>%3\n%4"
                        "</BANKTRANLIST>\n<LEDGERBAL>\n<BALAMT>%5\n<DTASOF>%3\n</LEDGERBAL>\n"
                        "</STMTRS>\n</STMTTRNRS>\n</BANKMSGSRSV1>\n</OFX>\n")
-            .arg(ymd(bankDay(last.addDays(1))))
-            .arg(ymd(first))
-            .arg(ymd(last))
+            .arg(dateNumber(bankDay(last.addDays(1))))
+            .arg(dateNumber(first))
+            .arg(dateNumber(last))
             .arg(transactions)
             .arg(QString::number(money(closing), 'f', 2));
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -32,6 +32,8 @@ public:
     void load();
     int loadCount() const { return m_loads; }
     int bankLoaded() const { return m_bankLoaded; } // wrkBANK_LOADED
+    // Closed: its unload has run and the frame is going.
+    bool isUnloaded() const { return m_unloaded; }
 
     // The windows that keep one account's data on screen reload when activated after the
     // selected account changed.

@@ -1,6 +1,7 @@
 #include "date_picker.h"
 
 #include "clock.h"
+#include "common.h"
 
 DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     setCalendarPopup(true);
@@ -9,11 +10,10 @@ DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
 }
 
 int DatePicker::dateNumber() const {
-    const QDate d = date();
-    return d.isValid() ? d.year() * 10000 + d.month() * 100 + d.day() : 0;
+    return ::dateNumber(date());
 }
 
 void DatePicker::setDateNumber(int yyyymmdd) {
-    const QDate d(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+    const QDate d = numberDate(yyyymmdd);
     setDate(d.isValid() ? d : today());
 }

@@ -5,6 +5,7 @@
 #include "common.h"
 #include "company.h"
 #include "context.h"
+#include "hourglass.h"
 #include "messages.h"
 #include "program_launcher.h"
 #include "report.h"
@@ -44,6 +45,12 @@ namespace {
 
 const QString kStartup = QStringLiteral("Startup");
 
+// How a child window is made: each menu item carries its window's.
+using Create = ChildWindow* (*)();
+template <typename Window> ChildWindow* create() {
+    return new Window();
+}
+
 // One entry of the menu bar: a menu (its name starts with "mnu"), an item, or a separator
 // (no name). Custom items are added separately.
 struct MenuEntry {
@@ -51,6 +58,7 @@ struct MenuEntry {
     const char* english;
     const char* spanish;
     const char* window; // the child window the item opens, if any
+    Create create = nullptr;
 };
 
 const MenuEntry kMenus[] = {
@@ -58,37 +66,46 @@ const MenuEntry kMenus[] = {
     {"ctlCASCADE_WINDOWS", "&Cascade Windows", "Caiga en Cascada Windows", nullptr},
     {nullptr, nullptr, nullptr, nullptr},
     {"ctlSUBSYSTEM_CONFIGURATION", "Subsystem Configuration", "Configuración del Subsistema",
-     "frmSUBSYSTEM_CONFIGURATION"},
+     "frmSUBSYSTEM_CONFIGURATION", create<frmSUBSYSTEM_CONFIGURATION>},
     {nullptr, nullptr, nullptr, nullptr},
     {"ctlEXIT", "&Exit", "Salida", nullptr},
     {"mnuMAINTENANCE", "&Maintenance", "Conservación", nullptr},
     {"mtnVOID_ISSUED_BUT_NOT_CLEARED_CHECKS", "&Void Issued but not Cleared Checks",
-     "Vacío Publicó pero Cheques no Vaciados", "frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"},
+     "Vacío Publicó pero Cheques no Vaciados", "frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS",
+     create<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>},
     {"mtnFLAG_DEPOSITED_CHECKS_AS_NSF", "&Flag Deposited Checks as NSF",
-     "Señale Cheques Depositados como NSF", "frmFLAG_DEPOSITED_CHECKS_AS_NSF"},
+     "Señale Cheques Depositados como NSF", "frmFLAG_DEPOSITED_CHECKS_AS_NSF",
+     create<frmFLAG_DEPOSITED_CHECKS_AS_NSF>},
     {nullptr, nullptr, nullptr, nullptr},
     {"mtnCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT", "Clear Bank Transactions from Statement",
      "Transacciones Bancarias Claras de la Declaración",
-     "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"},
+     "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT",
+     create<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>},
     {"mtnIMPORT_BANK_STATEMENT", "Import Bank Statement...",
-     "Importar Estado de Cuenta Bancario...", "frmIMPORT_BANK_STATEMENT"},
+     "Importar Estado de Cuenta Bancario...", "frmIMPORT_BANK_STATEMENT",
+     create<frmIMPORT_BANK_STATEMENT>},
     {"mtnAUD_ACCOUNT_ADJUSTMENTS", "&Add, Update, or Delete Account Adjustments",
-     "Agregue, Actualice, o Borre dé cuenta los Ajustes", "frmAUD_ACCOUNT_ADJUSTMENTS"},
+     "Agregue, Actualice, o Borre dé cuenta los Ajustes", "frmAUD_ACCOUNT_ADJUSTMENTS",
+     create<frmAUD_ACCOUNT_ADJUSTMENTS>},
     {"mtnRECONCILE_CHECKING_ACCOUNT_BALANCES", "&Reconcile Checking Account Balances",
-     "Reconcilie los Saldos de Cuenta que Verifican", "frmRECONCILE_CHECKING_ACCOUNT_BALANCES"},
+     "Reconcilie los Saldos de Cuenta que Verifican", "frmRECONCILE_CHECKING_ACCOUNT_BALANCES",
+     create<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>},
     {"mnuANALYSIS", "Analysis", "Análisis", nullptr},
     {"anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS", "Analyze Bank Activity && Reconcilations",
-     "Analice Conciliaciones Bancarias de Actividad", "frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"},
+     "Analice Conciliaciones Bancarias de Actividad", "frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS",
+     create<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS>},
     {"mnuPRINTING", "&Printing", "Imprimir", nullptr},
     {"prtPRINT_BANK_RECONCILIATION_REPORT", "Print &Bank Reconciliation Report",
-     "Impresión el Informe Bancario de Conciliación", "frmPRINT_BANK_RECONCILIATION_REPORT"},
+     "Impresión el Informe Bancario de Conciliación", "frmPRINT_BANK_RECONCILIATION_REPORT",
+     create<frmPRINT_BANK_RECONCILIATION_REPORT>},
     {nullptr, nullptr, nullptr, nullptr},
     {"prtFINALIZE_POST_BANK_RECONCILIATION", "Finalize && Post Bank Reconciliation",
-     "Complete y Anuncie Reconcilation Bancario", "frmFINALIZE_POST_BANK_RECONCILIATION"},
+     "Complete y Anuncie Reconcilation Bancario", "frmFINALIZE_POST_BANK_RECONCILIATION",
+     create<frmFINALIZE_POST_BANK_RECONCILIATION>},
     {"mnuHELP", "&Help", "Ayuda", nullptr},
     {"hlpSUBSYSTEM_OVERVIEW", "&Subsystem Overview", "Vista General del Subsistema", nullptr},
     {nullptr, nullptr, nullptr, nullptr},
-    {"hlpABOUT", "&About", "Acerca de", "frmABOUT"},
+    {"hlpABOUT", "&About", "Acerca de", "frmABOUT", create<frmABOUT>},
 };
 
 // The toolbar: hint, program file name and subsystem code per button; index 6 and 12 are
@@ -170,24 +187,6 @@ private:
     bool m_picture = true;
 };
 
-// The hourglass while a window is created, back to the arrow whatever happens.
-class Hourglass {
-public:
-    explicit Hourglass(bool on) : m_on(on) {
-        if (m_on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~Hourglass() {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-    }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-
-private:
-    bool m_on;
-};
-
 // The remembered account: a whole number that fits the 16-bit account number, else none.
 int rememberedAccount() {
     const int n = settingWholeNumber(getSetting(kStartup, QStringLiteral("BANK-RECONCILIATION")));
@@ -195,8 +194,23 @@ int rememberedAccount() {
                                                                                               : 0;
 }
 
-template <typename Window> mdiBANK_RECONCILIATION::Factory factoryOf() {
-    return [] { return new Window(); };
+// Windows that no menu item opens (the toolbar's calculator).
+const MenuEntry kOtherWindows[] = {
+    {nullptr, nullptr, nullptr, "frmCALCULATOR", create<frmCALCULATOR>},
+};
+
+// The factory of a child window by its name; none for a window this build does not have.
+mdiBANK_RECONCILIATION::Factory factoryOf(const QString& window) {
+    const auto named = [&window](const MenuEntry& e) {
+        return e.window && window == QLatin1String(e.window);
+    };
+    for (const MenuEntry& e : kMenus)
+        if (named(e))
+            return e.create;
+    for (const MenuEntry& e : kOtherWindows)
+        if (named(e))
+            return e.create;
+    return {};
 }
 
 } // namespace
@@ -228,35 +242,12 @@ mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(pa
     connect(cbxBACNBR, &QComboBox::currentIndexChanged, this,
             &mdiBANK_RECONCILIATION::bankAccountSelected);
 
-    m_factories.insert(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"),
-                       factoryOf<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>());
-    m_factories.insert(QStringLiteral("frmIMPORT_BANK_STATEMENT"),
-                       factoryOf<frmIMPORT_BANK_STATEMENT>());
-    m_factories.insert(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"),
-                       factoryOf<frmAUD_ACCOUNT_ADJUSTMENTS>());
-    m_factories.insert(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"),
-                       factoryOf<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>());
-    m_factories.insert(QStringLiteral("frmFINALIZE_POST_BANK_RECONCILIATION"),
-                       factoryOf<frmFINALIZE_POST_BANK_RECONCILIATION>());
-    m_factories.insert(QStringLiteral("frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"),
-                       factoryOf<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>());
-    m_factories.insert(QStringLiteral("frmFLAG_DEPOSITED_CHECKS_AS_NSF"),
-                       factoryOf<frmFLAG_DEPOSITED_CHECKS_AS_NSF>());
-    m_factories.insert(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"),
-                       factoryOf<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS>());
-    m_factories.insert(QStringLiteral("frmPRINT_BANK_RECONCILIATION_REPORT"),
-                       factoryOf<frmPRINT_BANK_RECONCILIATION_REPORT>());
-    m_factories.insert(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"),
-                       factoryOf<frmSUBSYSTEM_CONFIGURATION>());
-    m_factories.insert(QStringLiteral("frmCALCULATOR"), factoryOf<frmCALCULATOR>());
-    m_factories.insert(QStringLiteral("frmABOUT"), factoryOf<frmABOUT>());
-
     buildMenus();
     buildToolbar();
     ChildWindow::setHelpOpener([this](QWidget*) { showHelp(); });
     // The statement import hands its lines to Clear, Adjustments and Reconcile in this frame.
     frmIMPORT_BANK_STATEMENT::setWindowOpener(
-        [this](const QString& name) { return openChild(name, m_factories.value(name)); });
+        [this](const QString& name) { return openChild(name, factoryOf(name)); });
     runStartup();
 }
 
@@ -308,8 +299,12 @@ void mdiBANK_RECONCILIATION::buildMenus() {
         action->setObjectName(name);
         m_actions.insert(name, action);
         if (entry.window) {
-            m_windowOfItem.insert(name, QString::fromLatin1(entry.window));
-            connect(action, &QAction::triggered, this, [this, name] { openMenuWindow(name); });
+            const QString window = QString::fromLatin1(entry.window);
+            const Factory factory = entry.create;
+            // The about box comes up at once, without the hourglass.
+            const bool hourglass = window != QLatin1String("frmABOUT");
+            connect(action, &QAction::triggered, this,
+                    [this, window, factory, hourglass] { openChild(window, factory, hourglass); });
         }
     }
 
@@ -544,8 +539,7 @@ void mdiBANK_RECONCILIATION::runCustomProgram(bool maintenance, int slot) {
 
 void mdiBANK_RECONCILIATION::toolbarClicked(int index) {
     if (index == 13) {
-        openChild(QStringLiteral("frmCALCULATOR"),
-                  m_factories.value(QStringLiteral("frmCALCULATOR")));
+        openChild(QStringLiteral("frmCALCULATOR"), factoryOf(QStringLiteral("frmCALCULATOR")));
         return;
     }
     QAction* button = toolbarButton(index);
@@ -562,21 +556,29 @@ void mdiBANK_RECONCILIATION::toolbarClicked(int index) {
 }
 
 void mdiBANK_RECONCILIATION::openMenuWindow(const QString& menuItem) {
-    const QString window = m_windowOfItem.value(menuItem);
-    if (window.isEmpty())
-        return;
-    openChild(window, m_factories.value(window), window != QLatin1String("frmABOUT"));
+    if (QAction* action = m_actions.value(menuItem))
+        action->trigger();
 }
 
 ChildWindow* mdiBANK_RECONCILIATION::openWindow(const QString& name) const {
-    const QPointer<QMdiSubWindow> frame = m_frames.value(name);
-    return frame ? qobject_cast<ChildWindow*>(frame->widget()) : nullptr;
+    return qobject_cast<ChildWindow*>(openFrame(name) ? openFrame(name)->widget() : nullptr);
+}
+
+QMdiSubWindow* mdiBANK_RECONCILIATION::openFrame(const QString& name) const {
+    // The single instance is the frame whose window has that name and has not unloaded.
+    const auto frames = m_area->subWindowList();
+    for (QMdiSubWindow* frame : frames) {
+        const auto* window = qobject_cast<ChildWindow*>(frame->widget());
+        if (window && window->objectName() == name && !window->isUnloaded())
+            return frame;
+    }
+    return nullptr;
 }
 
 ChildWindow* mdiBANK_RECONCILIATION::openChild(const QString& name, const Factory& factory,
                                                bool hourglass) {
     if (ChildWindow* open = openWindow(name)) {
-        m_area->setActiveSubWindow(m_frames.value(name));
+        m_area->setActiveSubWindow(openFrame(name));
         return open;
     }
     if (!factory)
@@ -597,12 +599,6 @@ ChildWindow* mdiBANK_RECONCILIATION::openChild(const QString& name, const Factor
     QMdiSubWindow* frame = m_area->addSubWindow(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setWindowIcon(QIcon(QPixmap(1, 1)));
-    m_frames.insert(name, frame);
-    // The unload clears the single instance, so the next choice creates a fresh window.
-    connect(window, &ChildWindow::unloaded, this, [this, name, frame] {
-        if (m_frames.value(name) == frame)
-            m_frames.remove(name);
-    });
     frame->show();
     // The frame fits around the size the window gave itself.
     if (designed.isValid()) {

@@ -36,6 +36,7 @@ public:
     ChildWindow* openChild(const QString& name, const Factory& factory, bool hourglass = true);
     // The open child window of that name, or null.
     ChildWindow* openWindow(const QString& name) const;
+    QMdiSubWindow* openFrame(const QString& name) const;
     QMdiArea* mdiArea() const { return m_area; }
 
     // Toolbar button 1 to 13 (null for the separators 6 and 12) and its program file name.
@@ -83,9 +84,6 @@ private:
     QToolBar* tbrTOOL_BAR = nullptr;
     std::array<QAction*, 14> m_buttons{};
     QHash<QString, QAction*> m_actions;
-    QHash<QString, QString> m_windowOfItem;           // menu item -> window name
-    QHash<QString, Factory> m_factories;              // window name -> factory
-    QHash<QString, QPointer<QMdiSubWindow>> m_frames; // window name -> its open frame
     ProgramTitleHolder* m_title = nullptr;
 
     Recordset rsBANKS;

@@ -6,6 +6,7 @@
 #include "context.h"
 #include "date_picker.h"
 #include "flex_grid.h"
+#include "ledger.h"
 #include "messages.h"
 #include "report.h"
 
@@ -27,20 +28,13 @@ namespace {
 
 constexpr int kGridRows = 12;
 constexpr int kGridCols = 6;
+constexpr int kTimeValue = 0; // each row's time (hhmmss), with its date as the row data
 constexpr int kColumnTwips[] = {800, 400, 1900, 2550, 1000};
 constexpr int kVisibleTwips = 800 + 400 + 1900 + 2550 + 1000; // columns 0 to 4
 constexpr int kTimeColumnTwips = 1000;                        // beyond the visible width
 
 const QString kPromptEnglish = QStringLiteral("* Select General Ledger Account *");
 const QString kPromptSpanish = QStringLiteral("* Cuenta selecta del Libro de Contabilidad *");
-
-int dateNumber(const QDate& date) {
-    return date.year() * 10000 + date.month() * 100 + date.day();
-}
-
-int todayNumber() {
-    return dateNumber(today());
-}
 
 // The column widths were laid out for a smaller font than the grid's: scale them all alike
 // until a date fits its column and a four-digit account the account column.
@@ -176,27 +170,6 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grdADJUSTMENT, 1, Qt::AlignHCenter);
     layout->addLayout(lower);
-
-    ownRecordset(&rsGENERAL_LEDGER_MASTER);
-    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
-}
-
-frmAUD_ACCOUNT_ADJUSTMENTS::~frmAUD_ACCOUNT_ADJUSTMENTS() {
-    // The base closes owned recordsets after this object's members are gone; close them
-    // while they still exist.
-    for (Recordset* rs : {&rsGENERAL_LEDGER_MASTER, &rsGENERAL_LEDGER_TRANSACTION})
-        if (rs->isOpen())
-            rs->close();
-}
-
-QString frmAUD_ACCOUNT_ADJUSTMENTS::plainNumber(double value) {
-    const double rounded = std::round(value * 10000.0) / 10000.0;
-    QString text = QString::number(rounded, 'f', 4);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
 QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerPrompt() const {
@@ -282,10 +255,11 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
         grid->setText(row, 2, ledgerName(account));
         grid->setText(row, 3, rs.field(QStringLiteral("gltDESCPT")).toString());
         grid->setText(row, 4, formatNumber(amount, QStringLiteral("###0.00")));
-        grid->setText(row, 5,
-                      QString::number(int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")))));
-        // The date goes with the row too, so showing it never reads a display date back.
+        const int time = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")));
+        grid->setText(row, 5, QString::number(time));
+        // The date and time go with the row too, so showing it never reads its text back.
         grid->setRowData(row, date);
+        grid->setRowValue(row, kTimeValue, time);
         grid->setRowColour(row, amount < 0 ? wrkADD_COLOUR : wrkSUBTRACT_COLOUR);
         ++row;
         if (row == grid->rows() - 1)
@@ -324,7 +298,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENT() {
             : rsGENERAL_LEDGER_MASTER.field(QStringLiteral("glmGLANME")).toString();
     cbxLEDGER->setCurrentIndex(-1);
     cbxLEDGER->setEditText(QString::number(wrkGLANBR) + QLatin1Char(' ') + name);
-    tbxTRNAMT->setText(plainNumber(amount));
+    tbxTRNAMT->setText(fourDecimals(amount));
     tbcADD->setEnabled(false);
     tbcDELETE->setEnabled(true);
 }
@@ -369,24 +343,6 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcGENERAL_LEDGER_TRANSACTION(const QString& ac
               QStringLiteral(" where gltJRNCDE='BA' and gltTRNDTE=") + QString::number(wrkTRNDTE) +
               QStringLiteral(" and gltTRNTME=") + QString::number(wrkTRNTME) +
               QStringLiteral(" and gltTRNTYP='R'");
-    else if (action == QLatin1String("LINENUMBER"))
-        sql = QStringLiteral("Select max(gltLNENBR) as maxLNENBR from "
-                             "LDG_GENERAL_LEDGER_TRANSACTION where gltFSYEAR=") +
-              QString::number(wrkFSYEAR);
-    else if (action == QLatin1String("INSERT"))
-        sql = QStringLiteral("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
-                             "gltJRNCDE,gltTRNDTE,gltTRNTME,gltTRNTYP,gltGLANBR,gltDESCPT,"
-                             "gltTRNAMT,gltPSTDTE) values(") +
-              QString::number(wrkFSYEAR) + QLatin1Char(',') + QString::number(wrkLNENBR) +
-              QStringLiteral(",'BA',") + QString::number(wrkTRNDTE) + QLatin1Char(',') +
-              QString::number(wrkTRNTME) + QStringLiteral(",'") + wrkTRNTYP + QStringLiteral("',") +
-              QString::number(wrkLINE_ACCOUNT) + QStringLiteral(",'") + tbxDESCPT->text() +
-              QStringLiteral("',") + plainNumber(wrkTRNAMT) + QLatin1Char(',') +
-              QString::number(todayNumber()) + QLatin1Char(')');
-    else if (action == QLatin1String("DELETE"))
-        sql = QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=") +
-              QString::number(wrkTRNDTE) + QStringLiteral(" and gltTRNTME=") +
-              QString::number(wrkTRNTME) + QStringLiteral(" and gltJRNCDE='BA'");
     else
         return;
     rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
@@ -403,7 +359,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen(int index) {
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::showAdjustment(int row) {
     wrkTRNDTE = row > 0 ? grdADJUSTMENT->rowData(row) : 0;
-    wrkTRNTME = int(leadingNumber(grdADJUSTMENT->text(row, 5)));
+    wrkTRNTME = row > 0 ? grdADJUSTMENT->rowValue(row, kTimeValue).toInt() : 0;
     prcCLEAR_FIELDS();
     if (wrkTRNDTE > 0)
         prcLOAD_ADJUSTMENT();
@@ -413,41 +369,18 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::addAdjustment() {
     if (!fncVALIDATE_ADJUSTMENT())
         return;
     wrkTRNDTE = dbxTRNDTE->dateNumber();
-    wrkFSYEAR = fncFISCAL_YEAR(wrkTRNDTE, QStringLiteral("*"));
     wrkTRNTME = fncTIME_TO_NUMBER(now().time().toString(QStringLiteral("hh:mm:ss")));
     const double typed = std::round(leadingNumber(tbxTRNAMT->text()) * 10000.0) / 10000.0;
-
-    // The line numbers and both lines are one entry: a bank line without its reversing line
-    // would leave the journal out of balance, and two clerks must not take the same numbers.
-    {
-        Transaction transaction(db(), Transaction::Isolation::Serializable);
-        wrkLNENBR = 1;
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("LINENUMBER"));
-        if (!rsGENERAL_LEDGER_TRANSACTION.eof() &&
-            !rsGENERAL_LEDGER_TRANSACTION.field(QStringLiteral("maxLNENBR")).isNull())
-            wrkLNENBR =
-                int(fncFIELD_NUMBER(rsGENERAL_LEDGER_TRANSACTION, QStringLiteral("maxLNENBR"))) + 1;
-        // A server may not run the insert while this cursor is still open.
-        rsGENERAL_LEDGER_TRANSACTION.close();
-
-        wrkTRNTYP = QStringLiteral("A");
-        wrkLINE_ACCOUNT = shared().wrkBACNBR;
-        wrkTRNAMT = typed;
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("INSERT"));
-
-        wrkLNENBR += 1;
-        wrkTRNTYP = QStringLiteral("R");
-        wrkLINE_ACCOUNT = wrkGLANBR;
-        wrkTRNAMT = -typed;
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("INSERT"));
-        transaction.commit();
-    }
+    const ledger::PostedAdjustment posted = ledger::postAdjustment(
+        db(), {wrkTRNDTE, wrkTRNTME, shared().wrkBACNBR, wrkGLANBR, tbxDESCPT->text(), typed},
+        today());
+    wrkFSYEAR = posted.fiscalYear;
     clearAll();
 }
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::deleteAdjustment() {
     wrkTRNDTE = dbxTRNDTE->dateNumber();
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("DELETE"));
+    ledger::deleteAdjustment(db(), wrkTRNDTE, wrkTRNTME);
     clearAll();
 }
 
@@ -466,6 +399,6 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prefillFromStatement(int date, const QString& d
     text.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
     tbxDESCPT->setText(text);
     (amount < 0 ? optSUBTRACT : optADD)->setChecked(true);
-    tbxTRNAMT->setText(plainNumber(amount));
+    tbxTRNAMT->setText(fourDecimals(amount));
     cbxLEDGER->setFocus();
 }

@@ -23,11 +23,6 @@ class frmAUD_ACCOUNT_ADJUSTMENTS : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent = nullptr);
-    ~frmAUD_ACCOUNT_ADJUSTMENTS() override;
-
-    // The plain decimal text a number is written with in a statement or shown as typed:
-    // no leading blank, no trailing zeros, up to four decimals.
-    static QString plainNumber(double value);
 
     // Fills in an adjustment from a bank statement line the ledger lacks: its date,
     // description and amount (negative lowers the bank balance), on the add or subtract side.
@@ -73,12 +68,9 @@ private:
 
     int wrkFSYEAR = 0;       // fiscal year of the adjustment date
     int wrkGLANBR = 0;       // the reversing account picked in cbxLEDGER; 0 = none
-    int wrkLINE_ACCOUNT = 0; // account of the line being written or looked up
+    int wrkLINE_ACCOUNT = 0; // account of the line looked up
     int wrkTRNDTE = 0;
     int wrkTRNTME = 0;
-    int wrkLNENBR = 0;
-    QString wrkTRNTYP;
-    double wrkTRNAMT = 0;
     QColor wrkADD_COLOUR;      // a listed amount below 0: money into the bank
     QColor wrkSUBTRACT_COLOUR; // otherwise
     QHash<int, QString> m_ledgerNames;

@@ -5,6 +5,7 @@
 #include "context.h"
 #include "flex_grid.h"
 #include "import_bank_statement.h"
+#include "ledger.h"
 #include "messages.h"
 #include "report.h"
 
@@ -24,11 +25,9 @@ constexpr int kColCheck = 1;
 constexpr int kColCheckDate = 2;
 constexpr int kColAmount = 3;
 constexpr int kColDescription = 4;
-constexpr int kColYear = 5;
-constexpr int kColLine = 6;
 
 constexpr int kStartRows = 29;
-constexpr int kCols = 7;
+constexpr int kCols = 5;
 // What each row keeps as numbers: the line's key and its cleared date as yyyymmdd, the one
 // OK writes. The date cell's text is only what the clerk reads and types.
 constexpr int kYearValue = 0;
@@ -44,7 +43,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     QWidget* parent)
     : ChildWindow(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"), parent) {
     setBankBound(true);
-    ownRecordset(&m_rs);
     addCaption(this, QStringLiteral("Clear Bank Transactions From Statement"),
                QStringLiteral("Transacciones Bancarias claras de la Declaración"));
 
@@ -59,11 +57,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     grdTRANSACTION->setGridBackground(QColor(224, 224, 224));
     grdTRANSACTION->setColAlignment(kColCheck, Qt::AlignRight);
     grdTRANSACTION->setColAlignment(kColAmount, Qt::AlignRight);
-    // The key of each row is carried beyond the visible columns.
-    grdTRANSACTION->setColWidthTwips(kColYear, 800);
-    grdTRANSACTION->setColWidthTwips(kColLine, 800);
-    grdTRANSACTION->setColumnHidden(kColYear, true);
-    grdTRANSACTION->setColumnHidden(kColLine, true);
     grdTRANSACTION->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdTRANSACTION->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grdTRANSACTION->installEventFilter(this);
@@ -112,12 +105,6 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
             &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::closeWindow);
 }
 
-// A window deleted without being closed releases its rows here, before the base looks at them.
-frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() {
-    if (m_rs.isOpen())
-        m_rs.close();
-}
-
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {
     m_depositColour = QColor(192, 255, 192);
     m_checkColour = QColor(255, 192, 192);
@@ -146,9 +133,9 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcSET_GRID_WIDTHS() {
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcCLEAR_GRID() {
     grdTRANSACTION->clearCells();
-    const char* headings[] = {
-        "ClrDate", "ChkNbr", "ChkDate", "Amount", "Bank Transaction Description", "ChkTime"};
-    for (int c = 0; c < 6; ++c)
+    const char* headings[] = {"ClrDate", "ChkNbr", "ChkDate", "Amount",
+                              "Bank Transaction Description"};
+    for (int c = 0; c < kCols; ++c)
         grdTRANSACTION->setText(0, c, QString::fromLatin1(headings[c]));
 }
 
@@ -200,8 +187,6 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, b
         grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
         grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
         grid->setText(row, kColDescription, m_rs.field(descpt).toString());
-        grid->setText(row, kColYear, QString::number(year));
-        grid->setText(row, kColLine, numberText(m_rs.field(lnenbr)));
         grid->setRowColour(row, colour);
         ++row;
         // At least one empty row always follows the transactions.
@@ -223,12 +208,6 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
               QStringLiteral(" where gltGLANBR=") + account +
               QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT<=0");
-    else if (action == QLatin1String("UPDATE"))
-        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=%1 where "
-                             "gltFSYEAR=%2 and gltLNENBR=%3")
-                  .arg(m_saveDate)
-                  .arg(m_saveYear)
-                  .arg(m_saveLine);
     else
         return;
     if (m_rs.isOpen())
@@ -383,31 +362,30 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
     leaveCell();
     m_editing = false;
     grdTRANSACTION->hideEditor();
-    // One statement per row; empty or unreadable dates are never written, so no cleared date
-    // is ever reset. All rows go into one transaction: committed one by one, each row would
-    // wait for the disk, and on any failure nothing is written and every date stays on screen
-    // for another try. With nothing to write, no transaction is begun and no lock taken.
-    bool any = false;
-    for (int row = 1; row < grdTRANSACTION->rows() && !any; ++row)
-        any = grdTRANSACTION->rowValue(row, kYearValue).toInt() > 0 &&
-              grdTRANSACTION->rowValue(row, kClearedValue).toInt() > 0;
-    if (!any)
-        return;
-    Transaction transaction(db());
-    writeDates();
-    transaction.commit();
+    QList<ledger::ClearedDate> dates;
+    for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
+        const int year = grdTRANSACTION->rowValue(row, kYearValue).toInt();
+        if (year == 0)
+            break; // the empty rows after the transactions
+        dates.append({year, grdTRANSACTION->rowValue(row, kLineValue).toInt(),
+                      grdTRANSACTION->rowValue(row, kClearedValue).toInt()});
+    }
+    ledger::writeClearedDates(db(), dates);
 }
 
-void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::writeDates() {
-    for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
-        m_saveYear = grdTRANSACTION->rowValue(row, kYearValue).toInt();
-        m_saveLine = grdTRANSACTION->rowValue(row, kLineValue).toInt();
-        m_saveDate = grdTRANSACTION->rowValue(row, kClearedValue).toInt();
-        if (m_saveYear > 0 && m_saveDate > 0)
-            prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
-        if (m_saveYear == 0)
-            break;
-    }
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineOfRow(int row) const {
+    return grdTRANSACTION->rowValue(row, kLineValue).toInt();
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fiscalYearOfRow(int row) const {
+    return grdTRANSACTION->rowValue(row, kYearValue).toInt();
+}
+
+int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::rowOfLine(int line) const {
+    for (int row = 1; row < grdTRANSACTION->rows(); ++row)
+        if (grdTRANSACTION->rowValue(row, kLineValue).isValid() && lineOfRow(row) == line)
+            return row;
+    return 0;
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(

@@ -18,7 +18,6 @@ class frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(QWidget* parent = nullptr);
-    ~frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT() override;
 
     // The last date the editor accepted: the base for short entries and what F6 repeats.
     int lastValidDate() const { return m_lastValidDate; }
@@ -31,6 +30,11 @@ public:
     // lineKey(), as the clerk would have typed it; OK saves them as usual. Returns how many
     // of the lines are listed.
     int setClearedDates(const QHash<qint64, int>& dateOfLine);
+    // The ledger line a grid row lists and its fiscal year (0 for an empty row), and the row
+    // listing a line (0 when it is not listed).
+    int lineOfRow(int row) const;
+    int fiscalYearOfRow(int row) const;
+    int rowOfLine(int line) const;
 
 protected:
     void loadWindow() override;
@@ -56,7 +60,6 @@ private:
     void onScrolled();
     void onOk();
     void save();
-    void writeDates();
 
     FlexGrid* grdTRANSACTION;
     QLineEdit* tbxTRANSACTION;
@@ -72,10 +75,6 @@ private:
     int m_editRow = 0;     // the cell the editor lies over; 0 when hidden
     int m_editCol = 0;
     int m_lastValidDate = 0;
-    // The row being saved.
-    int m_saveYear = 0;
-    int m_saveLine = 0;
-    int m_saveDate = 0;
     // Fiscal years by transaction month, looked up once per month per load.
     QHash<int, int> m_fiscalYears;
 };

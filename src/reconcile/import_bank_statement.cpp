@@ -172,7 +172,6 @@ ChildWindow* frmIMPORT_BANK_STATEMENT::openWindowNamed(const QString& name) {
 
 frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindow(kImport, parent) {
     setBankBound(true);
-    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
     addCaption(this, QStringLiteral("Import Bank Statement"),
                QStringLiteral("Importar Estado de Cuenta Bancario"));
 
@@ -248,11 +247,6 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindo
     });
     connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { onOk(); }); });
     connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
-}
-
-frmIMPORT_BANK_STATEMENT::~frmIMPORT_BANK_STATEMENT() {
-    if (rsGENERAL_LEDGER_TRANSACTION.isOpen())
-        rsGENERAL_LEDGER_TRANSACTION.close();
 }
 
 QString frmIMPORT_BANK_STATEMENT::setting(const QString& key) const {

@@ -23,7 +23,6 @@ class frmIMPORT_BANK_STATEMENT : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmIMPORT_BANK_STATEMENT(QWidget* parent = nullptr);
-    ~frmIMPORT_BANK_STATEMENT() override;
 
     // Reads the file and matches it; a file that cannot be used is reported and changes
     // nothing on screen. False when nothing was loaded.

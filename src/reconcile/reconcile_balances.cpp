@@ -6,6 +6,7 @@
 #include "date_picker.h"
 #include "messages.h"
 #include "report.h"
+#include "statement.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -16,44 +17,27 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
 const QString kAmountMask = QStringLiteral("#0.00");
-
-int dateNumber(const QDate& date) {
-    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
-}
-
-QDate numberDate(int yyyymmdd) {
-    return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
-}
-
-// A number as it goes into a statement: plain decimal text with a point, no blanks.
-QString sqlNumber(double value) {
-    if (value == 0.0)
-        return QStringLiteral("0");
-    return QString::number(value, 'g', 15);
-}
-
-// The numeric value of an amount box, read as the clerk's typed amounts are.
-double amountOf(const QLineEdit* box) {
-    return leadingNumber(box->text());
-}
 
 } // namespace
 
 frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(QWidget* parent)
     : ChildWindow(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"), parent) {
     setBankBound(true);
-    ownRecordset(&m_rsHistory);
-    ownRecordset(&m_rsLedger);
-    ownRecordset(&m_rsTransaction);
     addCaption(this, QStringLiteral("Reconcile Checking Account Balances"),
                QStringLiteral("Reconcilie los Saldos de cuenta que Verifican"));
+    buildControls();
+    connect(tbcOK, &QPushButton::clicked, this, &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk);
+    connect(tbcCANCEL, &QPushButton::clicked, this,
+            &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::closeWindow);
+}
 
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
     auto* grpDETAIL = new QGroupBox(this);
     grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
     addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
@@ -147,17 +131,11 @@ frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(Q
     setTabOrder(tbxBNKBAL, tbcOK);
     setTabOrder(tbcOK, tbcCANCEL);
     setFocusProxy(dbxSTMDTE);
-
-    connect(tbcOK, &QPushButton::clicked, this, &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk);
-    connect(tbcCANCEL, &QPushButton::clicked, this,
-            &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::closeWindow);
 }
 
-// A window deleted without being closed releases its rows here, before the base looks at them.
-frmRECONCILE_CHECKING_ACCOUNT_BALANCES::~frmRECONCILE_CHECKING_ACCOUNT_BALANCES() {
-    for (Recordset* rs : {&m_rsHistory, &m_rsLedger, &m_rsTransaction})
-        if (rs->isOpen())
-            rs->close();
+QString frmRECONCILE_CHECKING_ACCOUNT_BALANCES::mode() const {
+    return m_month.mode == ledger::Month::Mode::Add ? QStringLiteral("ADD")
+                                                    : QStringLiteral("UPDATE");
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::loadWindow() {
@@ -166,6 +144,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::loadWindow() {
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCLEAR_FIELDS() {
+    m_month = ledger::Month();
     tbxMONTH->clear();
     tbxYEAR->clear();
     dbxSTMDTE->setDate(today().addMonths(-1));
@@ -174,156 +153,55 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCLEAR_FIELDS() {
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcLOAD_RECONCILIATION() {
-    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("LASTDATE"));
-    m_lastStatement = static_cast<int>(fncFIELD_NUMBER(m_rsHistory, QStringLiteral("maxSTMDTE")));
-    if (m_lastStatement >= 1) {
-        prcBANK_RECONCILIATION_HISTORY(QStringLiteral("LASTSTATEMENT"));
-        if (!m_rsHistory.eof()) {
-            const auto field = [this](const char* name) {
-                return fncFIELD_NUMBER(m_rsHistory, QString::fromLatin1(name));
-            };
-            const int month = static_cast<int>(field("brhMONTH"));
-            const int year = static_cast<int>(field("brhFSYEAR"));
-            if (field("brhPSTDTE") == 0) {
-                // The last month is still open: show it as stored, to be redone.
-                m_mode = QStringLiteral("UPDATE");
-                tbxMONTH->setText(QString::number(month));
-                tbxYEAR->setText(QString::number(year));
-                dbxSTMDTE->setDateNumber(static_cast<int>(field("brhSTMDTE")));
-                tbxBNKBAL->setText(formatNumber(field("brhBNKBAL"), kAmountMask));
-                tbxOUTSTD->setText(formatNumber(field("brhOUTSTD"), kAmountMask));
-                tbxADJBAL->setText(formatNumber(field("brhADJBAL"), kAmountMask));
-                tbxEOMBAL->setText(formatNumber(field("brhEOMBAL"), kAmountMask));
-                tbxOVRSHT->setText(formatNumber(field("brhOVRSHT"), kAmountMask));
-                return;
-            }
-            // The last month is posted: propose the one after it.
-            m_mode = QStringLiteral("ADD");
-            tbxMONTH->setText(QString::number(month == 12 ? 1 : month + 1));
-            tbxYEAR->setText(QString::number(month == 12 ? year + 1 : year));
-            dbxSTMDTE->setDate(numberDate(static_cast<int>(field("brhSTMDTE"))).addMonths(1));
-            computeFigures();
-            return;
-        }
-    }
-    m_mode = QStringLiteral("ADD");
-    const QDate lastMonth = today().addMonths(-1);
-    tbxMONTH->setText(QStringLiteral("%1").arg(lastMonth.month(), 2, 10, QLatin1Char('0')));
-    tbxYEAR->setText(QStringLiteral("%1").arg(lastMonth.year(), 4, 10, QLatin1Char('0')));
-    computeFigures();
+    // Until the whole month is read, OK stays off: a month half read would be saved as a row
+    // of zeros.
+    tbcOK->setEnabled(false);
+    m_month = ledger::loadMonth(db(), shared().wrkBACNBR, today());
+    tbxMONTH->setText(m_month.monthText());
+    tbxYEAR->setText(m_month.yearText());
+    dbxSTMDTE->setDateNumber(m_month.statementDate);
+    tbxBNKBAL->setText(formatNumber(m_month.bankBalance, kAmountMask));
+    showFigures();
+    tbcOK->setEnabled(true);
 }
 
-void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::computeFigures() {
-    // The cut-off follows the current date alone, whatever month is shown.
-    m_cutOff = fncMONTH_END(today().addMonths(-1).toString(QStringLiteral("MM/dd/yyyy")));
-
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OUTSTANDING"));
-    const QVariant outstanding = m_rsTransaction.field(QStringLiteral("sumTRNAMT"));
-    if (!outstanding.isNull())
-        tbxOUTSTD->setText(formatNumber(fncFIELD_NUMBER(outstanding), kAmountMask));
-
-    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGER"));
-    const bool ledgerRow = !m_rsLedger.eof();
-    const double beginning =
-        ledgerRow ? fncFIELD_NUMBER(m_rsLedger, QStringLiteral("glmBOYBAL")) : 0;
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("EOMBALANCE"));
-    const double ledger = fncFIELD_NUMBER(m_rsTransaction, QStringLiteral("sumTRNAMT")) + beginning;
-    tbxEOMBAL->setText(formatNumber(ledger, kAmountMask));
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::showFigures() {
+    tbxOUTSTD->setText(formatNumber(m_month.outstanding, kAmountMask));
+    tbxADJBAL->setText(formatNumber(m_month.adjustedBalance, kAmountMask));
+    tbxEOMBAL->setText(formatNumber(m_month.ledgerBalance, kAmountMask));
+    tbxOVRSHT->setText(formatNumber(m_month.difference, kAmountMask));
 }
 
-void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCALCULATE_BALANCES() {
-    tbxADJBAL->setText(formatNumber(amountOf(tbxBNKBAL) - amountOf(tbxOUTSTD), kAmountMask));
-    tbxOVRSHT->setText(formatNumber(amountOf(tbxADJBAL) - amountOf(tbxEOMBAL), kAmountMask));
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCALCULATE_BALANCES(double bankBalance) {
+    m_month.setBankBalance(bankBalance);
+    tbxBNKBAL->setText(fncFORMAT_RIGHT(m_month.bankBalance, kAmountMask));
+    showFigures();
 }
 
-void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcBANK_RECONCILIATION_HISTORY(const QString& action) {
-    const QString account = QString::number(shared().wrkBACNBR);
-    QString sql;
-    if (action == QLatin1String("LASTDATE")) {
-        sql = QStringLiteral("Select max(brhSTMDTE) as maxSTMDTE from "
-                             "LDG_BANK_RECONCILIATION_HISTORY where brhGLANBR=") +
-              account;
-    } else if (action == QLatin1String("LASTSTATEMENT")) {
-        sql = QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
-              QStringLiteral(" where brhGLANBR=") + account + QStringLiteral(" and brhSTMDTE=") +
-              QString::number(m_lastStatement);
-    } else if (action == QLatin1String("INSERT")) {
-        sql = QStringLiteral("Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                             "brhGLANBR,brhDIVCDE,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,"
-                             "brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) values(") +
-              tbxYEAR->text() + QLatin1Char(',') + tbxMONTH->text() + QLatin1Char(',') + account +
-              QStringLiteral(",'',") + QString::number(dbxSTMDTE->dateNumber()) + QLatin1Char(',') +
-              sqlNumber(amountOf(tbxBNKBAL)) + QLatin1Char(',') + sqlNumber(amountOf(tbxOUTSTD)) +
-              QStringLiteral(",0,") + sqlNumber(amountOf(tbxADJBAL)) + QLatin1Char(',') +
-              sqlNumber(amountOf(tbxEOMBAL)) + QLatin1Char(',') + sqlNumber(amountOf(tbxOVRSHT)) +
-              QLatin1Char(',') + QString::number(dateNumber(today())) + QLatin1Char(')');
-    } else if (action == QLatin1String("UPDATE")) {
-        sql = QStringLiteral("Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=") +
-              QString::number(dbxSTMDTE->dateNumber()) + QStringLiteral(",brhBNKBAL=") +
-              sqlNumber(amountOf(tbxBNKBAL)) + QStringLiteral(",brhOUTSTD=") +
-              sqlNumber(amountOf(tbxOUTSTD)) + QStringLiteral(",brhBNKADJ=0,brhADJBAL=") +
-              sqlNumber(amountOf(tbxADJBAL)) + QStringLiteral(",brhEOMBAL=") +
-              sqlNumber(amountOf(tbxEOMBAL)) + QStringLiteral(",brhOVRSHT=") +
-              sqlNumber(amountOf(tbxOVRSHT)) + QStringLiteral(",brhRLSDTE=") +
-              QString::number(dateNumber(today())) + QStringLiteral(" where brhGLANBR=") + account +
-              QStringLiteral(" and brhFSYEAR=") + tbxYEAR->text() +
-              QStringLiteral(" and brhMONTH=") + tbxMONTH->text();
-    } else {
-        return;
-    }
-    if (m_rsHistory.isOpen())
-        m_rsHistory.close();
-    m_rsHistory = db().execute(sql);
-}
-
-void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcGENERAL_LEDGER_MASTER(const QString& action) {
-    if (action != QLatin1String("LEDGER"))
-        return;
-    const QString sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") +
-                        shared().wrkNOLOCK + QStringLiteral(" where glmFSYEAR=") + tbxYEAR->text() +
-                        QStringLiteral(" and glmGLANBR=") + QString::number(shared().wrkBACNBR);
-    if (m_rsLedger.isOpen())
-        m_rsLedger.close();
-    m_rsLedger = db().execute(sql);
-}
-
-void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
-    const QString head = QStringLiteral("Select sum(gltTRNAMT) as sumTRNAMT from "
-                                        "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=") +
-                         QString::number(shared().wrkBACNBR);
-    QString sql;
-    if (action == QLatin1String("OUTSTANDING"))
-        sql = head + QStringLiteral(" and gltRCNDTE=0 and gltTRNDTE<") + QString::number(m_cutOff);
-    else if (action == QLatin1String("EOMBALANCE"))
-        sql =
-            head + QStringLiteral(" and gltSTATUS<>'R' and gltTRNDTE<") + QString::number(m_cutOff);
-    else
-        return;
-    if (m_rsTransaction.isOpen())
-        m_rsTransaction.close();
-    m_rsTransaction = db().execute(sql);
-}
-
-bool frmRECONCILE_CHECKING_ACCOUNT_BALANCES::bankBalanceReadable() {
-    // A plain number, as the bank prints it; letters or thousands separators would be read
-    // as a different amount than the clerk meant.
-    static const QRegularExpression number(QStringLiteral("^\\s*-?(\\d+\\.?\\d*|\\.\\d+)?\\s*$"));
-    if (number.match(tbxBNKBAL->text()).hasMatch())
-        return true;
+std::optional<double> frmRECONCILE_CHECKING_ACCOUNT_BALANCES::bankBalance() {
+    // Read as the clerk writes money ("$1,234.56", "-12.5"); letters, or separators out of
+    // place, would be read as a different amount than the clerk meant.
+    const QString text = tbxBNKBAL->text().trimmed();
+    if (text.isEmpty())
+        return 0.0;
+    bool ok = false;
+    const double amount = parseAmount(text, false, &ok);
+    if (ok && std::isfinite(amount))
+        return amount;
     showMessage(shared().spanish()
                     ? QStringLiteral("El saldo según el estado del banco debe ser un número, "
                                      "por ejemplo 1234.56.")
                     : QStringLiteral("The balance as per bank statement must be a number, "
                                      "for example 1234.56."));
     tbxBNKBAL->setFocus();
-    return false;
+    return std::nullopt;
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::completeBankBalance() {
-    if (!bankBalanceReadable())
+    const std::optional<double> amount = bankBalance();
+    if (!amount)
         return;
-    tbxBNKBAL->setText(fncFORMAT_RIGHT(amountOf(tbxBNKBAL), kAmountMask));
-    prcCALCULATE_BALANCES();
+    prcCALCULATE_BALANCES(*amount);
     tbcOK->setFocus();
 }
 
@@ -364,19 +242,17 @@ bool frmRECONCILE_CHECKING_ACCOUNT_BALANCES::eventFilter(QObject* watched, QEven
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk() {
-    if (!bankBalanceReadable())
+    const std::optional<double> amount = bankBalance();
+    if (!amount)
         return;
-    const bool saved = runCommand([this] {
-        prcBANK_RECONCILIATION_HISTORY(m_mode == QLatin1String("ADD") ? QStringLiteral("INSERT")
-                                                                      : QStringLiteral("UPDATE"));
-    });
-    if (saved)
+    m_month.setBankBalance(*amount);
+    m_month.statementDate = dbxSTMDTE->dateNumber();
+    if (runCommand([this] { ledger::saveMonth(db(), shared().wrkBACNBR, m_month, today()); }))
         closeWindow();
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::offerStatement(int statementDate, double bankBalance) {
     if (statementDate > 0)
         dbxSTMDTE->setDateNumber(statementDate);
-    tbxBNKBAL->setText(fncFORMAT_RIGHT(bankBalance, kAmountMask));
-    prcCALCULATE_BALANCES();
+    prcCALCULATE_BALANCES(bankBalance);
 }

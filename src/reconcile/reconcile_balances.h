@@ -1,7 +1,9 @@
 #pragma once
 
 #include "child_window.h"
-#include "database.h"
+#include "ledger.h"
+
+#include <optional>
 
 class DatePicker;
 class QLineEdit;
@@ -16,10 +18,9 @@ class frmRECONCILE_CHECKING_ACCOUNT_BALANCES : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmRECONCILE_CHECKING_ACCOUNT_BALANCES(QWidget* parent = nullptr);
-    ~frmRECONCILE_CHECKING_ACCOUNT_BALANCES() override;
 
-    QString mode() const { return m_mode; } // "ADD" or "UPDATE"
-    int cutOffDate() const { return m_cutOff; }
+    QString mode() const; // "ADD" or "UPDATE"
+    int cutOffDate() const { return m_month.cutOff; }
 
     // Takes the statement date and closing balance of an imported bank statement as if the
     // clerk had entered them; OK stores them as usual.
@@ -30,15 +31,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildControls();
     void prcCLEAR_FIELDS();
     void prcLOAD_RECONCILIATION();
-    void prcCALCULATE_BALANCES();
-    void prcBANK_RECONCILIATION_HISTORY(const QString& action);
-    void prcGENERAL_LEDGER_MASTER(const QString& action);
-    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
+    void prcCALCULATE_BALANCES(double bankBalance);
+    void showFigures();
 
-    void computeFigures();
-    bool bankBalanceReadable();
+    // The bank balance box as an amount; nothing (after saying so) when it holds no number.
+    std::optional<double> bankBalance();
     void completeBankBalance();
     void onOk();
 
@@ -53,11 +53,6 @@ private:
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
-    Recordset m_rsHistory;
-    Recordset m_rsLedger;
-    Recordset m_rsTransaction;
-    QString m_mode;
-    int m_lastStatement = 0;
-    int m_cutOff = 0;
+    ledger::Month m_month;
     bool m_entryStarted = false;
 };

@@ -100,17 +100,9 @@ QList<LedgerItem> readLines(Connection& connection, int account, int through,
 
 } // namespace
 
-int dateNumber(const QDate& date) {
-    return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
-}
-
-QDate dateOf(int yyyymmdd) {
-    return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
-}
-
 int daysBetween(int from, int to) {
-    const QDate a = dateOf(from);
-    const QDate b = dateOf(to);
+    const QDate a = numberDate(from);
+    const QDate b = numberDate(to);
     return a.isValid() && b.isValid() ? static_cast<int>(a.daysTo(b)) : 0;
 }
 

@@ -139,8 +139,4 @@ QString archiveFolder();
 // before the extension, so an older archive is never overwritten.
 QString archiveFilePath(const QString& folder, int account, int year, int month);
 
-// A yyyymmdd number from a QDate and back; 0 for an invalid date.
-int dateNumber(const QDate& date);
-QDate dateOf(int yyyymmdd);
-
 } // namespace reports

@@ -4,6 +4,8 @@
 
 #include "statement.h"
 
+#include "common.h"
+
 #include <QDate>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -156,8 +158,7 @@ int readDate(const QString& text, const QString& order) {
     }
     if (year < 100)
         year += 2000;
-    const QDate d(year, month, day);
-    return d.isValid() ? year * 10000 + month * 100 + day : 0;
+    return dateNumber(QDate(year, month, day));
 }
 
 } // namespace

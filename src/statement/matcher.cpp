@@ -63,7 +63,7 @@ QVector<OpenLine> openLinesFrom(Recordset& rs) {
 namespace {
 
 qint64 dayOf(int ymd) {
-    const QDate d(ymd / 10000, ymd / 100 % 100, ymd % 100);
+    const QDate d = numberDate(ymd);
     return d.isValid() ? d.toJulianDay() : 0;
 }
 

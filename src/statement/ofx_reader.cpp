@@ -3,6 +3,8 @@
 
 #include "statement.h"
 
+#include "common.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
@@ -12,8 +14,7 @@
 namespace {
 
 int dateOf(time_t t) {
-    const QDate d = QDateTime::fromSecsSinceEpoch(qint64(t)).date();
-    return d.year() * 10000 + d.month() * 100 + d.day();
+    return dateNumber(QDateTime::fromSecsSinceEpoch(qint64(t)).date());
 }
 
 struct OfxRead {

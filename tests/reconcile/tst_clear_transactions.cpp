@@ -43,13 +43,6 @@ void clickOk(Window* w) {
     QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
 }
 
-int rowOfLine(FlexGrid* grid, int line) {
-    for (int r = 1; r < grid->rows(); ++r)
-        if (grid->text(r, 6) == QString::number(line))
-            return r;
-    return 0;
-}
-
 // Types a text into the editor and completes it with a key.
 void enter(QLineEdit* editor, const QString& text, Qt::Key key = Qt::Key_Return) {
     editor->clear();
@@ -100,7 +93,7 @@ void TestClearTransactions::rowsShowTheirTransaction() {
     QFETCH(int, cleared);
     QFETCH(QString, shown);
     QFETCH(QColor, colour);
-    // The year begins in July: the key column carries the transaction date's fiscal year.
+    // The year begins in July: the row is written under its date's fiscal year.
     sqlExec("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmBOYMTH) values('*',7)");
     insertLedgerLine(
         {.line = 77, .date = 20240305, .amount = amount, .status = status, .cleared = cleared});
@@ -112,12 +105,19 @@ void TestClearTransactions::rowsShowTheirTransaction() {
                           "Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 "
                           "and gltSTATUS<>'R' and gltTRNAMT<=0"}));
     FlexGrid* grid = gridOf(w);
-    QCOMPARE(rowOfLine(grid, 77), shown.isEmpty() ? 0 : 1);
+    QCOMPARE(w->rowOfLine(77), shown.isEmpty() ? 0 : 1);
     if (!shown.isEmpty()) {
-        const QStringList cells = {fncFORMAT_DATE(cleared), "03/05/24", shown, "Line 77", "2023"};
-        for (int c = 0; c < 5; ++c)
+        const QStringList cells = {fncFORMAT_DATE(cleared), "03/05/24", shown, "Line 77"};
+        for (int c = 0; c < 4; ++c)
             QCOMPARE(grid->text(1, c == 0 ? 0 : c + 1), cells[c]);
         QCOMPARE(grid->cellColour(1, 4), colour);
+        QCOMPARE(w->setClearedDates({{Window::lineKey(2023, 77), 20240310}}), 1);
+        StatementTrace::clear();
+        clickOk(w);
+        QTRY_VERIFY(w.isNull());
+        QCOMPARE(StatementTrace::statements(),
+                 QStringList{"Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240310 where "
+                             "gltFSYEAR=2023 and gltLNENBR=77"});
     }
     closeAndWait(w);
 }
@@ -255,14 +255,14 @@ void TestClearTransactions::okWritesEachDatedRow() {
     QPointer<Window> w = openWindow<Window>();
     FlexGrid* grid = gridOf(w);
     QLineEdit* editor = editorOf(w);
-    clickCell(grid, rowOfLine(grid, 1), 0);
+    clickCell(grid, w->rowOfLine(1), 0);
     enter(editor, QStringLiteral("012224"));
-    clickCell(grid, rowOfLine(grid, 2), 0);
+    clickCell(grid, w->rowOfLine(2), 0);
     editor->clear();
     // A date on the empty row after the transactions goes nowhere.
     clickCell(grid, 5, 0);
     enter(editor, QStringLiteral("012524"));
-    clickCell(grid, rowOfLine(grid, 4), 0);
+    clickCell(grid, w->rowOfLine(4), 0);
     QTest::keyClicks(editor, QStringLiteral("99"));
     StatementTrace::clear();
     clickOk(w);
@@ -291,7 +291,7 @@ void TestClearTransactions::failedSaveKeepsWindowUsable() {
     QVERIFY(!w.isNull() && w->isVisible());
     sqlExec("drop trigger refuse");
     for (int row = 1; row <= 3; ++row)
-        QCOMPARE(clearedDate(grid->text(row, 6).toInt()), 0);
+        QCOMPARE(clearedDate(w->lineOfRow(row)), 0);
     // The typed dates are still there for the next try.
     QCOMPARE(grid->text(3, 0), QStringLiteral("01/24/24"));
     clickOk(w);
@@ -323,10 +323,10 @@ void TestClearTransactions::datesRoundTripInEveryFormat() {
     insertLedgerLine({.line = 41, .date = 20240320, .amount = -41});
     QPointer<Window> w = openWindow<Window>();
     FlexGrid* grid = gridOf(w);
-    QCOMPARE(grid->text(rowOfLine(grid, 5), 0), fncFORMAT_DATE(20240305));
-    clickCell(grid, rowOfLine(grid, 40), 0);
+    QCOMPARE(grid->text(w->rowOfLine(5), 0), fncFORMAT_DATE(20240305));
+    clickCell(grid, w->rowOfLine(40), 0);
     enter(editorOf(w), typed, Qt::Key_Up);
-    clickCell(grid, rowOfLine(grid, 41), 0);
+    clickCell(grid, w->rowOfLine(41), 0);
     enter(editorOf(w), format >= 2 ? "0604" : "0406", Qt::Key_Up); // 6 April
     clickOk(w);
     QTRY_VERIFY(w.isNull());

@@ -76,10 +76,8 @@ void loadInto(Window* w, const QString& path) {
 
 QString clearDateOf(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT* clear, int line) {
     auto* grid = clear->findChild<FlexGrid*>("grdTRANSACTION");
-    for (int r = 1; r < grid->rows(); ++r)
-        if (grid->text(r, 6) == QString::number(line))
-            return grid->text(r, 0);
-    return QStringLiteral("(not listed)");
+    const int row = clear->rowOfLine(line);
+    return row > 0 ? grid->text(row, 0) : QStringLiteral("(not listed)");
 }
 
 } // namespace

@@ -1,0 +1,268 @@
+#include "ledger.h"
+
+#include "common.h"
+#include "company.h"
+#include "context.h"
+#include "database.h"
+
+#include <cmath>
+
+namespace ledger {
+
+double cents(double amount) {
+    return std::round(amount * 100.0) / 100.0;
+}
+
+// ---------------------------------------------------------------------------------------
+// The month's reconciliation
+
+QString Month::yearText() const {
+    return paddedPeriod ? QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'))
+                        : QString::number(year);
+}
+
+QString Month::monthText() const {
+    return paddedPeriod ? QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'))
+                        : QString::number(month);
+}
+
+void Month::setBankBalance(double amount) {
+    bankBalance = cents(amount);
+    adjustedBalance = cents(bankBalance - outstanding);
+    difference = cents(adjustedBalance - ledgerBalance);
+}
+
+int cutOffDate(const QDate& today) {
+    return fncMONTH_END(today.addMonths(-1).toString(QStringLiteral("MM/dd/yyyy")));
+}
+
+namespace {
+
+// The outstanding total and the ledger balance at the cut-off, for a month being added.
+void computeFigures(Connection& db, int account, const QDate& today, Month& m) {
+    m.cutOff = cutOffDate(today);
+    const QString head = QStringLiteral("Select sum(gltTRNAMT) as sumTRNAMT from "
+                                        "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=") +
+                         QString::number(account);
+    const QString cutOff = QString::number(m.cutOff);
+
+    const Recordset outstanding =
+        db.execute(head + QStringLiteral(" and gltRCNDTE=0 and gltTRNDTE<") + cutOff);
+    m.outstanding = cents(fncFIELD_NUMBER(outstanding, QStringLiteral("sumTRNAMT")));
+
+    const Recordset master =
+        db.execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + shared().wrkNOLOCK +
+                   QStringLiteral(" where glmFSYEAR=") + m.yearText() +
+                   QStringLiteral(" and glmGLANBR=") + QString::number(account));
+    const double beginning =
+        master.eof() ? 0 : fncFIELD_NUMBER(master, QStringLiteral("glmBOYBAL"));
+    const Recordset sum =
+        db.execute(head + QStringLiteral(" and gltSTATUS<>'R' and gltTRNDTE<") + cutOff);
+    m.ledgerBalance = cents(fncFIELD_NUMBER(sum, QStringLiteral("sumTRNAMT")) + beginning);
+}
+
+} // namespace
+
+Month loadMonth(Connection& db, int account, const QDate& today) {
+    const QString accountText = QString::number(account);
+    Month m;
+    const Recordset last =
+        db.execute(QStringLiteral("Select max(brhSTMDTE) as maxSTMDTE from "
+                                  "LDG_BANK_RECONCILIATION_HISTORY where brhGLANBR=") +
+                   accountText);
+    const int lastStatement = int(fncFIELD_NUMBER(last, QStringLiteral("maxSTMDTE")));
+    if (lastStatement >= 1) {
+        const Recordset row =
+            db.execute(QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") +
+                       shared().wrkNOLOCK + QStringLiteral(" where brhGLANBR=") + accountText +
+                       QStringLiteral(" and brhSTMDTE=") + QString::number(lastStatement));
+        if (!row.eof()) {
+            const auto field = [&row](const char* name) {
+                return fncFIELD_NUMBER(row, QString::fromLatin1(name));
+            };
+            const int month = int(field("brhMONTH"));
+            const int year = int(field("brhFSYEAR"));
+            if (field("brhPSTDTE") == 0) {
+                // The last month is still open: as stored, to be redone.
+                m.mode = Month::Mode::Update;
+                m.year = year;
+                m.month = month;
+                m.statementDate = int(field("brhSTMDTE"));
+                m.bankBalance = cents(field("brhBNKBAL"));
+                m.outstanding = cents(field("brhOUTSTD"));
+                m.adjustedBalance = cents(field("brhADJBAL"));
+                m.ledgerBalance = cents(field("brhEOMBAL"));
+                m.difference = cents(field("brhOVRSHT"));
+                return m;
+            }
+            // The last month is posted: the one after it.
+            m.year = month == 12 ? year + 1 : year;
+            m.month = month == 12 ? 1 : month + 1;
+            m.statementDate = dateNumber(numberDate(int(field("brhSTMDTE"))).addMonths(1));
+            computeFigures(db, account, today, m);
+            return m;
+        }
+    }
+    const QDate lastMonth = today.addMonths(-1);
+    m.year = lastMonth.year();
+    m.month = lastMonth.month();
+    m.paddedPeriod = true;
+    m.statementDate = dateNumber(lastMonth);
+    computeFigures(db, account, today, m);
+    return m;
+}
+
+void saveMonth(Connection& db, int account, const Month& m, const QDate& today) {
+    const QString accountText = QString::number(account);
+    const QString saved = QString::number(dateNumber(today));
+    if (m.mode == Month::Mode::Add)
+        db.execute(QStringLiteral("Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
+                                  "brhGLANBR,brhDIVCDE,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,"
+                                  "brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) values(") +
+                   m.yearText() + QLatin1Char(',') + m.monthText() + QLatin1Char(',') +
+                   accountText + QStringLiteral(",'',") + QString::number(m.statementDate) +
+                   QLatin1Char(',') + sqlNumber(m.bankBalance) + QLatin1Char(',') +
+                   sqlNumber(m.outstanding) + QStringLiteral(",0,") + sqlNumber(m.adjustedBalance) +
+                   QLatin1Char(',') + sqlNumber(m.ledgerBalance) + QLatin1Char(',') +
+                   sqlNumber(m.difference) + QLatin1Char(',') + saved + QLatin1Char(')'));
+    else
+        db.execute(QStringLiteral("Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=") +
+                   QString::number(m.statementDate) + QStringLiteral(",brhBNKBAL=") +
+                   sqlNumber(m.bankBalance) + QStringLiteral(",brhOUTSTD=") +
+                   sqlNumber(m.outstanding) + QStringLiteral(",brhBNKADJ=0,brhADJBAL=") +
+                   sqlNumber(m.adjustedBalance) + QStringLiteral(",brhEOMBAL=") +
+                   sqlNumber(m.ledgerBalance) + QStringLiteral(",brhOVRSHT=") +
+                   sqlNumber(m.difference) + QStringLiteral(",brhRLSDTE=") + saved +
+                   QStringLiteral(" where brhGLANBR=") + accountText +
+                   QStringLiteral(" and brhFSYEAR=") + m.yearText() +
+                   QStringLiteral(" and brhMONTH=") + m.monthText());
+}
+
+// ---------------------------------------------------------------------------------------
+// Cleared dates
+
+int writeClearedDates(Connection& db, const QList<ClearedDate>& dates) {
+    QList<ClearedDate> written;
+    for (const ClearedDate& d : dates)
+        if (d.fiscalYear > 0 && d.date > 0)
+            written.append(d);
+    // Empty or unreadable dates are never written, so no cleared date is ever reset. All
+    // lines go into one transaction: committed one by one, each would wait for the disk, and
+    // on a failure nothing is written. With nothing to write, no lock is taken.
+    if (written.isEmpty())
+        return 0;
+    Transaction transaction(db);
+    for (const ClearedDate& d : written)
+        db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=%1 where "
+                                  "gltFSYEAR=%2 and gltLNENBR=%3")
+                       .arg(d.date)
+                       .arg(d.fiscalYear)
+                       .arg(d.line));
+    transaction.commit();
+    return int(written.size());
+}
+
+// ---------------------------------------------------------------------------------------
+// Adjustments
+
+PostedAdjustment postAdjustment(Connection& db, const Adjustment& a, const QDate& postedOn) {
+    const int year = fncFISCAL_YEAR(a.date, QStringLiteral("*"));
+    const auto insert = [&](int line, const char* type, int account, double amount) {
+        db.execute(QStringLiteral("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
+                                  "gltJRNCDE,gltTRNDTE,gltTRNTME,gltTRNTYP,gltGLANBR,gltDESCPT,"
+                                  "gltTRNAMT,gltPSTDTE) values(") +
+                   QString::number(year) + QLatin1Char(',') + QString::number(line) +
+                   QStringLiteral(",'BA',") + QString::number(a.date) + QLatin1Char(',') +
+                   QString::number(a.time) + QStringLiteral(",'") + QLatin1String(type) +
+                   QStringLiteral("',") + QString::number(account) + QStringLiteral(",'") +
+                   a.description + QStringLiteral("',") + fourDecimals(amount) + QLatin1Char(',') +
+                   QString::number(dateNumber(postedOn)) + QLatin1Char(')'));
+    };
+    // The line numbers and both lines are one entry: a bank line without its reversing line
+    // would leave the journal out of balance, and two clerks must not take the same numbers.
+    Transaction transaction(db, Transaction::Isolation::Serializable);
+    int line = 1;
+    {
+        // Released before the inserts: a server may not run them while it is open.
+        const Recordset last =
+            db.execute(QStringLiteral("Select max(gltLNENBR) as maxLNENBR from "
+                                      "LDG_GENERAL_LEDGER_TRANSACTION where gltFSYEAR=") +
+                       QString::number(year));
+        if (!last.eof() && !last.field(QStringLiteral("maxLNENBR")).isNull())
+            line = int(fncFIELD_NUMBER(last, QStringLiteral("maxLNENBR"))) + 1;
+    }
+    insert(line, "A", a.bankAccount, a.amount);
+    insert(line + 1, "R", a.offsetAccount, -a.amount);
+    transaction.commit();
+    return {year, line};
+}
+
+void deleteAdjustment(Connection& db, int date, int time) {
+    db.execute(QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=") +
+               QString::number(date) + QStringLiteral(" and gltTRNTME=") + QString::number(time) +
+               QStringLiteral(" and gltJRNCDE='BA'"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Checks
+
+void voidCheck(Connection& db, int account, int checkNumber, int checkDate) {
+    Transaction transaction(db);
+    db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='V' where "
+                              "gltGLANBR=%1 and gltCHKNBR=%2 and gltTRNDTE=%3")
+                   .arg(account)
+                   .arg(checkNumber)
+                   .arg(checkDate));
+    db.execute(
+        QStringLiteral(
+            "Delete from LDG_BANK_EXPENDITURE_TRANSACTION where betCHKNBR=%1 and betCHKDTE=%2")
+            .arg(checkNumber)
+            .arg(checkDate));
+    db.execute(
+        QStringLiteral("Delete from LDG_PAYROLL_TRANSACTION where prtCHKNBR=%1 and prtCHKDTE=%2")
+            .arg(checkNumber)
+            .arg(checkDate));
+    transaction.commit();
+}
+
+void flagNsfCheck(Connection& db, const QString& checkText, int depositDate) {
+    Transaction transaction(db);
+    db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='N' where "
+                              "gltCHKTXT='%1' and gltTRNDTE=%2")
+                   .arg(checkText)
+                   .arg(depositDate));
+    db.execute(QStringLiteral("Update LDG_BANK_DEPOSIT_TRANSACTION set bdtTRNAMT=0 where "
+                              "bdtCHKTXT='%1' and bdtDEPDTE=%2")
+                   .arg(checkText)
+                   .arg(depositDate));
+    transaction.commit();
+}
+
+// ---------------------------------------------------------------------------------------
+// Posting
+
+int unpostedClearedLines(Connection& db) {
+    const Recordset rs = db.execute(
+        QStringLiteral("Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION "
+                       "where gltRCNDTE>0 and gltSTATUS<>'R'"));
+    return int(fncFIELD_NUMBER(rs, QStringLiteral("cntRECORD")));
+}
+
+void finalizeMonth(Connection& db, int account, const QDate& today,
+                   const std::function<void()>& afterLines) {
+    // Both updates or neither: reconciled lines under a month that still reads open would
+    // let the month be saved again over figures that no longer add up.
+    Transaction transaction(db);
+    db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
+                              "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=") +
+               QString::number(account));
+    if (afterLines)
+        afterLines();
+    db.execute(QStringLiteral("Update LDG_BANK_RECONCILIATION_HISTORY set brhPSTDTE=") +
+               QString::number(dateNumber(today)) +
+               QStringLiteral(" where brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=") +
+               QString::number(account));
+    transaction.commit();
+}
+
+} // namespace ledger

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class Connection;
+
+// The rules of the month, without a window: what the reconciliation shows and stores, the
+// clerk's cleared dates, adjustments, voided and NSF checks, and posting. Dates are yyyymmdd
+// numbers, amounts plain numbers; every function runs the program's fixed statement texts
+// and lets a DatabaseError reach its caller.
+namespace ledger {
+
+// An amount as it is shown and stored with the month: to the cent.
+double cents(double amount);
+
+// One month's reconciliation of a bank account, as the window shows it and OK stores it.
+struct Month {
+    enum class Mode { Add, Update };
+    Mode mode = Mode::Add;
+    int year = 0;
+    int month = 0;
+    // The first month of an account is written with a two-digit month ("05"), as it always
+    // was; the months after a posted one as plain numbers.
+    bool paddedPeriod = false;
+    int statementDate = 0;
+    double bankBalance = 0;
+    double outstanding = 0;
+    double adjustedBalance = 0;
+    double ledgerBalance = 0;
+    double difference = 0;
+    // Ledger lines dated before this day count (the end of the month before today's).
+    int cutOff = 0;
+
+    // The month's year and month as they go into a statement.
+    QString yearText() const;
+    QString monthText() const;
+    // Takes the bank's closing balance and works out the adjusted balance and difference.
+    void setBankBalance(double amount);
+};
+
+// The end of last month by the current date alone: lines dated before it count.
+int cutOffDate(const QDate& today);
+
+// The month to reconcile next: the open month as stored, to be redone; after a posted month
+// the one after it with its figures worked out; for an account without history last month.
+Month loadMonth(Connection& db, int account, const QDate& today);
+// Stores the month as its history row: inserted for a new month, updated for an open one.
+void saveMonth(Connection& db, int account, const Month& month, const QDate& today);
+
+// A cleared date the clerk gave one ledger line.
+struct ClearedDate {
+    int fiscalYear = 0;
+    int line = 0;
+    int date = 0; // yyyymmdd; 0 leaves the line as it is
+};
+// Writes every given cleared date, all or none, in one transaction; no transaction is begun
+// when there is nothing to write. Lines without a date or fiscal year are skipped. Returns
+// how many lines were written.
+int writeClearedDates(Connection& db, const QList<ClearedDate>& dates);
+
+// An adjustment to the bank account: a line on the bank account and its reversing line on
+// another account, both dated and timed alike.
+struct Adjustment {
+    int date = 0; // yyyymmdd
+    int time = 0; // hhmmss
+    int bankAccount = 0;
+    int offsetAccount = 0;
+    QString description; // typed text, free of quotes
+    double amount = 0;   // on the bank account; the reversing line takes the opposite
+};
+struct PostedAdjustment {
+    int fiscalYear = 0; // of the adjustment's date
+    int line = 0;       // the bank line's; the reversing line has the next
+};
+// Posts both lines with the next two line numbers of the date's fiscal year, all or nothing
+// and with the line numbers locked until both are written.
+PostedAdjustment postAdjustment(Connection& db, const Adjustment& adjustment,
+                                const QDate& postedOn);
+// Deletes both lines of the adjustment made at that date and time.
+void deleteAdjustment(Connection& db, int date, int time);
+
+// Voids an issued check of the bank account: its ledger line, its expenditure and its payroll
+// rows, in one transaction.
+void voidCheck(Connection& db, int account, int checkNumber, int checkDate);
+// Flags a deposited check as NSF: its ledger line and its deposit's amount, in one
+// transaction. checkText is the check number as stored with the deposit.
+void flagNsfCheck(Connection& db, const QString& checkText, int depositDate);
+
+// How many cleared lines (of every account) are not yet posted.
+int unpostedClearedLines(Connection& db);
+// Posts the account's reconciliation: its cleared lines become reconciled and its saved
+// months posted today, both or neither. afterLines runs between the two updates (the window
+// moves its progress bar there).
+void finalizeMonth(Connection& db, int account, const QDate& today,
+                   const std::function<void()>& afterLines = {});
+
+} // namespace ledger
