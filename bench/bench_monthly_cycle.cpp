@@ -159,10 +159,12 @@ Figures measure(int size, const QString& folder) {
 
     auto* grid = clear->findChild<FlexGrid*>(QStringLiteral("grdTRANSACTION"));
     QVector<QPair<int, int>> keys;
-    QHash<int, int> dateOfLine;
+    QHash<qint64, int> dateOfLine;
     for (int r = 1; r < grid->rows() && clear->lineOfRow(r) > 0; ++r) {
         keys.append({clear->fiscalYearOfRow(r), clear->lineOfRow(r)});
-        dateOfLine.insert(clear->lineOfRow(r), 20241031);
+        dateOfLine.insert(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineKey(keys.last().first,
+                                                                             keys.last().second),
+                          20241031);
     }
     clear->setClearedDates(dateOfLine);
     f.rows = keys.size();
