@@ -200,7 +200,7 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
     const QDate start = today().addMonths(-3);
-    dbxSTRDTE->setDateNumber(start.year() * 10000 + start.month() * 100 + start.day());
+    dbxSTRDTE->setDateNumber(dateNumber(start));
     optACTIVITY->setChecked(true);
     prcSET_GRID_LAYOUT();
     prcSET_GRID_HEADERS();

@@ -2,6 +2,7 @@
 
 #include "common.h"
 #include "context.h"
+#include "hourglass.h"
 #include "messages.h"
 #include "outstanding_report.h"
 #include "print_engine.h"
@@ -19,6 +20,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -35,15 +37,6 @@ frmPRINT_BANK_RECONCILIATION_REPORT::ChosenPrinterOverride& printerOverride() {
 QString leadingSpace(int value) {
     return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
 }
-
-// The hourglass for as long as a command draws; the arrow again however it ends.
-class Hourglass {
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 const QString kActivityHeadings =
     QStringLiteral("[6]Date[20]ChkNbr[35]Description[99]Debits[113]Credits");
@@ -252,13 +245,10 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
 
     {
         // The clerk's default printer comes back even when a statement fails midway.
-        struct RestorePrinter {
-            QString entry;
-            ~RestorePrinter() {
-                if (!entry.isEmpty())
-                    fncSET_DEFAULT_PRINTER(entry);
-            }
-        } restore{remembered};
+        const auto restore = qScopeGuard([remembered] {
+            if (!remembered.isEmpty())
+                fncSET_DEFAULT_PRINTER(remembered);
+        });
         Hourglass hourglass;
         wrkPRINT_OBJECT = surface;
         for (int entry = 0; surface && entry < lbxRECONCILIATION->count(); ++entry) {
@@ -330,9 +320,7 @@ bool frmPRINT_BANK_RECONCILIATION_REPORT::reportPrinted(const PrinterSurface& pr
 void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {
     frmPRINT_PREVIEW::instance();
     // However the loop ends, the preview goes with it.
-    struct Unload {
-        ~Unload() { frmPRINT_PREVIEW::unloadInstance(); }
-    } unload;
+    const auto unload = qScopeGuard([] { frmPRINT_PREVIEW::unloadInstance(); });
     for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
         if (!lbxRECONCILIATION->item(entry)->isSelected())
             continue;

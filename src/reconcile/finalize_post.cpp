@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "common.h"
 #include "context.h"
+#include "ledger.h"
 #include "messages.h"
 #include "month_pdf.h"
 #include "report.h"
@@ -59,17 +60,6 @@ frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidg
     layout->addWidget(grpDETAIL);
     layout->addWidget(grpCONTROL);
     setMinimumWidth(380);
-
-    ownRecordset(&rsGENERAL_LEDGER_TRANSACTION);
-    ownRecordset(&rsBANK_RECONCILIATION_HISTORY);
-}
-
-frmFINALIZE_POST_BANK_RECONCILIATION::~frmFINALIZE_POST_BANK_RECONCILIATION() {
-    // The base closes owned recordsets after this object's members are gone; close them
-    // while they still exist.
-    for (Recordset* rs : {&rsGENERAL_LEDGER_TRANSACTION, &rsBANK_RECONCILIATION_HISTORY})
-        if (rs->isOpen())
-            rs->close();
 }
 
 void frmFINALIZE_POST_BANK_RECONCILIATION::loadWindow() {
@@ -77,9 +67,7 @@ void frmFINALIZE_POST_BANK_RECONCILIATION::loadWindow() {
     lblRECORD_COUNT->setText(caption);
     // The count is information only: a failure leaves the bare caption and the bar at 100.
     try {
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("COUNT"));
-        const int count =
-            int(fncFIELD_NUMBER(rsGENERAL_LEDGER_TRANSACTION, QStringLiteral("cntRECORD")));
+        const int count = ledger::unpostedClearedLines(db());
         lblRECORD_COUNT->setText(caption + QStringLiteral("  ") + QLatin1Char(' ') +
                                  QString::number(count));
         // A count of 0 cannot be a maximum: the bar keeps 100 and goes to 50, then to 100.
@@ -92,43 +80,11 @@ void frmFINALIZE_POST_BANK_RECONCILIATION::loadWindow() {
 void frmFINALIZE_POST_BANK_RECONCILIATION::post() {
     if (!archiveOpenMonths())
         return;
-    // Both updates or neither: reconciled lines under a month that still reads open would
-    // let the month be saved again over figures that no longer add up.
-    {
-        Transaction transaction(db());
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("UPDATE"));
+    ledger::finalizeMonth(db(), shared().wrkBACNBR, today(), [this] {
         barPOSTING->setValue(barPOSTING->value() + barPOSTING->maximum() / 2);
-        prcBANK_RECONCILIATION_HISTORY(QStringLiteral("UPDATE"));
-        transaction.commit();
-    }
+    });
     barPOSTING->setValue(barPOSTING->maximum());
     closeWindow();
-}
-
-void frmFINALIZE_POST_BANK_RECONCILIATION::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
-    QString sql;
-    if (action == QLatin1String("COUNT"))
-        sql = QStringLiteral("Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION "
-                             "where gltRCNDTE>0 and gltSTATUS<>'R'");
-    else if (action == QLatin1String("UPDATE"))
-        sql = QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
-                             "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=") +
-              QString::number(shared().wrkBACNBR);
-    else
-        return;
-    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
-}
-
-void frmFINALIZE_POST_BANK_RECONCILIATION::prcBANK_RECONCILIATION_HISTORY(const QString& action) {
-    if (action != QLatin1String("UPDATE"))
-        return;
-    const QDate date = today();
-    const int todayNumber = date.year() * 10000 + date.month() * 100 + date.day();
-    rsBANK_RECONCILIATION_HISTORY =
-        db().execute(QStringLiteral("Update LDG_BANK_RECONCILIATION_HISTORY set brhPSTDTE=") +
-                     QString::number(todayNumber) +
-                     QStringLiteral(" where brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=") +
-                     QString::number(shared().wrkBACNBR));
 }
 
 bool frmFINALIZE_POST_BANK_RECONCILIATION::archiveOpenMonths() {

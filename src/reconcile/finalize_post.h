@@ -15,14 +15,11 @@ class frmFINALIZE_POST_BANK_RECONCILIATION : public ChildWindow {
     Q_OBJECT
 public:
     explicit frmFINALIZE_POST_BANK_RECONCILIATION(QWidget* parent = nullptr);
-    ~frmFINALIZE_POST_BANK_RECONCILIATION() override;
 
 protected:
     void loadWindow() override;
 
 private:
-    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
-    void prcBANK_RECONCILIATION_HISTORY(const QString& action);
     void post();
     // Writes each open month's report into the archive folder; false when one could not be
     // written and the clerk chose not to post without it.
@@ -34,7 +31,4 @@ private:
     QGroupBox* grpCONTROL;
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
-
-    Recordset rsGENERAL_LEDGER_TRANSACTION;
-    Recordset rsBANK_RECONCILIATION_HISTORY;
 };
