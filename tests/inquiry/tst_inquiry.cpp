@@ -84,9 +84,6 @@ void addNames() {
     insertAccount(kBank, "Operating Account", 2024, "CA", "BNK");
 }
 
-template <typename T> T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
-}
 FlexGrid* grid(QWidget* w) {
     return w->findChild<FlexGrid*>();
 }

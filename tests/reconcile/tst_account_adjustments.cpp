@@ -42,9 +42,6 @@ void insertAdjustment(int line, int date, int time, int account, double typed,
     insertLedgerLine({line + 1, date, -typed, account, 2024, "", 0, 0, text, "BA", "R", time});
 }
 
-template <typename T> T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(name);
-}
 QString text(QWidget* w, const char* name) {
     return child<QLineEdit>(w, name)->text();
 }

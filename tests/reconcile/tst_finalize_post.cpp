@@ -41,10 +41,6 @@ void seedTwoAccounts() {
     shared().wrkFSYEAR = 2024;
 }
 
-template <typename T> T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(name);
-}
-
 int reconciled(int account) {
     return sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
                     QStringLiteral("gltSTATUS='R' and gltGLANBR=%1").arg(account));

@@ -21,9 +21,6 @@
 
 namespace {
 
-template <typename T> T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(name);
-}
 QString text(QWidget* w, const char* name) {
     return child<QLineEdit>(w, name)->text();
 }

@@ -62,6 +62,11 @@ class frmPRINT_PREVIEW;
 class QComboBox;
 class QLineEdit;
 
+// A window's control by its name.
+template <typename T> T* child(QWidget* w, const char* name) {
+    return w->findChild<T*>(QLatin1String(name));
+}
+
 // Picks the item that starts with the given text from a drop-down list with the mouse.
 void chooseComboItem(QComboBox* combo, const QString& startsWith);
 // Replaces a box's text by typing, as the clerk does.
