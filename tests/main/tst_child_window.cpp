@@ -3,6 +3,7 @@
 
 #include "child_window.h"
 #include "context.h"
+#include "date_picker.h"
 #include "flex_grid.h"
 #include "test_support.h"
 
@@ -104,6 +105,8 @@ private Q_SLOTS:
     void faultsInLoad_data();
     void faultsInLoad();
     void gridRedrawKeepsCurrentCell();
+    void datePickerInCompanyOrder_data();
+    void datePickerInCompanyOrder();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -276,6 +279,25 @@ void TestChildWindow::gridRedrawKeepsCurrentCell() {
     QCOMPARE(reset.count(), 1);
     QCOMPARE(grid.model()->rowCount(), 1005);
     QCOMPARE((QList<int>{grid.row(), grid.col()}), (QList<int>{3, 1}));
+}
+
+void TestChildWindow::datePickerInCompanyOrder_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("shown"); // 5 March 2024, as the clerk reads and types it
+    QTest::newRow("0 month first") << 0 << "03/05/2024";
+    QTest::newRow("2 day first") << 2 << "05/03/2024";
+    QTest::newRow("3 day first") << 3 << "05/03/2024";
+    QTest::newRow("4 year-day-month") << 4 << "2024-05-03";
+}
+
+void TestChildWindow::datePickerInCompanyOrder() {
+    QFETCH(int, format);
+    QFETCH(QString, shown);
+    shared().wrkDTEFMT = format;
+    DatePicker picker;
+    picker.setDateNumber(20240305);
+    QCOMPARE(picker.text(), shown);
+    QCOMPARE(picker.dateNumber(), 20240305);
 }
 
 QTEST_MAIN(TestChildWindow)
