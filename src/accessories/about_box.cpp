@@ -107,7 +107,7 @@ QString frmABOUT::systemInformationTool() {
 #endif
 }
 
-frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QStringLiteral("frmABOUT"), parent) {
+frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kLeftTwips, kTopTwips);
     grpDETAIL = new QGroupBox(this);
     grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));

@@ -30,6 +30,7 @@ QString systemReportTool(const QString& searchPath);
 class frmABOUT : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmABOUT";
     explicit frmABOUT(QWidget* parent = nullptr);
 
     // What the System Information button starts on this platform; "" when nothing.

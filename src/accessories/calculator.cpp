@@ -65,8 +65,7 @@ QString calculatorTotal(double value) {
     return formatNumber(value, QStringLiteral("#0.00"));
 }
 
-frmCALCULATOR::frmCALCULATOR(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmCALCULATOR"), parent) {
+frmCALCULATOR::frmCALCULATOR(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kLeftTwips, kTopTwips);
     // The total in bold, so the clerk tells the running result from the number being typed.
     const auto field = [this](const char* name, bool bold) {

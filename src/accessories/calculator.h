@@ -17,6 +17,7 @@ QString calculatorTotal(double value);
 class frmCALCULATOR : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmCALCULATOR";
     explicit frmCALCULATOR(QWidget* parent = nullptr);
 
     QString wrkMODE; // "ENTER": the entry holds a leading operation that "=" still applies

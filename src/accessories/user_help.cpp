@@ -57,7 +57,7 @@ bool editorSetting() {
 
 } // namespace
 
-frmUSER_HELP::frmUSER_HELP(QWidget* parent) : ChildWindow(QStringLiteral("frmUSER_HELP"), parent) {
+frmUSER_HELP::frmUSER_HELP(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
     rtbHLPTXT = new QTextEdit(this);
     rtbHLPTXT->setObjectName(QStringLiteral("rtbHLPTXT"));
     rtbHLPTXT->setAcceptRichText(false); // pasted text comes in plain, formatted by the buttons

@@ -16,6 +16,7 @@ class QTextEdit;
 class frmUSER_HELP : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmUSER_HELP";
     explicit frmUSER_HELP(QWidget* parent = nullptr);
 
     QString mode() const { return wrkMODE; } // "UPDATE" when a text was found, else "ADD"

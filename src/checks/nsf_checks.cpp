@@ -7,7 +7,7 @@
 #include <cmath>
 
 frmFLAG_DEPOSITED_CHECKS_AS_NSF::frmFLAG_DEPOSITED_CHECKS_AS_NSF(QWidget* parent)
-    : CheckSearchWindow(QStringLiteral("frmFLAG_DEPOSITED_CHECKS_AS_NSF"),
+    : CheckSearchWindow(QLatin1String(kName),
                         Look{QStringLiteral("tbxCHKTXT"),
                              QStringLiteral("Flag Deposited Checks as NSF"),
                              QStringLiteral("Señale Cheques Depositados como NSF"),

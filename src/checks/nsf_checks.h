@@ -7,6 +7,7 @@
 class frmFLAG_DEPOSITED_CHECKS_AS_NSF : public CheckSearchWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmFLAG_DEPOSITED_CHECKS_AS_NSF";
     explicit frmFLAG_DEPOSITED_CHECKS_AS_NSF(QWidget* parent = nullptr);
 
     // The deposited check number searched, in its plain number form; "0" when none.

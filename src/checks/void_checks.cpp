@@ -9,7 +9,7 @@
 
 frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS::frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS(QWidget* parent)
     : CheckSearchWindow(
-          QStringLiteral("frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"),
+          QLatin1String(kName),
           Look{QStringLiteral("tbxCHKNBR"), QStringLiteral("Void Issued But Not Cleared Checks"),
                QStringLiteral("Vacío Publicó pero Cheques no Vaciados"),
                QStringLiteral("Voided Check Number:"), QStringLiteral("Vaciado Cheque Número:"),

@@ -10,6 +10,7 @@
 class frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS : public CheckSearchWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS";
     explicit frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS(QWidget* parent = nullptr);
 
     int wrkCHKNBR = 0; // check number last searched

@@ -50,7 +50,7 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 }
 
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmSUBSYSTEM_CONFIGURATION"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
 
     grpSETTING = new QGroupBox(this);

@@ -18,6 +18,7 @@ class QPushButton;
 class frmSUBSYSTEM_CONFIGURATION : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmSUBSYSTEM_CONFIGURATION";
     explicit frmSUBSYSTEM_CONFIGURATION(QWidget* parent = nullptr);
 
     // The system value codes, in the order they are read and written.

@@ -10,6 +10,7 @@
 #include "outstanding_items.h"
 #include "report.h"
 #include "transaction_detail.h"
+#include "void_checks.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -62,7 +63,7 @@ struct Fields {
 } // namespace
 
 frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
     auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QLatin1String(name));
@@ -174,9 +175,6 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     addCaption(lblINFO, QStringLiteral("Double Click for Additional Details."),
                QStringLiteral("Doble Clic para Detalles Adicionales."));
 
-    ownRecordset(&rsBANK_EXPENDITURE_TRANSACTION);
-    ownRecordset(&rsBANK_DEPOSIT_TRANSACTION);
-    ownRecordset(&rsBANK_RECONCILIATION_HISTORY);
 
     connect(optACTIVITY, &QRadioButton::clicked, this,
             [this] { runCommand([this] { refresh(); }); });
@@ -627,7 +625,8 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::openOutstandingItems(int asOf) {
         items->execModal(this);
     // The list has closed: the Void window opens in its own right, the check searched.
     if (voidCheck > 0)
-        openVoidWindowFor(this, voidCheck);
+        if (auto* window = open<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>())
+            window->searchFor(QString::number(voidCheck));
 }
 
 bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::showBalances() {

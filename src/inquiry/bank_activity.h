@@ -24,6 +24,7 @@ class BalanceChart;
 class frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS";
     explicit frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent = nullptr);
 
     // The listing is rebuilt for the chosen mode and the current bank account (OK, F9).

@@ -3,9 +3,7 @@
 #include "common.h"
 #include "context.h"
 #include "flex_grid.h"
-#include "void_checks.h"
 
-#include <QAction>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -60,7 +58,7 @@ void lineColumns(FlexGrid* grid, std::initializer_list<std::pair<int, QString>> 
 } // namespace
 
 frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
-    : ChildWindow(QStringLiteral("frmOUTSTANDING_ITEMS"), parent), m_asOf(asOf) {
+    : ChildWindow(QLatin1String(kName), parent), m_asOf(asOf) {
     lblASOF = new QLabel(this);
     lblASOF->setObjectName(QStringLiteral("lblASOF"));
     grdOUTSTANDING = makeGrid(this, "grdOUTSTANDING", 6);
@@ -164,7 +162,7 @@ void frmOUTSTANDING_ITEMS::rowChanged(int row) {
 
 frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
                                                    QWidget* parent)
-    : ChildWindow(QStringLiteral("frmCHANGES_SINCE_POSTING"), parent), m_month(month) {
+    : ChildWindow(QLatin1String(kName), parent), m_month(month) {
     lblFIGURES = new QLabel(this);
     lblFIGURES->setObjectName(QStringLiteral("lblFIGURES"));
     grdCHANGES = makeGrid(this, "grdCHANGES", 7);
@@ -212,26 +210,4 @@ void frmCHANGES_SINCE_POSTING::loadWindow() {
                              {4, reports::changeCaption(reports::Change::PostedLater)},
                              {5, QStringLiteral("-000000.00")},
                              {6, QStringLiteral("-000000.00")}});
-}
-
-void openVoidWindowFor(QWidget* from, int check) {
-    const QString name = QStringLiteral("frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS");
-    QWidget* main = from ? from->window() : nullptr;
-    // The child windows live in the main window's area; the menu item keeps it to one.
-    if (main && main->parentWidget())
-        main = main->parentWidget()->window();
-    auto* item =
-        main ? main->findChild<QAction*>(QStringLiteral("mtnVOID_ISSUED_BUT_NOT_CLEARED_CHECKS"))
-             : nullptr;
-    frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS* window = nullptr;
-    if (item) {
-        item->trigger();
-        window = main->findChild<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS*>(name);
-    }
-    if (!window) {
-        window = new frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS;
-        window->load();
-        window->show();
-    }
-    window->searchFor(QString::number(check));
 }

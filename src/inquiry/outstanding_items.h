@@ -14,6 +14,7 @@ class QPushButton;
 class frmOUTSTANDING_ITEMS : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmOUTSTANDING_ITEMS";
     explicit frmOUTSTANDING_ITEMS(int asOf, QWidget* parent = nullptr);
 
     FlexGrid* grdOUTSTANDING = nullptr;
@@ -44,6 +45,7 @@ private:
 class frmCHANGES_SINCE_POSTING : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmCHANGES_SINCE_POSTING";
     explicit frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
                                       QWidget* parent = nullptr);
 
@@ -57,7 +59,3 @@ protected:
 private:
     reports::Reconciliation m_month;
 };
-
-// Opens the Void window with a check number searched: inside the main window when there is
-// one (through its menu item, so it stays the one Void window), else on its own.
-void openVoidWindowFor(QWidget* from, int check);

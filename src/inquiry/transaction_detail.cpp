@@ -37,7 +37,7 @@ int wholeNumber(const Recordset& rs, const char* field) {
 
 frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction& picked,
                                                          QWidget* parent)
-    : ChildWindow(QStringLiteral("frmANALYZE_BANK_TRANSACTION"), parent), m_picked(picked) {
+    : ChildWindow(QLatin1String(kName), parent), m_picked(picked) {
     grpQUERY = new QGroupBox(this);
     grpQUERY->setObjectName(QStringLiteral("grpQUERY"));
     grdACTIVITY = new FlexGrid(grpQUERY);
@@ -63,12 +63,6 @@ frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction
                QStringLiteral("Aalyze las Transacciones Bancarias"));
     addCaption(grpQUERY, QStringLiteral("Query"), QStringLiteral("Query"));
 
-    ownRecordset(&rsBANK_DEPOSIT_TRANSACTION);
-    ownRecordset(&rsBANK_EXPENDITURE_TRANSACTION);
-    ownRecordset(&rsACCOUNT_PAYABLE_MASTER);
-    ownRecordset(&rsLOCATION_MASTER);
-    ownRecordset(&rsPAYROLL_MASTER);
-    ownRecordset(&rsGENERAL_LEDGER_MASTER);
 
     // F9 reads the transaction again.
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);

@@ -23,6 +23,7 @@ struct PickedTransaction {
 class frmANALYZE_BANK_TRANSACTION : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmANALYZE_BANK_TRANSACTION";
     explicit frmANALYZE_BANK_TRANSACTION(const PickedTransaction& picked,
                                          QWidget* parent = nullptr);
 

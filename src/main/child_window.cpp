@@ -34,6 +34,11 @@ std::function<void(QWidget*)>& helpOpener() {
     return opener;
 }
 
+ChildWindow::Opener& windowOpener() {
+    static ChildWindow::Opener opener;
+    return opener;
+}
+
 ChildWindow* owningWindow(QObject* object) {
     for (QObject* o = object; o; o = o->parent())
         if (auto* window = qobject_cast<ChildWindow*>(o))
@@ -230,6 +235,27 @@ void ChildWindow::setHelpOpener(std::function<void(QWidget*)> opener) {
     helpOpener() = std::move(opener);
 }
 
+void ChildWindow::setWindowOpener(Opener opener) {
+    windowOpener() = std::move(opener);
+}
+
+ChildWindow* ChildWindow::openWindow(const QString& name, const Factory& create) {
+    if (windowOpener())
+        return windowOpener()(name, create);
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* top : tops)
+        if (auto* open = qobject_cast<ChildWindow*>(top);
+            open && open->objectName() == name && open->isVisible() && !open->isUnloaded()) {
+            open->activateWindow();
+            return open;
+        }
+    ChildWindow* window = create();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->load();
+    window->show();
+    return window;
+}
+
 QString ChildWindow::quoteMessage() {
     return shared().spanish()
                ? QStringLiteral("El Apóstrafo o las Citas Dobles no se pueden utilizar en el TKV.")
@@ -340,10 +366,6 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
     if (!event->isAccepted() || m_unloaded)
         return;
     m_unloaded = true;
-    // Closing a recordset that never opened is no error worth telling the clerk about.
-    for (Recordset* rs : m_recordsets)
-        if (rs->isOpen())
-            rs->close();
     unloadWindow();
     Q_EMIT unloaded();
     // A window that closes itself takes its frame with it (when the frame is what closes,

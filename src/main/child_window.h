@@ -18,7 +18,7 @@ class QPushButton;
 // load that reads its data for the selected bank account, the reload when it is activated
 // after the account changed (for the windows bound to one account), F1 and F12, the rule
 // that no apostrophe or double quote gets into it (typed, pasted or dropped), English and
-// Spanish captions, and the unload that closes its recordsets.
+// Spanish captions, and the unload.
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
@@ -54,8 +54,18 @@ public:
     void addCaption(QObject* target, const QString& english, const QString& spanish);
     void applyCaptions();
 
-    // Recordsets the unload closes.
-    void ownRecordset(Recordset* recordset) { m_recordsets.push_back(recordset); }
+    // How windows open one another: the single instance of a window, made, loaded and shown
+    // when it is not open, brought to the front when it is. The main window installs its
+    // opener, which keeps the windows in its frame; without one (a window on its own, as in
+    // a test) the window opens on its own, one of each too.
+    using Factory = std::function<ChildWindow*()>;
+    using Opener = std::function<ChildWindow*(const QString& name, const Factory& create)>;
+    static void setWindowOpener(Opener opener);
+    static ChildWindow* openWindow(const QString& name, const Factory& create);
+    template <class Window> static Window* open() {
+        return qobject_cast<Window*>(
+            openWindow(QLatin1String(Window::kName), [] { return new Window; }));
+    }
 
     // What F1 does: the program installs the opener of the help window.
     static void setHelpOpener(std::function<void(QWidget* from)> opener);
@@ -105,7 +115,6 @@ private:
         QString spanish;
     };
     std::vector<Caption> m_captions;
-    std::vector<Recordset*> m_recordsets;
     QPointer<QMdiSubWindow> m_frame;
     std::optional<QPoint> m_designedPosition;
     bool m_bankBound = false;

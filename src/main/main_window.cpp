@@ -45,10 +45,14 @@ namespace {
 
 const QString kStartup = QStringLiteral("Startup");
 
-// How a child window is made: each menu item carries its window's.
-using Create = ChildWindow* (*)();
-template <typename Window> ChildWindow* create() {
-    return new Window();
+// The window a menu item opens: its name and how it is made, both taken from its class, so
+// a new window is one row of the menu table.
+struct WindowOf {
+    const char* name = nullptr;
+    ChildWindow* (*create)() = nullptr;
+};
+template <typename Window> constexpr WindowOf windowOf() {
+    return {Window::kName, []() -> ChildWindow* { return new Window; }};
 }
 
 // One entry of the menu bar: a menu (its name starts with "mnu"), an item, or a separator
@@ -57,55 +61,48 @@ struct MenuEntry {
     const char* name;
     const char* english;
     const char* spanish;
-    const char* window; // the child window the item opens, if any
-    Create create = nullptr;
+    WindowOf window = {}; // the child window the item opens, if any
 };
 
 const MenuEntry kMenus[] = {
-    {"mnuCONTROL", "&Control", "Control", nullptr},
-    {"ctlCASCADE_WINDOWS", "&Cascade Windows", "Caiga en Cascada Windows", nullptr},
-    {nullptr, nullptr, nullptr, nullptr},
+    {"mnuCONTROL", "&Control", "Control"},
+    {"ctlCASCADE_WINDOWS", "&Cascade Windows", "Caiga en Cascada Windows"},
+    {},
     {"ctlSUBSYSTEM_CONFIGURATION", "Subsystem Configuration", "Configuración del Subsistema",
-     "frmSUBSYSTEM_CONFIGURATION", create<frmSUBSYSTEM_CONFIGURATION>},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"ctlEXIT", "&Exit", "Salida", nullptr},
-    {"mnuMAINTENANCE", "&Maintenance", "Conservación", nullptr},
+     windowOf<frmSUBSYSTEM_CONFIGURATION>()},
+    {},
+    {"ctlEXIT", "&Exit", "Salida"},
+    {"mnuMAINTENANCE", "&Maintenance", "Conservación"},
     {"mtnVOID_ISSUED_BUT_NOT_CLEARED_CHECKS", "&Void Issued but not Cleared Checks",
-     "Vacío Publicó pero Cheques no Vaciados", "frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS",
-     create<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>},
+     "Vacío Publicó pero Cheques no Vaciados", windowOf<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>()},
     {"mtnFLAG_DEPOSITED_CHECKS_AS_NSF", "&Flag Deposited Checks as NSF",
-     "Señale Cheques Depositados como NSF", "frmFLAG_DEPOSITED_CHECKS_AS_NSF",
-     create<frmFLAG_DEPOSITED_CHECKS_AS_NSF>},
-    {nullptr, nullptr, nullptr, nullptr},
+     "Señale Cheques Depositados como NSF", windowOf<frmFLAG_DEPOSITED_CHECKS_AS_NSF>()},
+    {},
     {"mtnCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT", "Clear Bank Transactions from Statement",
      "Transacciones Bancarias Claras de la Declaración",
-     "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT",
-     create<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>},
+     windowOf<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>()},
     {"mtnIMPORT_BANK_STATEMENT", "Import Bank Statement...",
-     "Importar Estado de Cuenta Bancario...", "frmIMPORT_BANK_STATEMENT",
-     create<frmIMPORT_BANK_STATEMENT>},
+     "Importar Estado de Cuenta Bancario...", windowOf<frmIMPORT_BANK_STATEMENT>()},
     {"mtnAUD_ACCOUNT_ADJUSTMENTS", "&Add, Update, or Delete Account Adjustments",
-     "Agregue, Actualice, o Borre dé cuenta los Ajustes", "frmAUD_ACCOUNT_ADJUSTMENTS",
-     create<frmAUD_ACCOUNT_ADJUSTMENTS>},
+     "Agregue, Actualice, o Borre dé cuenta los Ajustes", windowOf<frmAUD_ACCOUNT_ADJUSTMENTS>()},
     {"mtnRECONCILE_CHECKING_ACCOUNT_BALANCES", "&Reconcile Checking Account Balances",
-     "Reconcilie los Saldos de Cuenta que Verifican", "frmRECONCILE_CHECKING_ACCOUNT_BALANCES",
-     create<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>},
-    {"mnuANALYSIS", "Analysis", "Análisis", nullptr},
+     "Reconcilie los Saldos de Cuenta que Verifican",
+     windowOf<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>()},
+    {"mnuANALYSIS", "Analysis", "Análisis"},
     {"anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS", "Analyze Bank Activity && Reconcilations",
-     "Analice Conciliaciones Bancarias de Actividad", "frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS",
-     create<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS>},
-    {"mnuPRINTING", "&Printing", "Imprimir", nullptr},
+     "Analice Conciliaciones Bancarias de Actividad",
+     windowOf<frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS>()},
+    {"mnuPRINTING", "&Printing", "Imprimir"},
     {"prtPRINT_BANK_RECONCILIATION_REPORT", "Print &Bank Reconciliation Report",
-     "Impresión el Informe Bancario de Conciliación", "frmPRINT_BANK_RECONCILIATION_REPORT",
-     create<frmPRINT_BANK_RECONCILIATION_REPORT>},
-    {nullptr, nullptr, nullptr, nullptr},
+     "Impresión el Informe Bancario de Conciliación",
+     windowOf<frmPRINT_BANK_RECONCILIATION_REPORT>()},
+    {},
     {"prtFINALIZE_POST_BANK_RECONCILIATION", "Finalize && Post Bank Reconciliation",
-     "Complete y Anuncie Reconcilation Bancario", "frmFINALIZE_POST_BANK_RECONCILIATION",
-     create<frmFINALIZE_POST_BANK_RECONCILIATION>},
-    {"mnuHELP", "&Help", "Ayuda", nullptr},
-    {"hlpSUBSYSTEM_OVERVIEW", "&Subsystem Overview", "Vista General del Subsistema", nullptr},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"hlpABOUT", "&About", "Acerca de", "frmABOUT", create<frmABOUT>},
+     "Complete y Anuncie Reconcilation Bancario", windowOf<frmFINALIZE_POST_BANK_RECONCILIATION>()},
+    {"mnuHELP", "&Help", "Ayuda"},
+    {"hlpSUBSYSTEM_OVERVIEW", "&Subsystem Overview", "Vista General del Subsistema"},
+    {},
+    {"hlpABOUT", "&About", "Acerca de", windowOf<frmABOUT>()},
 };
 
 // The toolbar: hint, program file name and subsystem code per button; index 6 and 12 are
@@ -194,25 +191,6 @@ int rememberedAccount() {
                                                                                               : 0;
 }
 
-// Windows that no menu item opens (the toolbar's calculator).
-const MenuEntry kOtherWindows[] = {
-    {nullptr, nullptr, nullptr, "frmCALCULATOR", create<frmCALCULATOR>},
-};
-
-// The factory of a child window by its name; none for a window this build does not have.
-mdiBANK_RECONCILIATION::Factory factoryOf(const QString& window) {
-    const auto named = [&window](const MenuEntry& e) {
-        return e.window && window == QLatin1String(e.window);
-    };
-    for (const MenuEntry& e : kMenus)
-        if (named(e))
-            return e.create;
-    for (const MenuEntry& e : kOtherWindows)
-        if (named(e))
-            return e.create;
-    return {};
-}
-
 } // namespace
 
 mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(parent) {
@@ -245,15 +223,16 @@ mdiBANK_RECONCILIATION::mdiBANK_RECONCILIATION(QWidget* parent) : QMainWindow(pa
     buildMenus();
     buildToolbar();
     ChildWindow::setHelpOpener([this](QWidget*) { showHelp(); });
-    // The statement import hands its lines to Clear, Adjustments and Reconcile in this frame.
-    frmIMPORT_BANK_STATEMENT::setWindowOpener(
-        [this](const QString& name) { return openChild(name, factoryOf(name)); });
+    // Windows that open one another (the statement import opens Clear, Adjustments and
+    // Reconcile) open them in this frame.
+    ChildWindow::setWindowOpener(
+        [this](const QString& name, const Factory& create) { return openChild(name, create); });
     runStartup();
 }
 
 mdiBANK_RECONCILIATION::~mdiBANK_RECONCILIATION() {
     ChildWindow::setHelpOpener({});
-    frmIMPORT_BANK_STATEMENT::setWindowOpener({});
+    ChildWindow::setWindowOpener({});
     // The child windows go first, while the connection their recordsets came from is open.
     const auto frames = m_area->subWindowList();
     for (QMdiSubWindow* frame : frames)
@@ -274,8 +253,8 @@ QString mdiBANK_RECONCILIATION::versionText() {
 QStringList mdiBANK_RECONCILIATION::childWindowNames() {
     QStringList names;
     for (const MenuEntry& entry : kMenus)
-        if (entry.window)
-            names << QString::fromLatin1(entry.window);
+        if (entry.window.name)
+            names << QString::fromLatin1(entry.window.name);
     return names;
 }
 
@@ -298,11 +277,11 @@ void mdiBANK_RECONCILIATION::buildMenus() {
         QAction* action = menu->addAction(english);
         action->setObjectName(name);
         m_actions.insert(name, action);
-        if (entry.window) {
-            const QString window = QString::fromLatin1(entry.window);
-            const Factory factory = entry.create;
+        if (entry.window.name) {
+            const QString window = QString::fromLatin1(entry.window.name);
+            const Factory factory = entry.window.create;
             // The about box comes up at once, without the hourglass.
-            const bool hourglass = window != QLatin1String("frmABOUT");
+            const bool hourglass = window != QLatin1String(frmABOUT::kName);
             connect(action, &QAction::triggered, this,
                     [this, window, factory, hourglass] { openChild(window, factory, hourglass); });
         }
@@ -539,7 +518,7 @@ void mdiBANK_RECONCILIATION::runCustomProgram(bool maintenance, int slot) {
 
 void mdiBANK_RECONCILIATION::toolbarClicked(int index) {
     if (index == 13) {
-        openChild(QStringLiteral("frmCALCULATOR"), factoryOf(QStringLiteral("frmCALCULATOR")));
+        ChildWindow::open<frmCALCULATOR>();
         return;
     }
     QAction* button = toolbarButton(index);

@@ -24,7 +24,7 @@ class ProgramTitleHolder;
 class mdiBANK_RECONCILIATION : public QMainWindow {
     Q_OBJECT
 public:
-    using Factory = std::function<ChildWindow*()>;
+    using Factory = std::function<ChildWindow*()>; // as ChildWindow::Factory
 
     explicit mdiBANK_RECONCILIATION(QWidget* parent = nullptr);
     ~mdiBANK_RECONCILIATION() override;

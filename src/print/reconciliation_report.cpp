@@ -59,7 +59,7 @@ QString frmPRINT_BANK_RECONCILIATION_REPORT::entryText(int period, int year) {
 }
 
 frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmPRINT_BANK_RECONCILIATION_REPORT"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     grpSELECT = new QGroupBox(this);
     grpSELECT->setObjectName(QStringLiteral("grpSELECT"));
     chkSUMMARY = new QCheckBox(grpSELECT);
@@ -120,9 +120,6 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     layout->addWidget(grpCONTROL);
     resize(560, 300);
 
-    ownRecordset(&rsRECONCILIATION);
-    ownRecordset(&rsTRANSACTION);
-    ownRecordset(&rsLEDGER);
 
     connect(tbcPRINT, &QPushButton::clicked, this,
             [this] { runCommand([this] { printCommand(); }); });

@@ -21,6 +21,7 @@ class Surface;
 class frmPRINT_BANK_RECONCILIATION_REPORT : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmPRINT_BANK_RECONCILIATION_REPORT";
     explicit frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent = nullptr);
 
     QGroupBox* grpSELECT = nullptr;

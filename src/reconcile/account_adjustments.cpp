@@ -48,7 +48,7 @@ double widthScale(const FlexGrid* grid) {
 } // namespace
 
 frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     setBankBound(true);
     addCaption(this, QStringLiteral("Add, Update, Or Delete Account Adjustments"),
                QStringLiteral("Agregue, Actualice, o Borre dé Cuenta los Ajustes"));

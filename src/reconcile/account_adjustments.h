@@ -22,6 +22,7 @@ class QRadioButton;
 class frmAUD_ACCOUNT_ADJUSTMENTS : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmAUD_ACCOUNT_ADJUSTMENTS";
     explicit frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent = nullptr);
 
     // Fills in an adjustment from a bank statement line the ledger lacks: its date,

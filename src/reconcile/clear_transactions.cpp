@@ -41,7 +41,7 @@ constexpr int kFixedTwips = 3550;
 
 frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(
     QWidget* parent)
-    : ChildWindow(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     setBankBound(true);
     addCaption(this, QStringLiteral("Clear Bank Transactions From Statement"),
                QStringLiteral("Transacciones Bancarias claras de la Declaración"));
@@ -83,11 +83,8 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     addCaption(tbcIMPORT, QStringLiteral("Import Bank Statement..."),
                QStringLiteral("Importar Estado de Cuenta Bancario..."));
     static_cast<QHBoxLayout*>(grpCONTROL->layout())->insertWidget(0, tbcIMPORT);
-    connect(tbcIMPORT, &QPushButton::clicked, this, [] {
-        runCommand([] {
-            frmIMPORT_BANK_STATEMENT::openWindowNamed(QStringLiteral("frmIMPORT_BANK_STATEMENT"));
-        });
-    });
+    connect(tbcIMPORT, &QPushButton::clicked, this,
+            [] { runCommand([] { open<frmIMPORT_BANK_STATEMENT>(); }); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL, 1);

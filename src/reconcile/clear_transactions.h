@@ -17,6 +17,7 @@ class QPushButton;
 class frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT";
     explicit frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT(QWidget* parent = nullptr);
 
     // The last date the editor accepted: the base for short entries and what F6 repeats.

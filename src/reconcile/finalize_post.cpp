@@ -25,7 +25,7 @@ const QString kCountSpanish = QStringLiteral("Conde de Registros:");
 } // namespace
 
 frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmFINALIZE_POST_BANK_RECONCILIATION"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     addCaption(this, QStringLiteral("Finalize & Post Bank Reconciliation"),
                QStringLiteral("Complete y Anuncie Reconcilation Bancario"));
 

@@ -14,6 +14,7 @@ class QPushButton;
 class frmFINALIZE_POST_BANK_RECONCILIATION : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmFINALIZE_POST_BANK_RECONCILIATION";
     explicit frmFINALIZE_POST_BANK_RECONCILIATION(QWidget* parent = nullptr);
 
 protected:

@@ -39,10 +39,6 @@ constexpr int kColAction = 6;
 constexpr int kCols = 7;
 
 const QString kSection = QStringLiteral("ImportBankStatement");
-const QString kClear = QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
-const QString kAdjustments = QStringLiteral("frmAUD_ACCOUNT_ADJUSTMENTS");
-const QString kReconcile = QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES");
-const QString kImport = QStringLiteral("frmIMPORT_BANK_STATEMENT");
 
 // Row colours by state: matched, needs a choice, no match, already cleared.
 const QColor kStateColours[] = {QColor(192, 255, 192), QColor(255, 236, 160), QColor(255, 192, 192),
@@ -62,23 +58,6 @@ QString lineText(const OpenLine& l) {
         parts << QString::number(l.check);
     parts << l.description;
     return parts.join(QStringLiteral("  "));
-}
-
-ChildWindow* makeWindow(const QString& name) {
-    if (name == kClear)
-        return new frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT;
-    if (name == kAdjustments)
-        return new frmAUD_ACCOUNT_ADJUSTMENTS;
-    if (name == kReconcile)
-        return new frmRECONCILE_CHECKING_ACCOUNT_BALANCES;
-    if (name == kImport)
-        return new frmIMPORT_BANK_STATEMENT;
-    return nullptr;
-}
-
-frmIMPORT_BANK_STATEMENT::WindowOpener& windowOpener() {
-    static frmIMPORT_BANK_STATEMENT::WindowOpener opener;
-    return opener;
 }
 
 // The columns of the account's CSV export, set once and kept.
@@ -149,28 +128,8 @@ private:
 
 } // namespace
 
-void frmIMPORT_BANK_STATEMENT::setWindowOpener(WindowOpener opener) {
-    windowOpener() = std::move(opener);
-}
-
-ChildWindow* frmIMPORT_BANK_STATEMENT::openWindowNamed(const QString& name) {
-    if (windowOpener())
-        return windowOpener()(name);
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget* top : tops)
-        if (top->objectName() == name && top->isVisible())
-            if (auto* open = qobject_cast<ChildWindow*>(top))
-                return open;
-    ChildWindow* window = makeWindow(name);
-    if (!window)
-        return nullptr;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->load();
-    window->show();
-    return window;
-}
-
-frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent) : ChildWindow(kImport, parent) {
+frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
+    : ChildWindow(QLatin1String(kName), parent) {
     setBankBound(true);
     addCaption(this, QStringLiteral("Import Bank Statement"),
                QStringLiteral("Importar Estado de Cuenta Bancario"));
@@ -486,7 +445,7 @@ void frmIMPORT_BANK_STATEMENT::rowChoiceMade(int row, int candidate) {
 void frmIMPORT_BANK_STATEMENT::addAsAdjustment(int row) {
     const StatementLine& b = m_statement.lines.at(row - 1);
     runCommand([&] {
-        if (auto* w = qobject_cast<frmAUD_ACCOUNT_ADJUSTMENTS*>(openWindowNamed(kAdjustments)))
+        if (auto* w = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
             w->prefillFromStatement(b.date, b.description, b.amount);
     });
 }
@@ -528,12 +487,10 @@ void frmIMPORT_BANK_STATEMENT::onOk() {
                          m_statement.lines.at(s).date);
     }
     if (m_statement.hasClosing)
-        if (auto* w =
-                qobject_cast<frmRECONCILE_CHECKING_ACCOUNT_BALANCES*>(openWindowNamed(kReconcile)))
+        if (auto* w = open<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>())
             w->offerStatement(m_statement.statementDate(), m_statement.closing);
     if (!dates.isEmpty()) {
-        auto* clear =
-            qobject_cast<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT*>(openWindowNamed(kClear));
+        auto* clear = open<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>();
         const int listed = clear ? clear->setClearedDates(dates) : 0;
         if (listed < dates.size())
             showMessage(say("%1 of the matched lines are no longer listed in the Clear window; "

@@ -22,6 +22,7 @@ class QSpinBox;
 class frmIMPORT_BANK_STATEMENT : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmIMPORT_BANK_STATEMENT";
     explicit frmIMPORT_BANK_STATEMENT(QWidget* parent = nullptr);
 
     // Reads the file and matches it; a file that cannot be used is reported and changes
@@ -30,12 +31,6 @@ public:
 
     const Statement& statement() const { return m_statement; }
     const QVector<Match>& matches() const { return m_matches; }
-
-    // How the windows of this family open one another inside the main window, which installs
-    // the opener; without one (a window on its own) the window is made and shown on its own.
-    using WindowOpener = std::function<ChildWindow*(const QString& name)>;
-    static void setWindowOpener(WindowOpener opener);
-    static ChildWindow* openWindowNamed(const QString& name);
 
 protected:
     void loadWindow() override;

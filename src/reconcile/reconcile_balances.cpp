@@ -27,7 +27,7 @@ const QString kAmountMask = QStringLiteral("#0.00");
 } // namespace
 
 frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(QWidget* parent)
-    : ChildWindow(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"), parent) {
+    : ChildWindow(QLatin1String(kName), parent) {
     setBankBound(true);
     addCaption(this, QStringLiteral("Reconcile Checking Account Balances"),
                QStringLiteral("Reconcilie los Saldos de cuenta que Verifican"));

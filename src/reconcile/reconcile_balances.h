@@ -17,6 +17,7 @@ class QPushButton;
 class frmRECONCILE_CHECKING_ACCOUNT_BALANCES : public ChildWindow {
     Q_OBJECT
 public:
+    static constexpr char kName[] = "frmRECONCILE_CHECKING_ACCOUNT_BALANCES";
     explicit frmRECONCILE_CHECKING_ACCOUNT_BALANCES(QWidget* parent = nullptr);
 
     QString mode() const; // "ADD" or "UPDATE"
