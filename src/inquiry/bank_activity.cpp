@@ -65,38 +65,49 @@ struct Fields {
 frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS(QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
-    auto named = [](QWidget* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
+    addCaption(this, QStringLiteral("Analyze Bank Activity & Reconciliations"),
+               QStringLiteral("Analice Conciliaciones Bancarias de Actividad"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildSelection());
+    layout->addWidget(buildDetails());
+    // The buttons stand in the middle of the frame.
+    grpCONTROL = addControlFrame(tbcOK, tbcCANCEL, true);
+    static_cast<QHBoxLayout*>(grpCONTROL->layout())->addStretch(1);
+    layout->addWidget(grpCONTROL);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connectCommands();
+}
 
-    grpSELECT = new QGroupBox(this);
-    named(grpSELECT, "grpSELECT");
-    optACTIVITY = new QRadioButton(grpSELECT);
-    named(optACTIVITY, "optACTIVITY");
-    optRECONCILIATION = new QRadioButton(grpSELECT);
-    named(optRECONCILIATION, "optRECONCILIATION");
+QLayout* frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::buildSelection() {
+    grpSELECT = addControl<QGroupBox>(this, "grpSELECT", QStringLiteral("Select"),
+                                      QStringLiteral("Selecto"));
+    optACTIVITY =
+        addControl<QRadioButton>(grpSELECT, "optACTIVITY", QStringLiteral("Account Activity"),
+                                 QStringLiteral("Actividad de Cuenta"));
+    optRECONCILIATION =
+        addControl<QRadioButton>(grpSELECT, "optRECONCILIATION", QStringLiteral("Reconciliations"),
+                                 QStringLiteral("Las conciliación"));
+    optBALANCES = addControl<QRadioButton>(grpSELECT, "optBALANCES", QStringLiteral("Balances"),
+                                           QStringLiteral("Saldos"));
     auto* selectLayout = new QVBoxLayout(grpSELECT);
     selectLayout->addWidget(optACTIVITY);
     selectLayout->addWidget(optRECONCILIATION);
-    optBALANCES = new QRadioButton(grpSELECT);
-    named(optBALANCES, "optBALANCES");
     selectLayout->addWidget(optBALANCES);
 
-    lblSEARCH = new QLabel(this);
-    named(lblSEARCH, "lblSEARCH");
-    tbxSEARCH = new QLineEdit(this);
-    named(tbxSEARCH, "tbxSEARCH");
+    lblSEARCH = addControl<QLabel>(this, "lblSEARCH",
+                                   QStringLiteral("Search (Text, check number, or $0.00)"),
+                                   QStringLiteral("Busque(Texto,Cheque número,o $0.00)"));
+    tbxSEARCH = addControl<QLineEdit>(this, "tbxSEARCH");
     tbxSEARCH->setText(QStringLiteral("Text, Check Numbers, or $Number for Amounts"));
     tbxSEARCH->setMinimumWidth(
         std::max(FlexGrid::twipsToPixels(4200),
                  tbxSEARCH->fontMetrics().horizontalAdvance(tbxSEARCH->text()) + 16));
     tbxSEARCH->setCursorPosition(0);
     lblSEARCH->setBuddy(tbxSEARCH);
-    chkCHECK = new QCheckBox(this);
-    named(chkCHECK, "chkCHECK");
-    chkDEPOSIT = new QCheckBox(this);
-    named(chkDEPOSIT, "chkDEPOSIT");
+    chkCHECK = addControl<QCheckBox>(this, "chkCHECK", QStringLiteral("Checks"),
+                                     QStringLiteral("Cheques"));
+    chkDEPOSIT = addControl<QCheckBox>(this, "chkDEPOSIT", QStringLiteral("Deposits"),
+                                       QStringLiteral("Depósitos"));
     auto* searchLayout = new QVBoxLayout;
     searchLayout->addWidget(lblSEARCH);
     auto* searchRow = new QHBoxLayout;
@@ -105,10 +116,9 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     searchRow->addWidget(chkDEPOSIT);
     searchLayout->addLayout(searchRow);
 
-    lblSTRDTE = new QLabel(this);
-    named(lblSTRDTE, "lblSTRDTE");
-    dbxSTRDTE = new DatePicker(this);
-    named(dbxSTRDTE, "dbxSTRDTE");
+    lblSTRDTE = addControl<QLabel>(this, "lblSTRDTE", QStringLiteral("Start Date"),
+                                   QStringLiteral("Comienzo Fecha:"));
+    dbxSTRDTE = addControl<DatePicker>(this, "dbxSTRDTE");
     lblSTRDTE->setBuddy(dbxSTRDTE);
     auto* dateLayout = new QVBoxLayout;
     dateLayout->addWidget(lblSTRDTE);
@@ -121,13 +131,15 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
     top->addSpacing(FlexGrid::twipsToPixels(240));
     top->addLayout(dateLayout);
     top->addStretch(1);
+    return top;
+}
 
-    grpDETAILS = new QGroupBox(this);
-    named(grpDETAILS, "grpDETAILS");
+QGroupBox* frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::buildDetails() {
+    grpDETAILS = addControl<QGroupBox>(this, "grpDETAILS", QStringLiteral("Details"),
+                                       QStringLiteral("Detalles"));
     // The grid moves and narrows with the mode inside a fixed area, as the clerk knows it.
     auto* gridArea = new QWidget(grpDETAILS);
-    grdACTIVITY = new FlexGrid(gridArea);
-    named(grdACTIVITY, "grdACTIVITY");
+    grdACTIVITY = addControl<FlexGrid>(gridArea, "grdACTIVITY");
     grdACTIVITY->setRows(kGridRows);
     grdACTIVITY->setCols(kGridCols);
     grdACTIVITY->setGridBackground(kGridColour);
@@ -140,60 +152,32 @@ frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::frmANALYZE_BANK_ACTIVITY_RECONCILIATIO
                            gridHeight);
     grdACTIVITY->setGeometry(FlexGrid::twipsToPixels(kActivityLeft), 0,
                              FlexGrid::twipsToPixels(kActivityWidth), gridHeight);
-    lblINFO = new QLabel(grpDETAILS);
-    named(lblINFO, "lblINFO");
+    lblINFO = addControl<QLabel>(grpDETAILS, "lblINFO",
+                                 QStringLiteral("Double Click for Additional Details."),
+                                 QStringLiteral("Doble Clic para Detalles Adicionales."));
     auto* detailsLayout = new QVBoxLayout(grpDETAILS);
     detailsLayout->setContentsMargins(0, detailsLayout->contentsMargins().top(), 0,
                                       detailsLayout->contentsMargins().bottom());
     detailsLayout->addWidget(gridArea);
     detailsLayout->addWidget(lblINFO, 0, Qt::AlignHCenter);
+    return grpDETAILS;
+}
 
-    // The buttons stand in the middle of the frame.
-    grpCONTROL = addControlFrame(tbcOK, tbcCANCEL, true);
-    static_cast<QHBoxLayout*>(grpCONTROL->layout())->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(grpDETAILS);
-    layout->addWidget(grpCONTROL);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    addCaption(this, QStringLiteral("Analyze Bank Activity & Reconciliations"),
-               QStringLiteral("Analice Conciliaciones Bancarias de Actividad"));
-    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
-    addCaption(optACTIVITY, QStringLiteral("Account Activity"),
-               QStringLiteral("Actividad de Cuenta"));
-    addCaption(optRECONCILIATION, QStringLiteral("Reconciliations"),
-               QStringLiteral("Las conciliación"));
-    addCaption(optBALANCES, QStringLiteral("Balances"), QStringLiteral("Saldos"));
-    addCaption(lblSEARCH, QStringLiteral("Search (Text, check number, or $0.00)"),
-               QStringLiteral("Busque(Texto,Cheque número,o $0.00)"));
-    addCaption(chkCHECK, QStringLiteral("Checks"), QStringLiteral("Cheques"));
-    addCaption(chkDEPOSIT, QStringLiteral("Deposits"), QStringLiteral("Depósitos"));
-    addCaption(lblSTRDTE, QStringLiteral("Start Date"), QStringLiteral("Comienzo Fecha:"));
-    addCaption(grpDETAILS, QStringLiteral("Details"), QStringLiteral("Detalles"));
-    addCaption(lblINFO, QStringLiteral("Double Click for Additional Details."),
-               QStringLiteral("Doble Clic para Detalles Adicionales."));
-
-
-    connect(optACTIVITY, &QRadioButton::clicked, this,
-            [this] { runCommand([this] { refresh(); }); });
-    connect(optRECONCILIATION, &QRadioButton::clicked, this,
-            [this] { runCommand([this] { refresh(); }); });
-    connect(optBALANCES, &QRadioButton::clicked, this,
-            [this] { runCommand([this] { refresh(); }); });
-    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { refresh(); }); });
+void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::connectCommands() {
+    const auto listAgain = [this] { refresh(); };
+    connectCommand(optACTIVITY, &QRadioButton::clicked, listAgain);
+    connectCommand(optRECONCILIATION, &QRadioButton::clicked, listAgain);
+    connectCommand(optBALANCES, &QRadioButton::clicked, listAgain);
+    connectCommand(tbcOK, &QPushButton::clicked, listAgain);
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
-    connect(tbxSEARCH, &QLineEdit::returnPressed, this,
-            [this] { runCommand([this] { search(); }); });
-    connect(grdACTIVITY, &FlexGrid::cellDoubleClicked, this,
-            [this](int row, int) { runCommand([this, row] { drillDown(row); }); });
-    connect(grdACTIVITY, &FlexGrid::enterPressed, this,
-            [this](int row, int) { runCommand([this, row] { drillDown(row); }); });
+    connectCommand(tbxSEARCH, &QLineEdit::returnPressed, [this] { search(); });
+    const auto detail = [this](int row, int) { drillDown(row); };
+    connectCommand(grdACTIVITY, &FlexGrid::cellDoubleClicked, detail);
+    connectCommand(grdACTIVITY, &FlexGrid::enterPressed, detail);
     // F9 lists again what the window shows, for the clerk who has changed data elsewhere.
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     f9->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(f9, &QShortcut::activated, this, [this] { runCommand([this] { refresh(); }); });
+    connectCommand(f9, &QShortcut::activated, listAgain);
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {

@@ -12,6 +12,7 @@ class FlexGrid;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -53,6 +54,9 @@ protected:
     void loadWindow() override;
 
 private:
+    QLayout* buildSelection(); // the mode, the search and the start date
+    QGroupBox* buildDetails(); // the listing
+    void connectCommands();
     void prcSET_GRID_LAYOUT();
     void prcSET_GRID_HEADERS();
     void prcLOAD_ACTIVITY();

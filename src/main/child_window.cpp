@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -297,20 +298,21 @@ void ChildWindow::applyCaptions() {
 }
 
 QGroupBox* ChildWindow::addControlFrame(std::initializer_list<ControlButton> buttons,
-                                        bool enterPresses) {
-    auto* group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("grpCONTROL"));
-    addCaption(group, QStringLiteral("Control"), QStringLiteral("Control"));
-    auto* row = new QHBoxLayout(group);
-    row->addStretch(1);
+                                        bool enterPresses, Qt::Orientation orientation) {
+    auto* group = addControl<QGroupBox>(this, "grpCONTROL", QStringLiteral("Control"),
+                                        QStringLiteral("Control"));
+    const bool row = orientation == Qt::Horizontal;
+    auto* layout = row ? static_cast<QBoxLayout*>(new QHBoxLayout(group)) : new QVBoxLayout(group);
+    if (row)
+        layout->addStretch(1);
     for (const ControlButton& b : buttons) {
-        b.button = new QPushButton(group);
-        b.button->setObjectName(QLatin1String(b.name));
+        b.button = addControl<QPushButton>(group, b.name, b.english, b.spanish);
         if (enterPresses)
             b.button->setAutoDefault(true);
-        addCaption(b.button, b.english, b.spanish);
-        row->addWidget(b.button);
+        layout->addWidget(b.button);
     }
+    if (!row)
+        layout->addStretch(1);
     return group;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database.h"
+#include "report.h"
 
 #include <QPoint>
 #include <QPointer>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 class QGroupBox;
@@ -88,13 +90,45 @@ protected:
         QString english;
         QString spanish;
     };
-    // The Control frame along the foot of a window: a group box "grpCONTROL" with the buttons
-    // in a row, right-aligned, in the order given; every caption registered. With
-    // enterPresses, Enter on a focused button presses it.
+    // The Control frame of a window: a group box "grpCONTROL" with the buttons in the order
+    // given, every caption registered: in a row, right-aligned, along the foot of the window,
+    // or in a column, at the top, down its side. With enterPresses, Enter on a focused button
+    // presses it.
     QGroupBox* addControlFrame(std::initializer_list<ControlButton> buttons,
-                               bool enterPresses = false);
+                               bool enterPresses = false,
+                               Qt::Orientation orientation = Qt::Horizontal);
     // The usual frame: tbcOK "&OK" and tbcCANCEL "&Cancel".
     QGroupBox* addControlFrame(QPushButton*& ok, QPushButton*& cancel, bool enterPresses = false);
+
+    // A control of the window: made inside parent and named; with a caption in both
+    // languages when given.
+    template <class Control> Control* addControl(QWidget* parent, const char* name) {
+        auto* control = new Control(parent);
+        control->setObjectName(QLatin1String(name));
+        return control;
+    }
+    template <class Control>
+    Control* addControl(QWidget* parent, const char* name, const QString& english,
+                        const QString& spanish) {
+        Control* control = addControl<Control>(parent, name);
+        addCaption(control, english, spanish);
+        return control;
+    }
+
+    // Runs a command of the window when the sender's signal comes, through runCommand: a
+    // database error is reported and the window stays usable. The command takes the
+    // signal's arguments (a grid's row and column) or none.
+    template <class Sender, class Signal, class Command>
+    void connectCommand(const Sender* sender, Signal signal, Command command) {
+        connect(sender, signal, this, [command](auto... args) {
+            runCommand([&] {
+                if constexpr (std::is_invocable_v<Command, decltype(args)...>)
+                    command(args...);
+                else
+                    command();
+            });
+        });
+    }
 
     // Where the window's frame goes in the main window's client area, in twips. It is
     // applied once the window is framed: a move made by the load would be undone by the

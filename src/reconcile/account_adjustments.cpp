@@ -52,9 +52,23 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     setBankBound(true);
     addCaption(this, QStringLiteral("Add, Update, Or Delete Account Adjustments"),
                QStringLiteral("Agregue, Actualice, o Borre dé Cuenta los Ajustes"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildGrid(), 1, Qt::AlignHCenter);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(buildEntry(), 1);
+    // Enter presses the focused button.
+    grpCONTROL = addControlFrame(
+        {{tbcADD, "tbcADD", QStringLiteral("&Add"), QStringLiteral("&Agregue")},
+         {tbcCLEAR, "tbcCLEAR", QStringLiteral("&Clear"), QStringLiteral("&Claro")},
+         {tbcDELETE, "tbcDELETE", QStringLiteral("&Delete"), QStringLiteral("&Borre")}},
+        true, Qt::Vertical);
+    lower->addWidget(grpCONTROL);
+    layout->addLayout(lower);
+    connectCommands();
+}
 
-    grdADJUSTMENT = new FlexGrid(this);
-    grdADJUSTMENT->setObjectName(QStringLiteral("grdADJUSTMENT"));
+FlexGrid* frmAUD_ACCOUNT_ADJUSTMENTS::buildGrid() {
+    grdADJUSTMENT = addControl<FlexGrid>(this, "grdADJUSTMENT");
     grdADJUSTMENT->setRows(kGridRows);
     grdADJUSTMENT->setCols(kGridCols);
     grdADJUSTMENT->setGridBackground(QColor(224, 224, 224));
@@ -73,31 +87,25 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
                                     (kGridRows - 1) *
                                         grdADJUSTMENT->verticalHeader()->defaultSectionSize() +
                                     2 * grdADJUSTMENT->frameWidth());
-    connect(grdADJUSTMENT, &FlexGrid::cellDoubleClicked, this,
-            [this](int row, int) { runCommand([this, row] { showAdjustment(row); }); });
+    return grdADJUSTMENT;
+}
 
-    grpSELECT = new QGroupBox(this);
-    grpSELECT->setObjectName(QStringLiteral("grpSELECT"));
-    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
-    optADD = new QRadioButton(grpSELECT);
-    optADD->setObjectName(QStringLiteral("optADD"));
-    addCaption(optADD, QStringLiteral("Add to Bank Account Balance"),
-               QStringLiteral("Agregue para equilibrar de Cuenta bancaria"));
+QGroupBox* frmAUD_ACCOUNT_ADJUSTMENTS::buildEntry() {
+    grpSELECT = addControl<QGroupBox>(this, "grpSELECT", QStringLiteral("Select"),
+                                      QStringLiteral("Selecto"));
+    optADD =
+        addControl<QRadioButton>(grpSELECT, "optADD", QStringLiteral("Add to Bank Account Balance"),
+                                 QStringLiteral("Agregue para equilibrar de Cuenta bancaria"));
     optADD->setChecked(true);
-    optSUBTRACT = new QRadioButton(grpSELECT);
-    optSUBTRACT->setObjectName(QStringLiteral("optSUBTRACT"));
-    addCaption(optSUBTRACT, QStringLiteral("Subtract from Bank Account Balance"),
-               QStringLiteral("Reste de equilibrio de Cuenta bancaria"));
-    dbxTRNDTE = new DatePicker(grpSELECT);
-    dbxTRNDTE->setObjectName(QStringLiteral("dbxTRNDTE"));
-    lblADJDSC = new QLabel(grpSELECT);
-    lblADJDSC->setObjectName(QStringLiteral("lblADJDSC"));
-    addCaption(lblADJDSC, QStringLiteral("Description:"), QStringLiteral("Descripción:"));
-    tbxDESCPT = new QLineEdit(grpSELECT);
-    tbxDESCPT->setObjectName(QStringLiteral("tbxDESCPT"));
+    optSUBTRACT = addControl<QRadioButton>(
+        grpSELECT, "optSUBTRACT", QStringLiteral("Subtract from Bank Account Balance"),
+        QStringLiteral("Reste de equilibrio de Cuenta bancaria"));
+    dbxTRNDTE = addControl<DatePicker>(grpSELECT, "dbxTRNDTE");
+    lblADJDSC = addControl<QLabel>(grpSELECT, "lblADJDSC", QStringLiteral("Description:"),
+                                   QStringLiteral("Descripción:"));
+    tbxDESCPT = addControl<QLineEdit>(grpSELECT, "tbxDESCPT");
     lblADJDSC->setBuddy(tbxDESCPT);
-    cbxLEDGER = new QComboBox(grpSELECT);
-    cbxLEDGER->setObjectName(QStringLiteral("cbxLEDGER"));
+    cbxLEDGER = addControl<QComboBox>(grpSELECT, "cbxLEDGER");
     // The text shows the prompt or the account of a shown adjustment; only choosing an item
     // from the list selects an account.
     cbxLEDGER->setEditable(true);
@@ -107,13 +115,9 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     cbxLEDGER->view()->setTextElideMode(Qt::ElideNone); // separators run to the edge
     cbxLEDGER->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbxLEDGER->setMinimumContentsLength(34);
-    connect(cbxLEDGER, &QComboBox::activated, this, &frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen);
-    lblADJAMT = new QLabel(grpSELECT);
-    lblADJAMT->setObjectName(QStringLiteral("lblADJAMT"));
-    addCaption(lblADJAMT, QStringLiteral("Amount of Adjustment:"),
-               QStringLiteral("Cantidad de Ajuste:"));
-    tbxTRNAMT = new QLineEdit(grpSELECT);
-    tbxTRNAMT->setObjectName(QStringLiteral("tbxTRNAMT"));
+    lblADJAMT = addControl<QLabel>(grpSELECT, "lblADJAMT", QStringLiteral("Amount of Adjustment:"),
+                                   QStringLiteral("Cantidad de Ajuste:"));
+    tbxTRNAMT = addControl<QLineEdit>(grpSELECT, "tbxTRNAMT");
     tbxTRNAMT->setAlignment(Qt::AlignRight);
     tbxTRNAMT->setFixedWidth(
         tbxTRNAMT->fontMetrics().horizontalAdvance(QStringLiteral("-000000.0000")) + 12);
@@ -138,38 +142,16 @@ frmAUD_ACCOUNT_ADJUSTMENTS::frmAUD_ACCOUNT_ADJUSTMENTS(QWidget* parent)
     selectLayout->addLayout(options);
     selectLayout->addLayout(dateRow);
     selectLayout->addLayout(ledgerRow);
+    return grpSELECT;
+}
 
-    grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    tbcADD = new QPushButton(grpCONTROL);
-    tbcADD->setObjectName(QStringLiteral("tbcADD"));
-    addCaption(tbcADD, QStringLiteral("&Add"), QStringLiteral("&Agregue"));
-    tbcCLEAR = new QPushButton(grpCONTROL);
-    tbcCLEAR->setObjectName(QStringLiteral("tbcCLEAR"));
-    addCaption(tbcCLEAR, QStringLiteral("&Clear"), QStringLiteral("&Claro"));
-    tbcDELETE = new QPushButton(grpCONTROL);
-    tbcDELETE->setObjectName(QStringLiteral("tbcDELETE"));
-    addCaption(tbcDELETE, QStringLiteral("&Delete"), QStringLiteral("&Borre"));
-    for (QPushButton* button : {tbcADD, tbcCLEAR, tbcDELETE})
-        button->setAutoDefault(true); // Enter presses the focused button
-    auto* controlLayout = new QVBoxLayout(grpCONTROL);
-    controlLayout->addWidget(tbcADD);
-    controlLayout->addWidget(tbcCLEAR);
-    controlLayout->addWidget(tbcDELETE);
-    controlLayout->addStretch();
-    connect(tbcADD, &QPushButton::clicked, this,
-            [this] { runCommand([this] { addAdjustment(); }); });
-    connect(tbcCLEAR, &QPushButton::clicked, this, [this] { runCommand([this] { clearAll(); }); });
-    connect(tbcDELETE, &QPushButton::clicked, this,
-            [this] { runCommand([this] { deleteAdjustment(); }); });
-
-    auto* lower = new QHBoxLayout;
-    lower->addWidget(grpSELECT, 1);
-    lower->addWidget(grpCONTROL);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grdADJUSTMENT, 1, Qt::AlignHCenter);
-    layout->addLayout(lower);
+void frmAUD_ACCOUNT_ADJUSTMENTS::connectCommands() {
+    connectCommand(grdADJUSTMENT, &FlexGrid::cellDoubleClicked,
+                   [this](int row, int) { showAdjustment(row); });
+    connect(cbxLEDGER, &QComboBox::activated, this, &frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen);
+    connectCommand(tbcADD, &QPushButton::clicked, [this] { addAdjustment(); });
+    connectCommand(tbcCLEAR, &QPushButton::clicked, [this] { clearAll(); });
+    connectCommand(tbcDELETE, &QPushButton::clicked, [this] { deleteAdjustment(); });
 }
 
 QString frmAUD_ACCOUNT_ADJUSTMENTS::ledgerPrompt() const {

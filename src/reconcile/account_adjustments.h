@@ -34,6 +34,9 @@ protected:
     void loadWindow() override;
 
 private:
+    FlexGrid* buildGrid();
+    QGroupBox* buildEntry(); // the adjustment's kind, date, description, account and amount
+    void connectCommands();
     void prcCLEAR_FIELDS();
     void prcLOAD_LEDGERS();
     void prcSET_GRID_WIDTHS();
