@@ -109,10 +109,8 @@ QString frmABOUT::systemInformationTool() {
 
 frmABOUT::frmABOUT(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kLeftTwips, kTopTwips);
-    grpDETAIL = new QGroupBox(this);
-    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
-    picIcon = new QLabel(grpDETAIL);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
+    grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL");
+    picIcon = addControl<QLabel>(grpDETAIL, "picIcon");
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = style()->standardIcon(QStyle::SP_ComputerIcon);

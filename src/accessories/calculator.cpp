@@ -67,75 +67,70 @@ QString calculatorTotal(double value) {
 
 frmCALCULATOR::frmCALCULATOR(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kLeftTwips, kTopTwips);
-    // The total in bold, so the clerk tells the running result from the number being typed.
-    const auto field = [this](const char* name, bool bold) {
-        auto* box = new QLineEdit(this);
-        box->setObjectName(QLatin1String(name));
-        box->setReadOnly(true);
-        box->setAlignment(Qt::AlignRight);
-        box->setFocusPolicy(Qt::ClickFocus);
-        QFont font = box->font();
-        font.setPointSizeF(font.pointSizeF() * 1.25);
-        font.setBold(bold);
-        box->setFont(font);
-        return box;
-    };
-    tbxTOTAMT = field("tbxTOTAMT", true);
-    tbxCURAMT = field("tbxCURAMT", false);
-
-    auto* keys = new QGridLayout();
-    keys->setSpacing(4);
-    const auto key = [this, keys](const char* name, const QString& caption, int row, int col,
-                                  void (frmCALCULATOR::*action)(), int span = 1,
-                                  const QString& spanish = QString()) {
-        auto* button = new QPushButton(this);
-        button->setObjectName(QLatin1String(name));
-        button->setMinimumSize(40, 32);
-        button->setAutoDefault(false);
-        addCaption(button, caption, spanish.isEmpty() ? caption : spanish);
-        keys->addWidget(button, row, col, 1, span);
-        connect(button, &QPushButton::clicked, this, [this, action] { press(action); });
-        return button;
-    };
-    key("tbcCE", QStringLiteral("C&E"), 0, 0, &frmCALCULATOR::clearEntry, 2);
-    key("tbcCLEAR", QStringLiteral("&Clear"), 0, 2, &frmCALCULATOR::clearAll, 2,
-        QStringLiteral("Claro"));
-    static const char* const digitNames[] = {"tbc0", "tbc1", "tbc2", "tbc3", "tbc4",
-                                             "tbc5", "tbc6", "tbc7", "tbc8", "tbc9"};
-    for (int d = 0; d <= 9; ++d) {
-        const int row = d == 0 ? 4 : 3 - (d - 1) / 3;
-        const int col = d == 0 ? 0 : (d - 1) % 3;
-        auto* button = new QPushButton(this);
-        button->setObjectName(QLatin1String(digitNames[d]));
-        button->setMinimumSize(40, 32);
-        button->setAutoDefault(false);
-        addCaption(button, QString::number(d), QString::number(d));
-        keys->addWidget(button, row, col);
-        connect(button, &QPushButton::clicked, this, [this, d] {
-            digit(QChar(u'0' + d));
-            tbcEQUAL->setFocus();
-        });
-    }
-    key("tbcDIVIDE", QStringLiteral("/"), 1, 3, &frmCALCULATOR::divide);
-    key("tbcMULTIPLY", QStringLiteral("X"), 2, 3, &frmCALCULATOR::multiply);
-    key("tbcSUBTRACT", QStringLiteral("-"), 3, 3, &frmCALCULATOR::subtract);
-    key("tbcADD", QStringLiteral("+"), 4, 3, &frmCALCULATOR::add);
-    key("tbcDECIMAL", QStringLiteral("."), 4, 1, &frmCALCULATOR::decimalPoint);
-    tbcEQUAL = key("tbcEQUAL", QStringLiteral("="), 4, 2, &frmCALCULATOR::equal);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tbxTOTAMT);
-    layout->addWidget(tbxCURAMT);
-    layout->addSpacing(4);
-    layout->addLayout(keys);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
     addCaption(this, QStringLiteral("Calculator"), QStringLiteral("La Calculadora"));
+    auto* layout = new QVBoxLayout(this);
+    // The total in bold, so the clerk tells the running result from the number being typed.
+    layout->addWidget(tbxTOTAMT = buildDisplay("tbxTOTAMT", true));
+    layout->addWidget(tbxCURAMT = buildDisplay("tbxCURAMT", false));
+    layout->addSpacing(4);
+    layout->addLayout(buildKeys());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The window sees every key before the focused control does.
     const auto children = findChildren<QWidget*>();
     for (QWidget* child : children)
         child->installEventFilter(this);
+}
+
+QLineEdit* frmCALCULATOR::buildDisplay(const char* name, bool bold) {
+    auto* box = addControl<QLineEdit>(this, name);
+    box->setReadOnly(true);
+    box->setAlignment(Qt::AlignRight);
+    box->setFocusPolicy(Qt::ClickFocus);
+    QFont font = box->font();
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    font.setBold(bold);
+    box->setFont(font);
+    return box;
+}
+
+QGridLayout* frmCALCULATOR::buildKeys() {
+    auto* keys = new QGridLayout();
+    keys->setSpacing(4);
+    const auto key = [this, keys](const char* name, const QString& caption, int row, int col,
+                                  int span = 1, const QString& spanish = QString()) {
+        auto* button =
+            addControl<QPushButton>(this, name, caption, spanish.isEmpty() ? caption : spanish);
+        button->setMinimumSize(40, 32);
+        button->setAutoDefault(false);
+        keys->addWidget(button, row, col, 1, span);
+        return button;
+    };
+    const auto operation = [this](QPushButton* button, void (frmCALCULATOR::*action)()) {
+        connect(button, &QPushButton::clicked, this, [this, action] { press(action); });
+        return button;
+    };
+    operation(key("tbcCE", QStringLiteral("C&E"), 0, 0, 2), &frmCALCULATOR::clearEntry);
+    operation(key("tbcCLEAR", QStringLiteral("&Clear"), 0, 2, 2, QStringLiteral("Claro")),
+              &frmCALCULATOR::clearAll);
+    static const char* const digitNames[] = {"tbc0", "tbc1", "tbc2", "tbc3", "tbc4",
+                                             "tbc5", "tbc6", "tbc7", "tbc8", "tbc9"};
+    for (int d = 0; d <= 9; ++d) {
+        const int row = d == 0 ? 4 : 3 - (d - 1) / 3;
+        const int col = d == 0 ? 0 : (d - 1) % 3;
+        connect(key(digitNames[d], QString::number(d), row, col), &QPushButton::clicked, this,
+                [this, d] {
+                    digit(QChar(u'0' + d));
+                    tbcEQUAL->setFocus();
+                });
+    }
+    operation(key("tbcDIVIDE", QStringLiteral("/"), 1, 3), &frmCALCULATOR::divide);
+    operation(key("tbcMULTIPLY", QStringLiteral("X"), 2, 3), &frmCALCULATOR::multiply);
+    operation(key("tbcSUBTRACT", QStringLiteral("-"), 3, 3), &frmCALCULATOR::subtract);
+    operation(key("tbcADD", QStringLiteral("+"), 4, 3), &frmCALCULATOR::add);
+    operation(key("tbcDECIMAL", QStringLiteral("."), 4, 1), &frmCALCULATOR::decimalPoint);
+    tbcEQUAL = operation(key("tbcEQUAL", QStringLiteral("="), 4, 2), &frmCALCULATOR::equal);
+    return keys;
 }
 
 void frmCALCULATOR::loadWindow() {

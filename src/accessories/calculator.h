@@ -2,6 +2,7 @@
 
 #include "child_window.h"
 
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -37,6 +38,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLineEdit* buildDisplay(const char* name, bool bold);
+    QGridLayout* buildKeys();
     enum class Operation { Multiply, Divide };
     void multiplyOrDivide(Operation operation);
     void sum(double sign);

@@ -58,8 +58,7 @@ bool editorSetting() {
 } // namespace
 
 frmUSER_HELP::frmUSER_HELP(QWidget* parent) : ChildWindow(QLatin1String(kName), parent) {
-    rtbHLPTXT = new QTextEdit(this);
-    rtbHLPTXT->setObjectName(QStringLiteral("rtbHLPTXT"));
+    rtbHLPTXT = addControl<QTextEdit>(this, "rtbHLPTXT");
     rtbHLPTXT->setAcceptRichText(false); // pasted text comes in plain, formatted by the buttons
     rtbHLPTXT->installEventFilter(this);
 

@@ -31,16 +31,14 @@ const QString kSelectValid = QStringLiteral("You must select a valid check.");
 CheckSearchWindow::CheckSearchWindow(const QString& name, const Look& look, QWidget* parent)
     : ChildWindow(name, parent), m_look(look) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
-    m_select = new QGroupBox(this);
-    m_select->setObjectName(QStringLiteral("grpSELECT"));
+    m_select = addControl<QGroupBox>(this, "grpSELECT");
     m_label = new QLabel(m_select);
     m_label->setObjectName(QStringLiteral("lbl") + look.numberName.mid(3));
     m_number = new QLineEdit(m_select);
     m_number->setObjectName(look.numberName);
     m_label->setBuddy(m_number);
 
-    m_grid = new FlexGrid(m_select);
-    m_grid->setObjectName(QStringLiteral("grdCHECK"));
+    m_grid = addControl<FlexGrid>(m_select, "grdCHECK");
     m_grid->setRows(kGridRows);
     m_grid->setCols(4);
     m_grid->setGridBackground(look.background);

@@ -35,12 +35,6 @@ QLineEdit* textBox(QWidget* parent, const char* name, int widthChars) {
     return box;
 }
 
-QLabel* label(QWidget* parent, const char* name) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
 } // namespace
 
 const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
@@ -52,21 +46,46 @@ const std::array<const char*, 7>& frmSUBSYSTEM_CONFIGURATION::valueCodes() {
 frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent) {
     setDesignedPosition(kPlacementTwips, kPlacementTwips);
+    addCaption(this, QStringLiteral("Subsystem Configuration"),
+               QStringLiteral("Configuración del Subsistema"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildSettings());
+    // The buttons keep their English captions in both languages.
+    grpCONTROL = addControlFrame(
+        {{tbcOK, "tbcOK", QStringLiteral("&OK"), QStringLiteral("&OK")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("&Cancel")}});
+    layout->addWidget(grpCONTROL);
+    setMinimumWidth(FlexGrid::twipsToPixels(6600));
 
-    grpSETTING = new QGroupBox(this);
-    grpSETTING->setObjectName(QStringLiteral("grpSETTING"));
-    lblBANK = label(grpSETTING, "lblBANK");
+    // activated: only the clerk's choice writes, never the load showing the current one.
+    connectCommand(cbxLEDGER, &QComboBox::activated, [this](int index) { ledgerChosen(index); });
+    connect(tbcCHKLGO, &QPushButton::clicked, this, &frmSUBSYSTEM_CONFIGURATION::chooseLogo);
+    connectCommand(tbcOK, &QPushButton::clicked, [this] { okClicked(); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+}
+
+QGroupBox* frmSUBSYSTEM_CONFIGURATION::buildSettings() {
+    grpSETTING = addControl<QGroupBox>(this, "grpSETTING", QStringLiteral("Settings"),
+                                       QStringLiteral("Colocación"));
+    lblBANK = addControl<QLabel>(
+        grpSETTING, "lblBANK", QStringLiteral("Select Bank Account from General Ledger Accounts"),
+        QStringLiteral("Las Cuentas bancarias selectas del Libro de contabilidad General "
+                       "Dan cuenta."));
     lblBANK->setWordWrap(true);
-    cbxLEDGER = new QComboBox(grpSETTING);
-    cbxLEDGER->setObjectName(QStringLiteral("cbxLEDGER"));
+    cbxLEDGER = addControl<QComboBox>(grpSETTING, "cbxLEDGER");
     cbxLEDGER->setMinimumContentsLength(36);
     cbxLEDGER->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
-    QLabel* lblBNKNME = label(grpSETTING, "lblBNKNME");
-    QLabel* lblADDRS1 = label(grpSETTING, "lblADDRS1");
-    QLabel* lblCTSTZP = label(grpSETTING, "lblCTSTZP");
-    QLabel* lblMCRCDE = label(grpSETTING, "lblMCRCDE");
-    QLabel* lblFILPTH = label(grpSETTING, "lblFILPTH");
+    // The captions without a Spanish text keep their English one in both languages.
+    const auto english = [this](const char* name, const QString& text) {
+        return addControl<QLabel>(grpSETTING, name, text, text);
+    };
+    QLabel* lblBNKNME = english("lblBNKNME", QStringLiteral("Bank Name:"));
+    QLabel* lblADDRS1 = english("lblADDRS1", QStringLiteral("Address:"));
+    QLabel* lblCTSTZP = english("lblCTSTZP", QStringLiteral("City/St/ZipCode:"));
+    QLabel* lblMCRCDE = english(
+        "lblMCRCDE", QStringLiteral("Check MICR Coding (Routing Infomation Not Preprinted)."));
+    QLabel* lblFILPTH = english("lblFILPTH", QStringLiteral("Select Check Logo File and Path"));
     tbxBNKNME = textBox(grpSETTING, "tbxBNKNME", 0);
     tbxBNKADD = textBox(grpSETTING, "tbxBNKADD", 0);
     tbxBNKCTY = textBox(grpSETTING, "tbxBNKCTY", 0);
@@ -74,8 +93,8 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     tbxBNKZIP = textBox(grpSETTING, "tbxBNKZIP", 11);
     tbxMCRCDE = textBox(grpSETTING, "tbxMCRCDE", 0);
     tbxCHKLGO = textBox(grpSETTING, "tbxCHKLGO", 0);
-    tbcCHKLGO = new QPushButton(grpSETTING);
-    tbcCHKLGO->setObjectName(QStringLiteral("tbcCHKLGO"));
+    tbcCHKLGO = addControl<QPushButton>(grpSETTING, "tbcCHKLGO", QStringLiteral("..."),
+                                        QStringLiteral("..."));
     tbcCHKLGO->setFixedWidth(tbcCHKLGO->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
                              24);
     m_values = {tbxBNKNME, tbxBNKADD, tbxBNKCTY, tbxBNKSTE, tbxBNKZIP, tbxMCRCDE, tbxCHKLGO};
@@ -103,40 +122,7 @@ frmSUBSYSTEM_CONFIGURATION::frmSUBSYSTEM_CONFIGURATION(QWidget* parent)
     logoLine->addWidget(tbcCHKLGO);
     settings->addLayout(logoLine, 10, 0, 1, 2);
     settings->setColumnStretch(1, 1);
-
-    // The buttons keep their English captions in both languages.
-    grpCONTROL = addControlFrame(
-        {{tbcOK, "tbcOK", QStringLiteral("&OK"), QStringLiteral("&OK")},
-         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("&Cancel")}});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grpSETTING);
-    layout->addWidget(grpCONTROL);
-    setMinimumWidth(FlexGrid::twipsToPixels(6600));
-
-    addCaption(this, QStringLiteral("Subsystem Configuration"),
-               QStringLiteral("Configuración del Subsistema"));
-    addCaption(grpSETTING, QStringLiteral("Settings"), QStringLiteral("Colocación"));
-    addCaption(lblBANK, QStringLiteral("Select Bank Account from General Ledger Accounts"),
-               QStringLiteral("Las Cuentas bancarias selectas del Libro de contabilidad General "
-                              "Dan cuenta."));
-    // The captions without a Spanish text keep their English one in both languages.
-    const auto english = [this](QObject* target, const QString& text) {
-        addCaption(target, text, text);
-    };
-    english(lblBNKNME, QStringLiteral("Bank Name:"));
-    english(lblADDRS1, QStringLiteral("Address:"));
-    english(lblCTSTZP, QStringLiteral("City/St/ZipCode:"));
-    english(lblMCRCDE, QStringLiteral("Check MICR Coding (Routing Infomation Not Preprinted)."));
-    english(lblFILPTH, QStringLiteral("Select Check Logo File and Path"));
-    english(tbcCHKLGO, QStringLiteral("..."));
-
-    // activated: only the clerk's choice writes, never the load showing the current one.
-    connect(cbxLEDGER, &QComboBox::activated, this,
-            [this](int index) { runCommand([this, index] { ledgerChosen(index); }); });
-    connect(tbcCHKLGO, &QPushButton::clicked, this, &frmSUBSYSTEM_CONFIGURATION::chooseLogo);
-    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { okClicked(); }); });
-    connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+    return grpSETTING;
 }
 
 void frmSUBSYSTEM_CONFIGURATION::loadWindow() {

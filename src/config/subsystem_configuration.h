@@ -32,6 +32,7 @@ protected:
     void loadWindow() override;
 
 private:
+    QGroupBox* buildSettings(); // the bank account and the check printing values
     void prcSYSTEM_VALUE(const QString& action, const QString& code, const QString& text,
                          float number, int flag);
     void prcLEDGER(const QString& action);

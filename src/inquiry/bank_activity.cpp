@@ -618,10 +618,8 @@ bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::showBalances() {
     if (chart && !chtBALANCES) {
         chtBALANCES = new BalanceChart(grpDETAILS);
         static_cast<QVBoxLayout*>(grpDETAILS->layout())->insertWidget(1, chtBALANCES);
-        connect(chtBALANCES, &BalanceChart::monthClicked, this, [this](int index) {
-            runCommand([this, index] {
-                openOutstandingItems(chtBALANCES->months().at(index).statementDate);
-            });
+        connectCommand(chtBALANCES, &BalanceChart::monthClicked, [this](int index) {
+            openOutstandingItems(chtBALANCES->months().at(index).statementDate);
         });
     }
     grdACTIVITY->parentWidget()->setVisible(!chart);

@@ -59,8 +59,7 @@ void lineColumns(FlexGrid* grid, std::initializer_list<std::pair<int, QString>> 
 
 frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent), m_asOf(asOf) {
-    lblASOF = new QLabel(this);
-    lblASOF->setObjectName(QStringLiteral("lblASOF"));
+    lblASOF = addControl<QLabel>(this, "lblASOF");
     grdOUTSTANDING = makeGrid(this, "grdOUTSTANDING", 6);
     grdAGEING = makeGrid(this, "grdAGEING", 6);
     grdAGEING->setRows(2);
@@ -163,8 +162,7 @@ void frmOUTSTANDING_ITEMS::rowChanged(int row) {
 frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
                                                    QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent), m_month(month) {
-    lblFIGURES = new QLabel(this);
-    lblFIGURES->setObjectName(QStringLiteral("lblFIGURES"));
+    lblFIGURES = addControl<QLabel>(this, "lblFIGURES");
     grdCHANGES = makeGrid(this, "grdCHANGES", 7);
     auto* control = addControlFrame(
         {{tbcCANCEL, "tbcCANCEL", QStringLiteral("&Close"), QStringLiteral("Cierre")}});

@@ -38,10 +38,11 @@ int wholeNumber(const Recordset& rs, const char* field) {
 frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction& picked,
                                                          QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent), m_picked(picked) {
-    grpQUERY = new QGroupBox(this);
-    grpQUERY->setObjectName(QStringLiteral("grpQUERY"));
-    grdACTIVITY = new FlexGrid(grpQUERY);
-    grdACTIVITY->setObjectName(QStringLiteral("grdACTIVITY"));
+    addCaption(this, QStringLiteral("Analyze Bank Transaction"),
+               QStringLiteral("Aalyze las Transacciones Bancarias"));
+    grpQUERY =
+        addControl<QGroupBox>(this, "grpQUERY", QStringLiteral("Query"), QStringLiteral("Query"));
+    grdACTIVITY = addControl<FlexGrid>(grpQUERY, "grdACTIVITY");
     grdACTIVITY->setRows(kGridRows);
     grdACTIVITY->setCols(kGridCols);
     grdACTIVITY->setGridBackground(kGridColour);
@@ -49,9 +50,7 @@ frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction
                                 kVisibleRows * grdACTIVITY->verticalHeader()->defaultSectionSize() +
                                 grdACTIVITY->horizontalScrollBar()->sizeHint().height() +
                                 2 * grdACTIVITY->frameWidth());
-    lblACTNME = new QLabel(grpQUERY);
-    lblACTNME->setObjectName(QStringLiteral("lblACTNME"));
-
+    lblACTNME = addControl<QLabel>(grpQUERY, "lblACTNME");
     auto* queryLayout = new QVBoxLayout(grpQUERY);
     queryLayout->addWidget(grdACTIVITY);
     queryLayout->addWidget(lblACTNME);
@@ -59,17 +58,11 @@ frmANALYZE_BANK_TRANSACTION::frmANALYZE_BANK_TRANSACTION(const PickedTransaction
     layout->addWidget(grpQUERY);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    addCaption(this, QStringLiteral("Analyze Bank Transaction"),
-               QStringLiteral("Aalyze las Transacciones Bancarias"));
-    addCaption(grpQUERY, QStringLiteral("Query"), QStringLiteral("Query"));
-
-
     // F9 reads the transaction again.
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     f9->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(f9, &QShortcut::activated, this, [this] {
-        runCommand([this] { m_picked.deposit ? prcSHOW_DEPOSIT() : prcSHOW_EXPENDITURE(); });
-    });
+    connectCommand(f9, &QShortcut::activated,
+                   [this] { m_picked.deposit ? prcSHOW_DEPOSIT() : prcSHOW_EXPENDITURE(); });
 }
 
 void frmANALYZE_BANK_TRANSACTION::loadWindow() {

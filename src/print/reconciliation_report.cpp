@@ -60,45 +60,21 @@ QString frmPRINT_BANK_RECONCILIATION_REPORT::entryText(int period, int year) {
 
 frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent) {
-    grpSELECT = new QGroupBox(this);
-    grpSELECT->setObjectName(QStringLiteral("grpSELECT"));
-    chkSUMMARY = new QCheckBox(grpSELECT);
-    chkSUMMARY->setObjectName(QStringLiteral("chkSUMMARY"));
-    chkSUMMARY->setChecked(true);
-    chkACTIVITY = new QCheckBox(grpSELECT);
-    chkACTIVITY->setObjectName(QStringLiteral("chkACTIVITY"));
-    chkACTIVITY->setChecked(true);
-    chkOUTSTANDING = new QCheckBox(grpSELECT);
-    chkOUTSTANDING->setObjectName(QStringLiteral("chkOUTSTANDING"));
-    lbxRECONCILIATION = new QListWidget(grpSELECT);
-    lbxRECONCILIATION->setObjectName(QStringLiteral("lbxRECONCILIATION"));
-    lbxRECONCILIATION->setSelectionMode(QAbstractItemView::ExtendedSelection);
-
-    grpCONTROL = new QGroupBox(this);
-    grpCONTROL->setObjectName(QStringLiteral("grpCONTROL"));
-    tbcPRINT = new QPushButton(grpCONTROL);
-    tbcPRINT->setObjectName(QStringLiteral("tbcPRINT"));
-    tbcPREVIEW = new QPushButton(grpCONTROL);
-    tbcPREVIEW->setObjectName(QStringLiteral("tbcPREVIEW"));
-    tbcCANCEL = new QPushButton(grpCONTROL);
-    tbcCANCEL->setObjectName(QStringLiteral("tbcCANCEL"));
-    chkPRINT_DIALOG = new QCheckBox(grpCONTROL);
-    chkPRINT_DIALOG->setObjectName(QStringLiteral("chkPRINT_DIALOG"));
-
     addCaption(this, QStringLiteral("Print Bank Reconciliation Report"),
                QStringLiteral("Impresión el Informe Bancario de Conciliación"));
-    addCaption(grpSELECT, QStringLiteral("Select"), QStringLiteral("Selecto"));
-    addCaption(chkSUMMARY, QStringLiteral("Summary Report"), QStringLiteral("Summary Report"));
-    addCaption(chkACTIVITY, QStringLiteral("Activity Report"), QStringLiteral("Activity Report"));
-    addCaption(chkOUTSTANDING, QStringLiteral("Outstanding Items"),
-               QStringLiteral("Partidas Pendientes"));
-    addCaption(grpCONTROL, QStringLiteral("Control"), QStringLiteral("Control"));
-    addCaption(tbcPRINT, QStringLiteral("&Print"), QStringLiteral("Impresión"));
-    addCaption(tbcPREVIEW, QStringLiteral("Pre&view"), QStringLiteral("Presentación"));
-    addCaption(tbcCANCEL, QStringLiteral("&Cancel"), QStringLiteral("Cancele"));
-    addCaption(chkPRINT_DIALOG, QStringLiteral("Show Print Dialog Window"),
-               QStringLiteral("La Ventana del Diálogo de la Impresión de la exposición"));
-
+    grpSELECT = addControl<QGroupBox>(this, "grpSELECT", QStringLiteral("Select"),
+                                      QStringLiteral("Selecto"));
+    chkSUMMARY = addControl<QCheckBox>(grpSELECT, "chkSUMMARY", QStringLiteral("Summary Report"),
+                                       QStringLiteral("Summary Report"));
+    chkSUMMARY->setChecked(true);
+    chkACTIVITY = addControl<QCheckBox>(grpSELECT, "chkACTIVITY", QStringLiteral("Activity Report"),
+                                        QStringLiteral("Activity Report"));
+    chkACTIVITY->setChecked(true);
+    chkOUTSTANDING =
+        addControl<QCheckBox>(grpSELECT, "chkOUTSTANDING", QStringLiteral("Outstanding Items"),
+                              QStringLiteral("Partidas Pendientes"));
+    lbxRECONCILIATION = addControl<QListWidget>(grpSELECT, "lbxRECONCILIATION");
+    lbxRECONCILIATION->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto* select = new QVBoxLayout(grpSELECT);
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(chkSUMMARY);
@@ -108,23 +84,23 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     select->addLayout(boxes);
     select->addWidget(lbxRECONCILIATION);
 
-    auto* control = new QVBoxLayout(grpCONTROL);
-    control->addWidget(tbcPRINT);
-    control->addWidget(tbcPREVIEW);
-    control->addWidget(tbcCANCEL);
-    control->addStretch();
-    control->addWidget(chkPRINT_DIALOG);
+    grpCONTROL = addControlFrame(
+        {{tbcPRINT, "tbcPRINT", QStringLiteral("&Print"), QStringLiteral("Impresión")},
+         {tbcPREVIEW, "tbcPREVIEW", QStringLiteral("Pre&view"), QStringLiteral("Presentación")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("Cancele")}},
+        false, Qt::Vertical);
+    chkPRINT_DIALOG = addControl<QCheckBox>(
+        grpCONTROL, "chkPRINT_DIALOG", QStringLiteral("Show Print Dialog Window"),
+        QStringLiteral("La Ventana del Diálogo de la Impresión de la exposición"));
+    grpCONTROL->layout()->addWidget(chkPRINT_DIALOG);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grpSELECT, 1);
     layout->addWidget(grpCONTROL);
     resize(560, 300);
 
-
-    connect(tbcPRINT, &QPushButton::clicked, this,
-            [this] { runCommand([this] { printCommand(); }); });
-    connect(tbcPREVIEW, &QPushButton::clicked, this,
-            [this] { runCommand([this] { previewCommand(); }); });
+    connectCommand(tbcPRINT, &QPushButton::clicked, [this] { printCommand(); });
+    connectCommand(tbcPREVIEW, &QPushButton::clicked, [this] { previewCommand(); });
     connect(tbcCANCEL, &QPushButton::clicked, this, [this] { closeWindow(); });
 }
 

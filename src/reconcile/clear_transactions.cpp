@@ -45,52 +45,18 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     setBankBound(true);
     addCaption(this, QStringLiteral("Clear Bank Transactions From Statement"),
                QStringLiteral("Transacciones Bancarias claras de la Declaración"));
-
-    auto* grpDETAIL = new QGroupBox(this);
-    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
-    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
-
-    grdTRANSACTION = new FlexGrid(grpDETAIL);
-    grdTRANSACTION->setObjectName(QStringLiteral("grdTRANSACTION"));
-    grdTRANSACTION->setCols(kCols);
-    grdTRANSACTION->setRows(kStartRows);
-    grdTRANSACTION->setGridBackground(QColor(224, 224, 224));
-    grdTRANSACTION->setColAlignment(kColCheck, Qt::AlignRight);
-    grdTRANSACTION->setColAlignment(kColAmount, Qt::AlignRight);
-    grdTRANSACTION->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grdTRANSACTION->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    grdTRANSACTION->installEventFilter(this);
-
-    tbxTRANSACTION = grdTRANSACTION->cellEditor();
-    tbxTRANSACTION->setObjectName(QStringLiteral("tbxTRANSACTION"));
-    tbxTRANSACTION->installEventFilter(this);
-
-    lblINSTRUCTION = new QLabel(grpDETAIL);
-    lblINSTRUCTION->setObjectName(QStringLiteral("lblINSTRUCTION"));
-    addCaption(lblINSTRUCTION,
-               QStringLiteral("Enter Cleared on Day/DayMonth/DayMonthYear.  F6=Repeat Date"),
-               QStringLiteral("Entre Vaciado en Día/DíaMes/DíaMesAño. F6=Repita Fecha"));
-
-    auto* detail = new QVBoxLayout(grpDETAIL);
-    detail->addWidget(grdTRANSACTION, 1);
-    detail->addWidget(lblINSTRUCTION);
-
-    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
-
-    // The bank's statement file fills the cleared dates of this window.
-    auto* tbcIMPORT = new QPushButton(grpCONTROL);
-    tbcIMPORT->setObjectName(QStringLiteral("tbcIMPORT_BANK_STATEMENT"));
-    addCaption(tbcIMPORT, QStringLiteral("Import Bank Statement..."),
-               QStringLiteral("Importar Estado de Cuenta Bancario..."));
-    static_cast<QHBoxLayout*>(grpCONTROL->layout())->insertWidget(0, tbcIMPORT);
-    connect(tbcIMPORT, &QPushButton::clicked, this,
-            [] { runCommand([] { open<frmIMPORT_BANK_STATEMENT>(); }); });
-
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grpDETAIL, 1);
-    layout->addWidget(grpCONTROL);
+    layout->addWidget(buildGrid(), 1);
+    // The bank's statement file fills the cleared dates of this window.
+    QPushButton* tbcIMPORT = nullptr;
+    layout->addWidget(addControlFrame(
+        {{tbcIMPORT, "tbcIMPORT_BANK_STATEMENT", QStringLiteral("Import Bank Statement..."),
+          QStringLiteral("Importar Estado de Cuenta Bancario...")},
+         {tbcOK, "tbcOK", QStringLiteral("&OK"), QStringLiteral("Bueno")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("Cancele")}}));
     resize(640, 520);
 
+    connectCommand(tbcIMPORT, &QPushButton::clicked, [] { open<frmIMPORT_BANK_STATEMENT>(); });
     connect(grdTRANSACTION, &FlexGrid::cellClicked, this,
             &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onCellClicked);
     connect(grdTRANSACTION, &FlexGrid::currentCellChanged, this,
@@ -100,6 +66,32 @@ frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::frmCLEAR_BANK_TRANSACTIONS_FROM_STATE
     connect(tbcOK, &QPushButton::clicked, this, &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::onOk);
     connect(tbcCANCEL, &QPushButton::clicked, this,
             &frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::closeWindow);
+}
+
+QGroupBox* frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::buildGrid() {
+    auto* grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL", QStringLiteral("Detail"),
+                                            QStringLiteral("Detalle"));
+    grdTRANSACTION = addControl<FlexGrid>(grpDETAIL, "grdTRANSACTION");
+    grdTRANSACTION->setCols(kCols);
+    grdTRANSACTION->setRows(kStartRows);
+    grdTRANSACTION->setGridBackground(QColor(224, 224, 224));
+    grdTRANSACTION->setColAlignment(kColCheck, Qt::AlignRight);
+    grdTRANSACTION->setColAlignment(kColAmount, Qt::AlignRight);
+    grdTRANSACTION->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdTRANSACTION->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grdTRANSACTION->installEventFilter(this);
+    // The cleared date is typed into the grid's own editor.
+    tbxTRANSACTION = grdTRANSACTION->cellEditor();
+    tbxTRANSACTION->setObjectName(QStringLiteral("tbxTRANSACTION"));
+    tbxTRANSACTION->installEventFilter(this);
+    lblINSTRUCTION = addControl<QLabel>(
+        grpDETAIL, "lblINSTRUCTION",
+        QStringLiteral("Enter Cleared on Day/DayMonth/DayMonthYear.  F6=Repeat Date"),
+        QStringLiteral("Entre Vaciado en Día/DíaMes/DíaMesAño. F6=Repita Fecha"));
+    auto* detail = new QVBoxLayout(grpDETAIL);
+    detail->addWidget(grdTRANSACTION, 1);
+    detail->addWidget(lblINSTRUCTION);
+    return grpDETAIL;
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::loadWindow() {

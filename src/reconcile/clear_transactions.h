@@ -7,6 +7,7 @@
 #include <QHash>
 
 class FlexGrid;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -42,6 +43,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QGroupBox* buildGrid(); // the lines, their cleared dates and the instruction
     void prcSET_GRID_WIDTHS();
     void prcCLEAR_GRID();
     void prcLOAD_TRANSACTIONS();

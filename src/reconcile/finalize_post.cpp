@@ -29,16 +29,13 @@ frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidg
     addCaption(this, QStringLiteral("Finalize & Post Bank Reconciliation"),
                QStringLiteral("Complete y Anuncie Reconcilation Bancario"));
 
-    grpDETAIL = new QGroupBox(this);
-    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
-    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
-    barPOSTING = new QProgressBar(grpDETAIL);
-    barPOSTING->setObjectName(QStringLiteral("barPOSTING"));
+    grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL", QStringLiteral("Detail"),
+                                      QStringLiteral("Detalle"));
+    barPOSTING = addControl<QProgressBar>(grpDETAIL, "barPOSTING");
     barPOSTING->setRange(0, 100);
     barPOSTING->setValue(0);
     barPOSTING->setTextVisible(false);
-    lblRECORD_COUNT = new QLabel(grpDETAIL);
-    lblRECORD_COUNT->setObjectName(QStringLiteral("lblRECORD_COUNT"));
+    lblRECORD_COUNT = addControl<QLabel>(grpDETAIL, "lblRECORD_COUNT");
     lblRECORD_COUNT->setText(kCountEnglish);
     auto* detailLayout = new QVBoxLayout(grpDETAIL);
     detailLayout->addWidget(barPOSTING);
@@ -53,7 +50,7 @@ frmFINALIZE_POST_BANK_RECONCILIATION::frmFINALIZE_POST_BANK_RECONCILIATION(QWidg
     setTabOrder(tbcCANCEL, tbcOK);
     tbcCANCEL->setFocus();
 
-    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { post(); }); });
+    connectCommand(tbcOK, &QPushButton::clicked, [this] { post(); });
     connect(tbcCANCEL, &QPushButton::clicked, this, [this] { closeWindow(); });
 
     auto* layout = new QVBoxLayout(this);

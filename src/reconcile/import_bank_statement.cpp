@@ -133,24 +133,36 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     setBankBound(true);
     addCaption(this, QStringLiteral("Import Bank Statement"),
                QStringLiteral("Importar Estado de Cuenta Bancario"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildFileRow());
+    layout->addWidget(buildGrid(), 1);
+    layout->addWidget(addControlFrame(tbcOK, tbcCANCEL));
+    resize(1100, 600);
 
-    auto* grpFILE = new QGroupBox(this);
-    grpFILE->setObjectName(QStringLiteral("grpFILE"));
-    addCaption(grpFILE, QStringLiteral("Statement File"),
-               QStringLiteral("Archivo del Estado de Cuenta"));
-    tbxFILE = new QLineEdit(grpFILE);
-    tbxFILE->setObjectName(QStringLiteral("tbxFILE"));
-    tbcBROWSE = new QPushButton(grpFILE);
-    tbcBROWSE->setObjectName(QStringLiteral("tbcBROWSE"));
-    addCaption(tbcBROWSE, QStringLiteral("&Browse..."), QStringLiteral("Buscar..."));
-    tbcCOLUMNS = new QPushButton(grpFILE);
-    tbcCOLUMNS->setObjectName(QStringLiteral("tbcCOLUMNS"));
-    addCaption(tbcCOLUMNS, QStringLiteral("CSV Columns..."), QStringLiteral("Columnas CSV..."));
-    auto* lblDAYS = new QLabel(grpFILE);
-    lblDAYS->setObjectName(QStringLiteral("lblDAYS"));
-    addCaption(lblDAYS, QStringLiteral("Days apart:"), QStringLiteral("Días de diferencia:"));
-    tbxDAYS = new QSpinBox(grpFILE);
-    tbxDAYS->setObjectName(QStringLiteral("tbxDAYS"));
+    connect(tbxFILE, &QLineEdit::returnPressed, this,
+            [this] { loadFile(tbxFILE->text().trimmed()); });
+    connect(tbcBROWSE, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::browse);
+    connect(tbcCOLUMNS, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::editColumns);
+    connect(tbxDAYS, &QSpinBox::valueChanged, this, [this](int days) {
+        saveSetting(kSection, QStringLiteral("DAYS"), QString::number(days));
+        if (!m_statement.lines.isEmpty())
+            runCommand([this] { matchLines(); });
+    });
+    connectCommand(tbcOK, &QPushButton::clicked, [this] { onOk(); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
+}
+
+QGroupBox* frmIMPORT_BANK_STATEMENT::buildFileRow() {
+    auto* grpFILE = addControl<QGroupBox>(this, "grpFILE", QStringLiteral("Statement File"),
+                                          QStringLiteral("Archivo del Estado de Cuenta"));
+    tbxFILE = addControl<QLineEdit>(grpFILE, "tbxFILE");
+    tbcBROWSE = addControl<QPushButton>(grpFILE, "tbcBROWSE", QStringLiteral("&Browse..."),
+                                        QStringLiteral("Buscar..."));
+    tbcCOLUMNS = addControl<QPushButton>(grpFILE, "tbcCOLUMNS", QStringLiteral("CSV Columns..."),
+                                         QStringLiteral("Columnas CSV..."));
+    auto* lblDAYS = addControl<QLabel>(grpFILE, "lblDAYS", QStringLiteral("Days apart:"),
+                                       QStringLiteral("Días de diferencia:"));
+    tbxDAYS = addControl<QSpinBox>(grpFILE, "tbxDAYS");
     tbxDAYS->setRange(0, 60);
     lblDAYS->setBuddy(tbxDAYS);
     auto* fileRow = new QHBoxLayout(grpFILE);
@@ -160,12 +172,13 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     fileRow->addSpacing(12);
     fileRow->addWidget(lblDAYS);
     fileRow->addWidget(tbxDAYS);
+    return grpFILE;
+}
 
-    auto* grpDETAIL = new QGroupBox(this);
-    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
-    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
-    grdSTATEMENT = new FlexGrid(grpDETAIL);
-    grdSTATEMENT->setObjectName(QStringLiteral("grdSTATEMENT"));
+QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
+    auto* grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL", QStringLiteral("Detail"),
+                                            QStringLiteral("Detalle"));
+    grdSTATEMENT = addControl<FlexGrid>(grpDETAIL, "grdSTATEMENT");
     grdSTATEMENT->setCols(kCols);
     grdSTATEMENT->setRows(1);
     grdSTATEMENT->setGridBackground(QColor(224, 224, 224));
@@ -178,34 +191,13 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     grdSTATEMENT->widenColumns({{kColDate, fncFORMAT_DATE(20241231)},
                                 {kColCheck, QStringLiteral("000000")},
                                 {kColAmount, QStringLiteral("-00000.00")}});
-    lblSTATEMENT = new QLabel(grpDETAIL);
-    lblSTATEMENT->setObjectName(QStringLiteral("lblSTATEMENT"));
-    lblCOUNTS = new QLabel(grpDETAIL);
-    lblCOUNTS->setObjectName(QStringLiteral("lblCOUNTS"));
+    lblSTATEMENT = addControl<QLabel>(grpDETAIL, "lblSTATEMENT");
+    lblCOUNTS = addControl<QLabel>(grpDETAIL, "lblCOUNTS");
     auto* detail = new QVBoxLayout(grpDETAIL);
     detail->addWidget(grdSTATEMENT, 1);
     detail->addWidget(lblSTATEMENT);
     detail->addWidget(lblCOUNTS);
-
-    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grpFILE);
-    layout->addWidget(grpDETAIL, 1);
-    layout->addWidget(grpCONTROL);
-    resize(1100, 600);
-
-    connect(tbxFILE, &QLineEdit::returnPressed, this,
-            [this] { loadFile(tbxFILE->text().trimmed()); });
-    connect(tbcBROWSE, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::browse);
-    connect(tbcCOLUMNS, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::editColumns);
-    connect(tbxDAYS, &QSpinBox::valueChanged, this, [this](int days) {
-        saveSetting(kSection, QStringLiteral("DAYS"), QString::number(days));
-        if (!m_statement.lines.isEmpty())
-            runCommand([this] { matchLines(); });
-    });
-    connect(tbcOK, &QPushButton::clicked, this, [this] { runCommand([this] { onOk(); }); });
-    connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
+    return grpDETAIL;
 }
 
 QString frmIMPORT_BANK_STATEMENT::setting(const QString& key) const {

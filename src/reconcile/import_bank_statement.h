@@ -9,6 +9,7 @@
 #include <functional>
 
 class FlexGrid;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,6 +37,8 @@ protected:
     void loadWindow() override;
 
 private:
+    QGroupBox* buildFileRow(); // the file, its CSV columns and the days a date may differ
+    QGroupBox* buildGrid();
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
 
     QString setting(const QString& key) const;

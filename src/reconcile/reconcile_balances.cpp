@@ -38,20 +38,15 @@ frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(Q
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
-    auto* grpDETAIL = new QGroupBox(this);
-    grpDETAIL->setObjectName(QStringLiteral("grpDETAIL"));
-    addCaption(grpDETAIL, QStringLiteral("Detail"), QStringLiteral("Detalle"));
+    auto* grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL", QStringLiteral("Detail"),
+                                            QStringLiteral("Detalle"));
     auto* detail = new QGridLayout(grpDETAIL);
 
     auto label = [&](const char* name, const QString& english, const QString& spanish) {
-        auto* l = new QLabel(grpDETAIL);
-        l->setObjectName(QString::fromLatin1(name));
-        addCaption(l, english, spanish);
-        return l;
+        return addControl<QLabel>(grpDETAIL, name, english, spanish);
     };
     auto box = [&](const char* name, bool amount) {
-        auto* b = new QLineEdit(grpDETAIL);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = addControl<QLineEdit>(grpDETAIL, name);
         b->setReadOnly(true);
         b->setFocusPolicy(Qt::NoFocus); // only the statement date and bank balance take Tab
         if (amount) {
@@ -63,8 +58,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
         return b;
     };
     auto line = [&](const char* name) {
-        auto* f = new QFrame(grpDETAIL);
-        f->setObjectName(QString::fromLatin1(name));
+        auto* f = addControl<QFrame>(grpDETAIL, name);
         f->setFrameShape(QFrame::HLine);
         f->setFrameShadow(QFrame::Sunken);
         return f;
@@ -82,8 +76,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
     period->addStretch(1);
     detail->addLayout(period, 0, 1);
 
-    dbxSTMDTE = new DatePicker(grpDETAIL);
-    dbxSTMDTE->setObjectName(QStringLiteral("dbxSTMDTE"));
+    dbxSTMDTE = addControl<DatePicker>(grpDETAIL, "dbxSTMDTE");
     dbxSTMDTE->setFixedWidth(130);
     dbxSTMDTE->installEventFilter(this);
     detail->addWidget(label("lblREPDTE", QStringLiteral("Enter Bank Statement Date:"),
@@ -91,8 +84,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
                       1, 0);
     detail->addWidget(dbxSTMDTE, 1, 1, Qt::AlignRight);
 
-    tbxBNKBAL = new QLineEdit(grpDETAIL);
-    tbxBNKBAL->setObjectName(QStringLiteral("tbxBNKBAL"));
+    tbxBNKBAL = addControl<QLineEdit>(grpDETAIL, "tbxBNKBAL");
     tbxBNKBAL->setAlignment(Qt::AlignRight);
     tbxBNKBAL->setFixedWidth(110);
     tbxBNKBAL->installEventFilter(this);
