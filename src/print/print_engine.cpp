@@ -215,6 +215,17 @@ void setRuleWidth(Surface& surface, const QString& destination, const QString& t
         surface.setRuleWidth(2);
 }
 
+// The surface a page's foot is printed on, in the small font and the rule width of its
+// destination; null when no report is being printed.
+Surface* footSurface(const QString& destination, const QString& type) {
+    Surface* surface = wrkPRINT_OBJECT;
+    if (surface) {
+        surface->setFontSize(8);
+        setRuleWidth(*surface, destination, type);
+    }
+    return surface;
+}
+
 int ruleEnd(const Surface& surface, const QString& orientation, const QString& destination) {
     if (toPrinter(destination))
         return portrait(orientation) ? 11500 : 15000;
@@ -303,11 +314,9 @@ void prcPRINT_HEADER(const QString& orientation, const QString& title, const QSt
 
 void prcCHECK_PAGE_BREAK(const QString& orientation, QString& destination) {
     const QString type = printerType();
-    Surface* surface = wrkPRINT_OBJECT;
+    Surface* surface = footSurface(destination, type);
     if (!surface)
         return;
-    surface->setFontSize(8);
-    setRuleWidth(*surface, destination, type);
 
     int threshold;
     if (toPrinter(destination)) {
@@ -361,11 +370,9 @@ void prcCHECK_PAGE_BREAK(const QString& orientation, QString& destination) {
 void prcPRINT_END_OF_REPORT(const QString& orientation, const QString& destination,
                             bool recordsPrinted) {
     const QString type = printerType();
-    Surface* surface = wrkPRINT_OBJECT;
+    Surface* surface = footSurface(destination, type);
     if (!surface)
         return;
-    surface->setFontSize(8);
-    setRuleWidth(*surface, destination, type);
 
     if (!recordsPrinted) {
         surface->print();
