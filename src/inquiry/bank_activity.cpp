@@ -471,18 +471,6 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_RECONCILIATION_HISTORY(
             .arg(dbxSTRDTE->dateNumber()));
 }
 
-double frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyValue(const QString& text) {
-    QString t = text.trimmed();
-    bool negative = false;
-    if (t.startsWith(QLatin1Char('(')) && t.endsWith(QLatin1Char(')'))) {
-        negative = true;
-        t = t.mid(1, t.size() - 2);
-    }
-    t.remove(QLatin1Char('$')).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
-    const double value = leadingNumber(t);
-    return negative ? -value : value;
-}
-
 QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyText(double value) {
     if (!std::isfinite(value))
         return formatNumber(value, kCurrency);

@@ -42,8 +42,6 @@ public:
     // The row the next listed record is written to.
     int nextRow() const { return m_nextRow; }
 
-    // The amount a currency cell shows, its sign, separators and parentheses read back.
-    static double currencyValue(const QString& text);
     // A money amount in the named "currency" format, written without the general mask
     // reader: a listing formats two amounts a row, a hundred thousand rows at a time.
     static QString currencyText(double value);

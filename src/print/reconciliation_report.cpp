@@ -322,10 +322,9 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {
 // The reports
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::takePeriod(int entry) {
-    const QString number =
-        QString::number(lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt());
-    wrkPERMTH = number.right(2).toInt();
-    wrkPERYER = number.left(4).toInt();
+    const int data = lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt();
+    wrkPERMTH = data % 100;
+    wrkPERYER = data / 100;
 }
 
 QString frmPRINT_BANK_RECONCILIATION_REPORT::rightHandText() const {

@@ -342,23 +342,18 @@ private Q_SLOTS:
 
     void currency_data() {
         QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text"); // read back to the value; empty: not read
-        QTest::newRow("groups") << 1234567.89 << "$1,234,567.89";
-        QTest::newRow("minus") << -20.0 << "-$20.00";
-        QTest::newRow("parentheses") << -1020.0 << "($1,020.00)";
-        QTest::newRow("rounds as written") << 2.675 << "";
-        QTest::newRow("half a cent up") << 0.005 << "";
-        QTest::newRow("carry into a new group") << 999999.995 << "";
-        QTest::newRow("nothing left of a negative") << -0.004 << "";
-        QTest::newRow("large") << 123456789012.34 << "";
+        QTest::newRow("groups") << 1234567.89;
+        QTest::newRow("minus") << -20.0;
+        QTest::newRow("rounds as written") << 2.675;
+        QTest::newRow("half a cent up") << 0.005;
+        QTest::newRow("carry into a new group") << 999999.995;
+        QTest::newRow("nothing left of a negative") << -0.004;
+        QTest::newRow("large") << 123456789012.34;
     }
     // The listing's own currency writer shows what the general format shows, at the value
     // and at thousands of values around it.
     void currency() {
         QFETCH(double, value);
-        QFETCH(QString, text);
-        if (!text.isEmpty())
-            QCOMPARE(Window::currencyValue(text), value);
         for (int i = -2000; i <= 2000; ++i) {
             const double sample = value + i * 0.013;
             QCOMPARE(Window::currencyText(sample),
