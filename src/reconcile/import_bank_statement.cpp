@@ -237,7 +237,7 @@ bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     try {
         read = readStatementFile(path, CsvMapping::fromText(setting(QStringLiteral("CSV"))));
     } catch (const StatementError& e) {
-        showMessage(e.message());
+        showMessage(e.message(shared().spanish()));
         return false;
     }
     if (read.lines.isEmpty()) {

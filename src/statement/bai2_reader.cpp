@@ -39,9 +39,11 @@ public:
             if (r.type == QLatin1String("02")) {
                 asOf = dateOfYymmdd(r.fields.value(3));
                 if (asOf == 0)
-                    throw StatementError(m_path, r.line,
-                                         QStringLiteral("the as-of date \"%1\" cannot be read.")
-                                             .arg(r.fields.value(3)));
+                    throw StatementError(
+                        m_path, r.line,
+                        ReadFault{QStringLiteral("the as-of date \"%1\" cannot be read."),
+                                  QStringLiteral("la fecha de corte \"%1\" no se puede leer.")}
+                            .arg(r.fields.value(3)));
                 groupCurrency = r.fields.value(5);
             } else if (r.type == QLatin1String("03")) {
                 inAccount = !accountDone;
@@ -60,24 +62,36 @@ public:
                 bool ok = false;
                 const int count = r.fields.value(2).toInt(&ok);
                 if (ok && count != physical)
-                    throw StatementError(m_path, r.line,
-                                         QStringLiteral("the file says it has %1 records but "
-                                                        "holds %2; lines are missing.")
-                                             .arg(count)
-                                             .arg(physical));
+                    throw StatementError(
+                        m_path, r.line,
+                        ReadFault{
+                            QStringLiteral(
+                                "the file says it has %1 records but holds %2; lines are missing."),
+                            QStringLiteral(
+                                "el archivo dice tener %1 registros pero tiene %2; faltan líneas.")}
+                            .arg(count)
+                            .arg(physical));
                 break;
             } else if (r.type != QLatin1String("01") && r.type != QLatin1String("98")) {
                 throw StatementError(
                     m_path, r.line,
-                    QStringLiteral("\"%1\" is not a record type of a BAI2 file.").arg(r.type));
+                    ReadFault{
+                        QStringLiteral("\"%1\" is not a record type of a BAI2 file."),
+                        QStringLiteral("\"%1\" no es un tipo de registro de un archivo BAI2.")}
+                        .arg(r.type));
             }
         }
         if (!ended)
             throw StatementError(m_path, records.isEmpty() ? 0 : records.last().line,
-                                 QStringLiteral("the file ends before its closing record (99); "
-                                                "it may have been cut short."));
+                                 ReadFault{QStringLiteral("the file ends before its closing record "
+                                                          "(99); it may have been cut short."),
+                                           QStringLiteral("el archivo termina antes de su registro "
+                                                          "de cierre (99); puede estar cortado.")});
         if (!accountDone && !inAccount)
-            throw StatementError(m_path, 0, QStringLiteral("the file holds no account."));
+            throw StatementError(
+                m_path, 0,
+                ReadFault{QStringLiteral("the file holds no account."),
+                          QStringLiteral("el archivo no contiene ninguna cuenta.")});
         m_s.format = QStringLiteral("BAI2");
         m_s.periodStart = m_s.periodEnd = asOf;
         return m_s;
@@ -97,9 +111,11 @@ private:
             QString rest = text.section(QLatin1Char(','), 1);
             if (type == QLatin1String("88")) {
                 if (records.isEmpty())
-                    throw StatementError(m_path, i + 1,
-                                         QStringLiteral("a continuation record (88) continues "
-                                                        "nothing."));
+                    throw StatementError(
+                        m_path, i + 1,
+                        ReadFault{
+                            QStringLiteral("a continuation record (88) continues nothing."),
+                            QStringLiteral("un registro de continuación (88) no continúa nada.")});
                 Record& previous = records.last();
                 if (previous.type != QLatin1String("16") && rest.endsWith(QLatin1Char('/')))
                     rest.chop(1);
@@ -109,8 +125,10 @@ private:
             }
             static const QRegularExpression code(QStringLiteral("^\\d{2}$"));
             if (!code.match(type).hasMatch())
-                throw StatementError(m_path, i + 1,
-                                     QStringLiteral("this is not a record of a BAI2 file."));
+                throw StatementError(
+                    m_path, i + 1,
+                    ReadFault{QStringLiteral("this is not a record of a BAI2 file."),
+                              QStringLiteral("esto no es un registro de un archivo BAI2.")});
             // A record ends at its slash; an item's text runs to the end of the line.
             if (type != QLatin1String("16") && rest.endsWith(QLatin1Char('/')))
                 rest.chop(1);
@@ -127,7 +145,9 @@ private:
         static const QRegularExpression digits(QStringLiteral("^[+-]?\\d+$"));
         if (!digits.match(text).hasMatch())
             throw StatementError(m_path, line,
-                                 QStringLiteral("the amount \"%1\" cannot be read.").arg(text));
+                                 ReadFault{QStringLiteral("the amount \"%1\" cannot be read."),
+                                           QStringLiteral("el importe \"%1\" no se puede leer.")}
+                                     .arg(text));
         return text.toLongLong() / 100.0;
     }
 
@@ -176,7 +196,9 @@ private:
         if (!ok)
             throw StatementError(
                 m_path, r.line,
-                QStringLiteral("the type code \"%1\" cannot be read.").arg(typeText));
+                ReadFault{QStringLiteral("the type code \"%1\" cannot be read."),
+                          QStringLiteral("el código de tipo \"%1\" no se puede leer.")}
+                    .arg(typeText));
         const double amount = cents(next(), r.line);
         const QString funds = next();
         if (funds == QLatin1String("S")) {

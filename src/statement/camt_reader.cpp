@@ -61,16 +61,25 @@ public:
         if (m_xml.hasError()) {
             const int line = int(m_xml.lineNumber());
             if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
-                throw StatementError(m_path, line,
-                                     QStringLiteral("the file ends before the statement does; "
-                                                    "it may have been cut short."));
+                throw StatementError(
+                    m_path, line,
+                    ReadFault{
+                        QStringLiteral(
+                            "the file ends before the statement does; it may have been cut short."),
+                        QStringLiteral("el archivo termina antes que el estado de cuenta; puede "
+                                       "estar cortado.")});
             if (m_xml.error() != QXmlStreamReader::CustomError)
-                throw StatementError(m_path, line,
-                                     QStringLiteral("the file is not well-formed XML (%1).")
-                                         .arg(m_xml.errorString()));
+                throw StatementError(
+                    m_path, line,
+                    ReadFault{QStringLiteral("the file is not well-formed XML (%1)."),
+                              QStringLiteral("el archivo no es XML bien formado (%1).")}
+                        .arg(m_xml.errorString()));
         }
         if (m_statements == 0)
-            throw StatementError(m_path, 0, QStringLiteral("this is not a bank statement."));
+            throw StatementError(
+                m_path, 0,
+                ReadFault{QStringLiteral("this is not a bank statement."),
+                          QStringLiteral("esto no es un estado de cuenta bancario.")});
         m_s.format = QStringLiteral("camt.053.001.") + m_version;
         return m_s;
     }
@@ -87,20 +96,27 @@ private:
             const QString ns = m_xml.namespaceUri().toString();
             if (name != QLatin1String("Document") || !ns.startsWith(kNamespacePrefix)) {
                 if (ns.contains(QLatin1String("camt.")))
-                    throw StatementError(m_path, int(m_xml.lineNumber()),
-                                         QStringLiteral("this is not a statement of account "
-                                                        "(camt.053) but %1.")
-                                             .arg(ns.section(QLatin1Char(':'), -1)));
-                throw StatementError(m_path, int(m_xml.lineNumber()),
-                                     QStringLiteral("this is not a bank statement."));
+                    throw StatementError(
+                        m_path, int(m_xml.lineNumber()),
+                        ReadFault{
+                            QStringLiteral("this is not a statement of account (camt.053) but %1."),
+                            QStringLiteral("esto no es un estado de cuenta (camt.053) sino %1.")}
+                            .arg(ns.section(QLatin1Char(':'), -1)));
+                throw StatementError(
+                    m_path, int(m_xml.lineNumber()),
+                    ReadFault{QStringLiteral("this is not a bank statement."),
+                              QStringLiteral("esto no es un estado de cuenta bancario.")});
             }
             m_version = ns.mid(kNamespacePrefix.size());
             const int v = m_version.toInt();
             if (m_version.size() != 2 || v < 2 || v > 8)
-                throw StatementError(m_path, int(m_xml.lineNumber()),
-                                     QStringLiteral("camt.053 version .001.%1 is not one this "
-                                                    "program reads (.001.02 to .001.08).")
-                                         .arg(m_version));
+                throw StatementError(
+                    m_path, int(m_xml.lineNumber()),
+                    ReadFault{QStringLiteral("camt.053 version .001.%1 is not one this program "
+                                             "reads (.001.02 to .001.08)."),
+                              QStringLiteral("la versión .001.%1 de camt.053 no es una que este "
+                                             "programa lea (.001.02 a .001.08).")}
+                        .arg(m_version));
         }
         m_stack.push_back(name);
         m_text.clear();
@@ -135,7 +151,9 @@ private:
         a.value = parseAmount(text, false, &ok);
         if (!ok)
             throw StatementError(m_path, m_amountLine,
-                                 QStringLiteral("the amount \"%1\" cannot be read.").arg(text));
+                                 ReadFault{QStringLiteral("the amount \"%1\" cannot be read."),
+                                           QStringLiteral("el importe \"%1\" no se puede leer.")}
+                                     .arg(text));
         return a;
     }
 
@@ -245,9 +263,11 @@ private:
     void checkCurrency(const Amount& a) {
         const QString expected = m_s.currency;
         if (!a.currency.isEmpty() && !expected.isEmpty() && a.currency != expected)
-            throw StatementError(m_path, a.line,
-                                 QStringLiteral("the item is in %1, the statement in %2.")
-                                     .arg(a.currency, expected));
+            throw StatementError(
+                m_path, a.line,
+                ReadFault{QStringLiteral("the item is in %1, the statement in %2."),
+                          QStringLiteral("la partida está en %1, el estado de cuenta en %2.")}
+                    .arg(a.currency, expected));
     }
 
     static QString describe(const Detail& d, const QString& fallback) {
@@ -262,10 +282,14 @@ private:
         if (!m_entry.status.isEmpty() && m_entry.status != QLatin1String("BOOK"))
             return;
         if (!m_entry.amount.present)
-            throw StatementError(m_path, m_entry.line, QStringLiteral("the item has no amount."));
-        if (m_entry.booked == 0)
             throw StatementError(m_path, m_entry.line,
-                                 QStringLiteral("the item has no date it was booked on."));
+                                 ReadFault{QStringLiteral("the item has no amount."),
+                                           QStringLiteral("la partida no tiene importe.")});
+        if (m_entry.booked == 0)
+            throw StatementError(
+                m_path, m_entry.line,
+                ReadFault{QStringLiteral("the item has no date it was booked on."),
+                          QStringLiteral("la partida no tiene fecha de asiento.")});
         checkCurrency(m_entry.amount);
         const double sign = m_entry.sign == QLatin1String("DBIT") ? -1 : 1;
         bool batched = m_entry.details.size() > 1;

@@ -175,11 +175,14 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
         if (row.fields.size() == 1 && row.fields.first().trimmed().isEmpty())
             continue;
         if (row.fields.size() < needed)
-            throw StatementError(path, row.line,
-                                 QStringLiteral("the line has %1 columns, but the columns set "
-                                                "for this account go up to %2.")
-                                     .arg(row.fields.size())
-                                     .arg(needed));
+            throw StatementError(
+                path, row.line,
+                ReadFault{QStringLiteral("the line has %1 columns, but the columns set for this "
+                                         "account go up to %2."),
+                          QStringLiteral("la línea tiene %1 columnas, pero las columnas fijadas "
+                                         "para esta cuenta llegan hasta la %2.")}
+                    .arg(row.fields.size())
+                    .arg(needed));
         auto field = [&](int column) {
             return column > 0 ? row.fields.at(column - 1).trimmed() : QString();
         };
@@ -187,11 +190,13 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
         line.fileLine = row.line;
         line.date = readDate(field(m.dateColumn), m.dateOrder);
         if (line.date == 0)
-            throw StatementError(path, row.line,
-                                 QStringLiteral("\"%1\" in column %2 is not a date (%3).")
-                                     .arg(field(m.dateColumn))
-                                     .arg(m.dateColumn)
-                                     .arg(m.dateOrder));
+            throw StatementError(
+                path, row.line,
+                ReadFault{QStringLiteral("\"%1\" in column %2 is not a date (%3)."),
+                          QStringLiteral("\"%1\" en la columna %2 no es una fecha (%3).")}
+                    .arg(field(m.dateColumn))
+                    .arg(m.dateColumn)
+                    .arg(m.dateOrder));
         auto amount = [&](int column, bool* present) {
             const QString value = field(column);
             *present = !value.isEmpty();
@@ -200,11 +205,13 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
             bool ok = false;
             const double v = parseAmount(value, m.decimalComma, &ok);
             if (!ok)
-                throw StatementError(path, row.line,
-                                     QStringLiteral("the amount \"%1\" in column %2 cannot be "
-                                                    "read.")
-                                         .arg(value)
-                                         .arg(column));
+                throw StatementError(
+                    path, row.line,
+                    ReadFault{
+                        QStringLiteral("the amount \"%1\" in column %2 cannot be read."),
+                        QStringLiteral("el importe \"%1\" en la columna %2 no se puede leer.")}
+                        .arg(value)
+                        .arg(column));
             return v;
         };
         bool present = false;
@@ -217,7 +224,9 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
             present = credit || debit;
         }
         if (!present)
-            throw StatementError(path, row.line, QStringLiteral("the line has no amount."));
+            throw StatementError(path, row.line,
+                                 ReadFault{QStringLiteral("the line has no amount."),
+                                           QStringLiteral("la línea no tiene importe.")});
         static const QRegularExpression digits(QStringLiteral("^\\d+$"));
         const QString check = field(m.checkColumn);
         if (digits.match(check).hasMatch())
@@ -226,7 +235,9 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
         s.lines.push_back(line);
     }
     if (s.lines.isEmpty())
-        throw StatementError(path, 0, QStringLiteral("the file holds no items."));
+        throw StatementError(path, 0,
+                             ReadFault{QStringLiteral("the file holds no items."),
+                                       QStringLiteral("el archivo no contiene partidas.")});
     for (const StatementLine& l : std::as_const(s.lines)) {
         s.periodStart = s.periodStart == 0 ? l.date : std::min(s.periodStart, l.date);
         s.periodEnd = std::max(s.periodEnd, l.date);

@@ -102,7 +102,9 @@ void checkAmounts(const QString& path, const QByteArray& data, QVector<int>* ite
             parseAmount(value, true, &ok);
         if (!ok)
             throw StatementError(path, line,
-                                 QStringLiteral("the amount \"%1\" cannot be read.").arg(value));
+                                 ReadFault{QStringLiteral("the amount \"%1\" cannot be read."),
+                                           QStringLiteral("el importe \"%1\" no se puede leer.")}
+                                     .arg(value));
     }
 }
 
@@ -111,7 +113,9 @@ void checkAmounts(const QString& path, const QByteArray& data, QVector<int>* ite
 Statement readOfx(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StatementError(path, 0, QStringLiteral("the file cannot be opened."));
+        throw StatementError(path, 0,
+                             ReadFault{QStringLiteral("the file cannot be opened."),
+                                       QStringLiteral("el archivo no se puede abrir.")});
     const QByteArray data = file.readAll();
     QVector<int> itemLines;
     checkAmounts(path, data, &itemLines);
@@ -141,22 +145,32 @@ Statement readOfx(const QString& path) {
     libofx_free_context(context);
 
     if (!data.toUpper().contains("</OFX>"))
-        throw StatementError(path, lastLine,
-                             QStringLiteral("the file ends before the statement does; it may "
-                                            "have been cut short."));
+        throw StatementError(
+            path, lastLine,
+            ReadFault{
+                QStringLiteral(
+                    "the file ends before the statement does; it may have been cut short."),
+                QStringLiteral(
+                    "el archivo termina antes que el estado de cuenta; puede estar cortado.")});
     if (!read.sawStatement)
-        throw StatementError(path, 0, QStringLiteral("this is not a bank statement."));
-    if (result != 0)
         throw StatementError(path, 0,
-                             QStringLiteral("the OFX file is damaged: its parts do not nest as "
-                                            "they should."));
+                             ReadFault{QStringLiteral("this is not a bank statement."),
+                                       QStringLiteral("esto no es un estado de cuenta bancario.")});
+    if (result != 0)
+        throw StatementError(
+            path, 0,
+            ReadFault{
+                QStringLiteral("the OFX file is damaged: its parts do not nest as they should."),
+                QStringLiteral("el archivo OFX está dañado: sus partes no se anidan como deben.")});
     Statement& s = read.statement;
     s.format = QStringLiteral("OFX");
     for (int i = 0; i < s.lines.size(); ++i) {
         s.lines[i].fileLine = itemLines.value(i);
         if (s.lines[i].date == 0)
-            throw StatementError(path, s.lines[i].fileLine,
-                                 QStringLiteral("the item has no date it was booked on."));
+            throw StatementError(
+                path, s.lines[i].fileLine,
+                ReadFault{QStringLiteral("the item has no date it was booked on."),
+                          QStringLiteral("la partida no tiene fecha de asiento.")});
     }
     return s;
 }

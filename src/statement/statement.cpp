@@ -16,11 +16,16 @@ int Statement::statementDate() const {
     return last;
 }
 
-StatementError::StatementError(const QString& file, int line, const QString& reason)
+StatementError::StatementError(const QString& file, int line, const ReadFault& fault)
     : m_file(file), m_line(line) {
     const QString name = QFileInfo(file).fileName();
-    m_message = line > 0 ? QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(reason)
-                         : QStringLiteral("%1: %2").arg(name, reason);
+    const auto where = [&](const QString& lineWord, const QString& reason) {
+        return line > 0 ? QStringLiteral("%1, %2 %3: %4")
+                              .arg(name, lineWord, QString::number(line), reason)
+                        : QStringLiteral("%1: %2").arg(name, reason);
+    };
+    m_message = where(QStringLiteral("line"), fault.english);
+    m_spanish = where(QStringLiteral("línea"), fault.spanish);
     m_what = m_message.toUtf8();
 }
 
@@ -115,10 +120,14 @@ bool looksLikeOfx(const QByteArray& head) {
 Statement readStatementFile(const QString& path, const CsvMapping& csv) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StatementError(path, 0, QStringLiteral("the file cannot be opened."));
+        throw StatementError(path, 0,
+                             ReadFault{QStringLiteral("the file cannot be opened."),
+                                       QStringLiteral("el archivo no se puede abrir.")});
     const QByteArray data = file.readAll();
     if (data.trimmed().isEmpty())
-        throw StatementError(path, 0, QStringLiteral("the file is empty."));
+        throw StatementError(path, 0,
+                             ReadFault{QStringLiteral("the file is empty."),
+                                       QStringLiteral("el archivo está vacío.")});
     const QByteArray head = data.left(4096);
     if (looksLikeOfx(head))
         return readOfx(path);
@@ -127,10 +136,15 @@ Statement readStatementFile(const QString& path, const CsvMapping& csv) {
     if (head.trimmed().startsWith("01,"))
         return readBai2(path, data);
     if (head.trimmed().startsWith("<"))
-        throw StatementError(path, 1, QStringLiteral("this is not a bank statement."));
+        throw StatementError(path, 1,
+                             ReadFault{QStringLiteral("this is not a bank statement."),
+                                       QStringLiteral("esto no es un estado de cuenta bancario.")});
     if (!csv.usable())
-        throw StatementError(path, 0,
-                             QStringLiteral("set the columns of the CSV file (the date and "
-                                            "the amount at least) before loading it."));
+        throw StatementError(
+            path, 0,
+            ReadFault{QStringLiteral("set the columns of the CSV file (the date and the amount at "
+                                     "least) before loading it."),
+                      QStringLiteral("fije las columnas del archivo CSV (al menos la fecha y el "
+                                     "importe) antes de cargarlo.")});
     return readCsv(path, data, csv);
 }

@@ -35,17 +35,27 @@ struct Statement {
     int statementDate() const;
 };
 
-// Why a file cannot be read: the message names the file and, where it is known, the line.
+// Why a file cannot be read, in both of the clerk's languages; arg() fills both alike.
+struct ReadFault {
+    QString english;
+    QString spanish;
+    template <typename... Args> ReadFault arg(const Args&... args) const {
+        return {english.arg(args...), spanish.arg(args...)};
+    }
+};
+
+// A file that cannot be read: the message names the file and, where it is known, the line.
 class StatementError : public std::exception {
 public:
-    StatementError(const QString& file, int line, const QString& reason);
+    StatementError(const QString& file, int line, const ReadFault& fault);
     const char* what() const noexcept override { return m_what.constData(); }
-    QString message() const { return m_message; }
+    QString message(bool spanish = false) const { return spanish ? m_spanish : m_message; }
     QString file() const { return m_file; }
     int line() const { return m_line; }
 
 private:
     QString m_message;
+    QString m_spanish;
     QString m_file;
     int m_line;
     QByteArray m_what;

@@ -238,6 +238,12 @@ private Q_SLOTS:
             QFAIL("the file was read");
         } catch (const StatementError& e) {
             QCOMPARE(e.message(), message);
+            // The Spanish clerk reads the same fault in Spanish, at the same line.
+            const QString spanish = e.message(true);
+            QVERIFY2(spanish != message, qPrintable(spanish));
+            QCOMPARE(spanish.section(QLatin1Char(':'), 0, 0),
+                     message.section(QLatin1Char(':'), 0, 0)
+                         .replace(QStringLiteral("line"), QStringLiteral("línea")));
         }
     }
 
