@@ -98,6 +98,10 @@ DatabaseError::DatabaseError(int number, const QString& description, const QStri
     : std::runtime_error(description.toStdString()), m_number(number), m_description(description),
       m_state(state) {}
 
+bool DatabaseError::isDeadlockVictim() const {
+    return m_number == 1205 || m_state == QLatin1String("40001");
+}
+
 bool DatabaseError::isBusy() const {
     // SQLite: SQLITE_BUSY (5), SQLITE_LOCKED (6) and their extended codes. SQL Server:
     // lock request time-out (1222), chosen as deadlock victim (1205). ODBC: a time-out

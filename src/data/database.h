@@ -20,12 +20,29 @@ public:
     // Another program held the database (a lock or a lock wait that ran out): nothing of
     // the command was written and the same command can simply be run again.
     bool isBusy() const;
+    // The server broke a deadlock with another program by rolling back this program's whole
+    // transaction: nothing of it was written and it can be run again at once.
+    bool isDeadlockVictim() const;
 
 private:
     int m_number;
     QString m_description;
     QString m_state;
 };
+
+// Runs a command that is one whole transaction; when the server rolls it back to break a
+// deadlock with another program, runs it again, attempts times in all before the error goes
+// to the clerk.
+template <class Command> auto runAgainAfterDeadlock(Command command, int attempts = 3) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return command();
+        } catch (const DatabaseError& e) {
+            if (!e.isDeadlockVictim() || attempt >= attempts)
+                throw;
+        }
+    }
+}
 
 // The rows of one SELECT, forward only, positioned on the first row after execute.
 // Field names are looked up without regard to case; NULL reads as a null QVariant.

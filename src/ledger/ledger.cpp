@@ -165,7 +165,9 @@ int writeClearedDates(Connection& db, const QList<ClearedDate>& dates) {
 // ---------------------------------------------------------------------------------------
 // Adjustments
 
-PostedAdjustment postAdjustment(Connection& db, const Adjustment& a, const QDate& postedOn) {
+namespace {
+
+PostedAdjustment postAdjustmentOnce(Connection& db, const Adjustment& a, const QDate& postedOn) {
     const int year = fncFISCAL_YEAR(a.date, QStringLiteral("*"));
     const auto insert = [&](int line, const char* type, int account, double amount) {
         db.execute(QStringLiteral("Insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,"
@@ -195,6 +197,14 @@ PostedAdjustment postAdjustment(Connection& db, const Adjustment& a, const QDate
     insert(line + 1, "R", a.offsetAccount, -a.amount);
     transaction.commit();
     return {year, line};
+}
+
+} // namespace
+
+PostedAdjustment postAdjustment(Connection& db, const Adjustment& a, const QDate& postedOn) {
+    // Two clerks' entries that read the same last line number can deadlock on a server; the
+    // one rolled back takes the next numbers on its next try.
+    return runAgainAfterDeadlock([&] { return postAdjustmentOnce(db, a, postedOn); });
 }
 
 void deleteAdjustment(Connection& db, int date, int time) {

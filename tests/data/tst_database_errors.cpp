@@ -1,0 +1,93 @@
+// Which database errors mean "another program had the database" (the clerk presses OK again)
+// and which mean the server rolled a whole entry back to break a deadlock (the program makes
+// the entry again by itself).
+
+#include "database.h"
+
+#include <QStandardPaths>
+#include <QTest>
+
+class TestDatabaseErrors : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void kinds_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<bool>("deadlock");
+        QTest::newRow("SQLite busy") << 5 << ""
+                                     << "database is locked" << true << false;
+        QTest::newRow("SQLite busy snapshot") << 517 << ""
+                                              << "" << true << false;
+        QTest::newRow("SQLite locked") << 6 << ""
+                                       << "" << true << false;
+        QTest::newRow("SQLite constraint") << 19 << ""
+                                           << "UNIQUE constraint failed" << false << false;
+        QTest::newRow("lock time-out") << 1222 << ""
+                                       << "" << true << false;
+        QTest::newRow("deadlock victim") << 1205 << "40001"
+                                         << "" << true << true;
+        QTest::newRow("serialization failure") << 0 << "40001"
+                                               << "" << true << true;
+        QTest::newRow("ODBC time-out") << 0 << "HYT00"
+                                       << "" << true << false;
+        QTest::newRow("no such table") << 208 << "42S02"
+                                       << "" << false << false;
+        QTest::newRow("text alone") << 0 << ""
+                                    << "Database is locked (5)" << true << false;
+    }
+    void kinds() {
+        QFETCH(int, number);
+        QFETCH(QString, state);
+        QFETCH(QString, description);
+        QFETCH(bool, busy);
+        QFETCH(bool, deadlock);
+        const DatabaseError error(number, description, state);
+        QCOMPARE(error.isBusy(), busy);
+        QCOMPARE(error.isDeadlockVictim(), deadlock);
+    }
+
+    void deadlockedEntryIsMadeAgain_data() {
+        QTest::addColumn<int>("failures"); // how often the command fails before it succeeds
+        QTest::addColumn<int>("errorNumber");
+        QTest::addColumn<int>("runs");    // how often the command ran
+        QTest::addColumn<bool>("thrown"); // the error reached the caller
+        QTest::newRow("at once") << 0 << 1205 << 1 << false;
+        QTest::newRow("after one deadlock") << 1 << 1205 << 2 << false;
+        QTest::newRow("after two deadlocks") << 2 << 1205 << 3 << false;
+        QTest::newRow("three deadlocks reach the clerk") << 3 << 1205 << 3 << true;
+        QTest::newRow("a lock time-out is not run again") << 1 << 1222 << 1 << true;
+        QTest::newRow("nor is any other error") << 1 << 547 << 1 << true;
+    }
+    void deadlockedEntryIsMadeAgain() {
+        QFETCH(int, failures);
+        QFETCH(int, errorNumber);
+        QFETCH(int, runs);
+        QFETCH(bool, thrown);
+        int ran = 0;
+        bool caught = false;
+        try {
+            const int line = runAgainAfterDeadlock([&] {
+                if (++ran <= failures)
+                    throw DatabaseError(errorNumber, QStringLiteral("refused"));
+                return 42;
+            });
+            QCOMPARE(line, 42);
+        } catch (const DatabaseError& e) {
+            caught = true;
+            QCOMPARE(e.number(), errorNumber);
+        }
+        QCOMPARE(ran, runs);
+        QCOMPARE(caught, thrown);
+    }
+};
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication app(argc, argv);
+    TestDatabaseErrors test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_database_errors.moc"
