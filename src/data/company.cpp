@@ -16,13 +16,6 @@
 
 namespace {
 
-void closeQuietly(Recordset& rs) {
-    try {
-        rs.close();
-    } catch (const DatabaseError&) {
-    }
-}
-
 #ifdef BANKREC_TEST_SEAMS
 QString& testLoginName() {
     static QString name;
@@ -101,9 +94,6 @@ void prcLOAD_COMPANY(const QString& division, const QString& department) {
                           rounded <= std::numeric_limits<qint16>::max()
                       ? static_cast<int>(rounded)
                       : 0;
-
-    closeQuietly(company);
-    closeQuietly(year);
 }
 
 void prcGET_USER_SECURITY(const QString& subsystem, const QString& mode) {
@@ -126,10 +116,8 @@ void prcGET_USER_SECURITY(const QString& subsystem, const QString& mode) {
                 QStringLiteral("Select * from SYS_USER_MASTER where usmSECLVL in ('S','M','A')"));
             // Without any privileged user the suite runs without security.
             s.wrkSECLVL = anyone.eof() ? QStringLiteral("N") : QString();
-            closeQuietly(anyone);
         } catch (const DatabaseError&) {
         }
-        closeQuietly(userRow);
         return;
     }
 
@@ -141,10 +129,8 @@ void prcGET_USER_SECURITY(const QString& subsystem, const QString& mode) {
         if (fncFIELD_NUMBER(detail.field(QStringLiteral("hldRECCNT"))) == 0 &&
             mode == QLatin1String("M"))
             s.wrkSECLVL.clear();
-        closeQuietly(detail);
     } catch (const DatabaseError&) {
     }
-    closeQuietly(userRow);
 }
 
 QVariant fncGET_SYSTEM_VALUE(const QString& code, const QString& kind) {
@@ -167,7 +153,6 @@ QVariant fncGET_SYSTEM_VALUE(const QString& code, const QString& kind) {
         else if (kind == QLatin1String("C"))
             result = QVariant::fromValue<qint32>(0);
     }
-    closeQuietly(rs);
     return result;
 }
 
@@ -189,6 +174,5 @@ int fncFISCAL_YEAR(int date, const QString& division) {
     // A division without a record keeps the calendar year.
     const int beginningMonth =
         rs.eof() ? 1 : static_cast<int>(fncFIELD_NUMBER(rs.field(QStringLiteral("ddmBOYMTH"))));
-    closeQuietly(rs);
     return fiscalYearFor(date, beginningMonth);
 }

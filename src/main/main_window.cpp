@@ -621,11 +621,6 @@ void mdiBANK_RECONCILIATION::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    try {
-        if (rsPROGRAMS.isOpen())
-            rsPROGRAMS.close();
-    } catch (const DatabaseError&) {
-    }
     saveSetting(kStartup, QStringLiteral("BANK-RECONCILIATION"),
                 QString::number(shared().wrkBACNBR));
     prcCLOSE_DATABASE();

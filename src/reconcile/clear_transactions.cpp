@@ -199,8 +199,6 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(
               QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT<=0");
     else
         return;
-    if (m_rs.isOpen())
-        m_rs.close();
     m_rs = db().execute(sql);
 }
 

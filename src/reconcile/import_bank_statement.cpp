@@ -225,8 +225,6 @@ void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& acti
     if (action != QLatin1String("OPEN"))
         return;
     const QString sql = openLinesStatement(shared().wrkBACNBR);
-    if (rsGENERAL_LEDGER_TRANSACTION.isOpen())
-        rsGENERAL_LEDGER_TRANSACTION.close();
     rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
 }
 
