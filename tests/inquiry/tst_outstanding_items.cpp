@@ -21,17 +21,15 @@ namespace {
 
 using Window = frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS;
 
-void insertMonth(int month, int statement, int postedOn, double outstanding = 0) {
-    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhEOMBAL,brhOVRSHT,"
-                           "brhRLSDTE,brhPSTDTE) values(2024,%1,1010,%2,%3,%4,%5,%6,%2,%7)")
-                .arg(month)
-                .arg(statement)
-                .arg(1000 + month * 10)
-                .arg(outstanding)
-                .arg(990 + month * 10)
-                .arg(month - 5)
-                .arg(postedOn));
+// A month of 1010 saved on its statement date.
+void insertMonth(int month, int statement, int postedOn) {
+    insertHistoryRow({.month = month,
+                      .statement = statement,
+                      .bank = 1000.0 + month * 10,
+                      .ledger = 990.0 + month * 10,
+                      .difference = month - 5.0,
+                      .saved = statement,
+                      .posted = postedOn});
 }
 
 // January and February posted, March open; a check from last summer is stale by February.

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -180,6 +181,27 @@ void insertLedgerLine(const LedgerLine& l) {
             .arg(l.status, l.journal, l.type)
             .arg(l.employee)
             .arg(l.checkText));
+}
+
+void insertHistoryRow(const HistoryRow& h) {
+    const auto money = [](double v) {
+        return QString::number(v, 'f', QLocale::FloatingPointShortest);
+    };
+    const QStringList values{QString::number(h.year),
+                             QString::number(h.month),
+                             QString::number(h.account),
+                             QString::number(h.statement),
+                             money(h.bank),
+                             money(h.outstanding),
+                             money(h.adjusted),
+                             money(h.ledger),
+                             money(h.difference),
+                             QString::number(h.saved),
+                             QString::number(h.posted)};
+    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
+                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,brhEOMBAL,"
+                           "brhOVRSHT,brhRLSDTE,brhPSTDTE) values(") +
+            values.join(',') + ')');
 }
 
 void insertAccount(int account, const QString& name, int year, const QString& accountClass,

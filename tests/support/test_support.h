@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // The same few helpers for every test: a temporary folder with its own settings file and
 // program folder, a fixed date, a recorder of shown messages and questions, and a fresh
@@ -100,9 +101,26 @@ struct LedgerLine {
     int time = 0;
     int employee = 0;
     QString checkText;
-    int fund = 0;
 };
 void insertLedgerLine(const LedgerLine& l);
+
+// One account's month in the reconciliation history; only the fields a test sets differ
+// from the table's defaults. A month is open until it has a posting date.
+struct HistoryRow {
+    int year = 2024;
+    int month = 0;
+    int statement = 0; // the statement date, yyyymmdd
+    double bank = 0;
+    double outstanding = 0;
+    double adjusted = 0;
+    double ledger = 0;
+    double difference = 0;
+    int saved = 0;  // the date the month was last saved
+    int posted = 0; // the date it was posted, 0 while open
+    int account = 1010;
+};
+void insertHistoryRow(const HistoryRow& h);
+Q_DECLARE_METATYPE(HistoryRow)
 // One account of the chart of accounts.
 void insertAccount(int account, const QString& name, int year = 2024,
                    const QString& accountClass = QStringLiteral("CA"),
@@ -119,6 +137,19 @@ template <class Window> Window* openWindow(int bank = 1010) {
         qWarning("window not exposed");
     return w;
 }
+
+// Each test function's own environment and database, and the window it opened, which goes
+// before the database does.
+template <class Window> class WindowFixture {
+protected:
+    std::optional<TestEnvironment> env;
+    QPointer<Window> w;
+    void setUp(int todayYmd = 20241115) { env.emplace(todayYmd).openDatabase(); }
+    void tearDown() {
+        delete w.data();
+        env.reset();
+    }
+};
 
 // Closes a window as the clerk would and waits until it is gone.
 template <class Window> void closeAndWait(QPointer<Window>& w) {
