@@ -61,10 +61,10 @@ private Q_SLOTS:
     void cleanup() { env.reset(); }
     void rowsShowTheirTransaction_data();
     void rowsShowTheirTransaction();
-    void shortEntry_data();
-    void shortEntry();
-    void editorKeys_data();
-    void editorKeys();
+    void shortEntryCompletesTheDate_data();
+    void shortEntryCompletesTheDate();
+    void arrowKeysMoveTheEditor_data();
+    void arrowKeysMoveTheEditor();
     void f6RepeatsTheDate();
     void clickEditsTheClearedDate();
     void okWritesEachDatedRow();
@@ -122,7 +122,7 @@ void TestClearTransactions::rowsShowTheirTransaction() {
     closeAndWait(w);
 }
 
-void TestClearTransactions::shortEntry_data() {
+void TestClearTransactions::shortEntryCompletesTheDate_data() {
     QTest::addColumn<QString>("first"); // a full date accepted before, "" for none
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("accepted"); // 0 = refused with the message
@@ -143,7 +143,7 @@ void TestClearTransactions::shortEntry_data() {
     row("empty is accepted", "01/31/24", "", 20240131, "");
 }
 
-void TestClearTransactions::shortEntry() {
+void TestClearTransactions::shortEntryCompletesTheDate() {
     QFETCH(QString, first);
     QFETCH(QString, typed);
     QFETCH(int, accepted);
@@ -171,7 +171,7 @@ void TestClearTransactions::shortEntry() {
     closeAndWait(w);
 }
 
-void TestClearTransactions::editorKeys_data() {
+void TestClearTransactions::arrowKeysMoveTheEditor_data() {
     QTest::addColumn<int>("startRow");
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("endRow");
@@ -180,7 +180,7 @@ void TestClearTransactions::editorKeys_data() {
     QTest::newRow("down on the last row appends") << 28 << int(Qt::Key_Down) << 29;
 }
 
-void TestClearTransactions::editorKeys() {
+void TestClearTransactions::arrowKeysMoveTheEditor() {
     QFETCH(int, startRow);
     QFETCH(int, key);
     QFETCH(int, endRow);
