@@ -74,7 +74,17 @@ void loadInto(Window* w, const QString& path) {
     QTest::keyClick(file, Qt::Key_Return);
 }
 
-QString clearDateOf(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT* clear, int line) {
+using Clear = frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT;
+
+// Presses the import's OK and waits until it has handed over: the Clear window it filled.
+Clear* pressOk(QPointer<Window>& w) {
+    QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
+    if (!QTest::qWaitFor([&w] { return w.isNull(); }))
+        return nullptr;
+    return topLevel<Clear>("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+}
+
+QString clearDateOf(Clear* clear, int line) {
     auto* grid = clear->findChild<FlexGrid*>("grdTRANSACTION");
     const int row = clear->rowOfLine(line);
     return row > 0 ? grid->text(row, 0) : QStringLiteral("(not listed)");
@@ -160,10 +170,8 @@ private Q_SLOTS:
     void handsOverAndReadsTwice() {
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, kSample);
-        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
-        QTRY_VERIFY(w.isNull());
-        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
-            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        Clear* clear = pressOk(w);
+        QVERIFY(w.isNull());
         auto* reconcile = topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>(
             "frmRECONCILE_CHECKING_ACCOUNT_BALANCES");
         QVERIFY(clear && reconcile);
@@ -202,10 +210,7 @@ private Q_SLOTS:
         insertLedgerLine({.line = 2, .date = 20240203, .amount = 100});
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, kSample);
-        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
-        QTRY_VERIFY(w.isNull());
-        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
-            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        Clear* clear = pressOk(w);
         QVERIFY(clear);
         QTest::mouseClick(clear->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
         const auto cleared = [](int year) {
@@ -275,9 +280,7 @@ private Q_SLOTS:
         choice->setCurrentIndex(2);
         Q_EMIT choice->activated(2);
         QCOMPARE(grid->cellColour(1, 0), kMatched);
-        QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
-        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(
-            "frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+        Clear* clear = pressOk(w);
         QVERIFY(clear);
         QCOMPARE(clearDateOf(clear, 6), QString());
         QCOMPARE(clearDateOf(clear, 7), QStringLiteral("03/10/24"));
