@@ -241,7 +241,7 @@ private Q_SLOTS:
         }
     }
 
-    void amounts_data() {
+    void amountTextsParseOrAreRefused_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("comma");
         QTest::addColumn<double>("value"); // NaN: refused
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QTest::newRow("letters") << "12a" << false << no;
     }
 
-    void amounts() {
+    void amountTextsParseOrAreRefused() {
         QFETCH(QString, text);
         QFETCH(bool, comma);
         QFETCH(double, value);
