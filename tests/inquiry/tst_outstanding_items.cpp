@@ -74,9 +74,7 @@ private Q_SLOTS:
         seed();
     }
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ChildWindow*>(w))
-                delete w;
+        deleteProgramWindows();
         env.reset();
     }
 
@@ -138,10 +136,7 @@ private Q_SLOTS:
         clickCell(grid, 2, 1, true);
         QTRY_VERIFY(!items);
         // The Void window has searched the stale check.
-        frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS* voids = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* v = qobject_cast<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS*>(top))
-                voids = v;
+        auto* voids = topLevel<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>();
         QVERIFY(voids);
         QCOMPARE(voids->wrkCHKNBR, 812);
         QVERIFY(StatementTrace::statements().contains(

@@ -39,14 +39,6 @@ const QString kSample = QStringLiteral(BANKREC_TESTS_DIR "/statement/data/statem
 const QColor kMatched(192, 255, 192), kChoice(255, 236, 160), kNone(255, 192, 192),
     kCleared(216, 216, 216);
 
-template <class W> W* topLevel(const char* name) {
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget* w : tops)
-        if (w->objectName() == QLatin1String(name) && w->isVisible())
-            return qobject_cast<W*>(w);
-    return nullptr;
-}
-
 // The February statement's ledger side: check 1002, a slip of three deposits on the 3rd,
 // and an outstanding check.
 void insertFebruary() {
@@ -81,7 +73,7 @@ Clear* pressOk(QPointer<Window>& w) {
     QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
     if (!QTest::qWaitFor([&w] { return w.isNull(); }))
         return nullptr;
-    return topLevel<Clear>("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT");
+    return topLevel<Clear>();
 }
 
 QString clearDateOf(Clear* clear, int line) {
@@ -127,13 +119,7 @@ private Q_SLOTS:
         StatementTrace::clear();
     }
     void cleanup() {
-        // Deleting one window may delete others (its dialogs): hold them by guarded pointers.
-        QList<QPointer<QWidget>> tops;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ChildWindow*>(w))
-                tops << w;
-        for (const QPointer<QWidget>& w : tops)
-            delete w.data();
+        deleteProgramWindows();
         env.reset();
     }
 
@@ -172,8 +158,7 @@ private Q_SLOTS:
         loadInto(w, kSample);
         Clear* clear = pressOk(w);
         QVERIFY(w.isNull());
-        auto* reconcile = topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>(
-            "frmRECONCILE_CHECKING_ACCOUNT_BALANCES");
+        auto* reconcile = topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>();
         QVERIFY(clear && reconcile);
         const int lines[5] = {1, 2, 3, 4, 5};
         const QString dates[5] = {"02/05/24", "02/07/24", "02/07/24", "02/07/24", ""};
@@ -227,7 +212,7 @@ private Q_SLOTS:
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, kSample);
         QTest::mouseClick(w->findChild<QPushButton*>("tbcADJUSTMENT3"), Qt::LeftButton);
-        auto* adjust = topLevel<frmAUD_ACCOUNT_ADJUSTMENTS>("frmAUD_ACCOUNT_ADJUSTMENTS");
+        auto* adjust = topLevel<frmAUD_ACCOUNT_ADJUSTMENTS>();
         QVERIFY(adjust);
         QCOMPARE(adjust->findChild<DatePicker*>("dbxTRNDTE")->dateNumber(), 20240229);
         QCOMPARE(adjust->findChild<QLineEdit*>("tbxDESCPT")->text(),
@@ -285,7 +270,7 @@ private Q_SLOTS:
         QCOMPARE(clearDateOf(clear, 6), QString());
         QCOMPARE(clearDateOf(clear, 7), QStringLiteral("03/10/24"));
         // A CSV has no closing balance: Reconcile is not offered one.
-        QVERIFY(!topLevel<QWidget>("frmRECONCILE_CHECKING_ACCOUNT_BALANCES"));
+        QVERIFY(!topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>());
     }
 
     // The demo's own statement of last month: its first half was cleared already, the rest

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "child_window.h"
 #include "company.h"
 #include "context.h"
 #include "database.h"
@@ -116,6 +117,15 @@ void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps) {
         if (!left->isEmpty())
             left->takeFirst()(preview);
     });
+}
+
+void deleteProgramWindows() {
+    QList<QPointer<QWidget>> tops;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<ChildWindow*>(w))
+            tops << w;
+    for (const QPointer<QWidget>& w : tops)
+        delete w.data();
 }
 
 void chooseComboItem(QComboBox* combo, const QString& startsWith) {

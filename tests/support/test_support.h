@@ -2,6 +2,7 @@
 
 #include "context.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -150,6 +151,17 @@ protected:
         env.reset();
     }
 };
+
+// The program's window of the given class that is showing on its own, if there is one.
+template <class Window> Window* topLevel() {
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+        if (auto* window = qobject_cast<Window*>(w); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+// Deletes every program window left open; one may take others (its dialogs) with it.
+void deleteProgramWindows();
 
 // Closes a window as the clerk would and waits until it is gone.
 template <class Window> void closeAndWait(QPointer<Window>& w) {
