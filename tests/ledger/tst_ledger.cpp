@@ -40,10 +40,7 @@ class TestLedger : public QObject {
     std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
-    void init() {
-        env.emplace(20240315).openDatabase();
-        StatementTrace::clear();
-    }
+    void init() { env.emplace(20240315).openDatabase(); }
     void cleanup() { env.reset(); }
 
     void monthToReconcileFollowsTheHistory_data();

@@ -146,6 +146,8 @@ void TestAccountAdjustments::addWritesTwoLinesAndListsThem() {
     const int time = lineValue(13, "gltTRNTME").toInt();
     QVERIFY(time > 0);
     QCOMPARE(lineValue(13, "gltTRNAMT").toDouble(), stored);
+    QCOMPARE(lineValue(13, "gltTRNDTE || ' ' || gltDESCPT").toString(),
+             QString("20241031 Service charge"));
     QCOMPARE(lineValue(14, "gltGLANBR").toInt(), account);
     // Back in the entry state, with the new adjustment listed by its reversing line.
     auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
