@@ -26,13 +26,6 @@ void refuse(const QString& when) {
     sqlExec("create trigger refuse " + when + " begin select raise(abort, 'refused'); end");
 }
 
-int clearedDate(int line) {
-    return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
-                                   "gltLNENBR=%1")
-                        .arg(line))
-        .toInt();
-}
-
 } // namespace
 
 class TestLedger : public QObject {

@@ -54,20 +54,6 @@ void type(QWidget* w, const char* name, const QString& text) {
     typeInto(child<QLineEdit>(w, name), text);
 }
 
-// The view takes a double click only on the cell the first press went to.
-void doubleClickRow(QWidget* w, int row) {
-    auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
-    clickCell(grid, row, 1);
-    clickCell(grid, row, 1, true);
-}
-
-QVariant lineValue(int line, const QString& column) {
-    return sqlValue(QStringLiteral("select %1 from LDG_GENERAL_LEDGER_TRANSACTION where "
-                                   "gltFSYEAR=2024 and gltLNENBR=%2")
-                        .arg(column)
-                        .arg(line));
-}
-
 } // namespace
 
 class TestAccountAdjustments : public QObject {
@@ -143,12 +129,12 @@ void TestAccountAdjustments::addWritesTwoLinesAndListsThem() {
     QTest::mouseClick(child<QPushButton>(w, "tbcADD"), Qt::LeftButton);
     QCOMPARE(env->messages, QStringList());
     // The bank line on the year's next number, the reversing line on the ledger chosen.
-    const int time = lineValue(13, "gltTRNTME").toInt();
+    const int time = ledgerValue(13, "gltTRNTME").toInt();
     QVERIFY(time > 0);
-    QCOMPARE(lineValue(13, "gltTRNAMT").toDouble(), stored);
-    QCOMPARE(lineValue(13, "gltTRNDTE || ' ' || gltDESCPT").toString(),
+    QCOMPARE(ledgerValue(13, "gltTRNAMT").toDouble(), stored);
+    QCOMPARE(ledgerValue(13, "gltTRNDTE || ' ' || gltDESCPT").toString(),
              QString("20241031 Service charge"));
-    QCOMPARE(lineValue(14, "gltGLANBR").toInt(), account);
+    QCOMPARE(ledgerValue(14, "gltGLANBR").toInt(), account);
     // Back in the entry state, with the new adjustment listed by its reversing line.
     auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
     QCOMPARE(QStringList({grid->text(1, 0), grid->text(1, 1), grid->text(1, 4), grid->text(1, 5)}),
@@ -211,9 +197,10 @@ void TestAccountAdjustments::doubleClickShowsAndDeleteRemoves() {
     QPointer<Window> w = openSeeded();
     auto* add = child<QPushButton>(w, "tbcADD");
     auto* del = child<QPushButton>(w, "tbcDELETE");
+    auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
     QVERIFY(add->isEnabled() && !del->isEnabled());
     StatementTrace::clear();
-    doubleClickRow(w, 1);
+    clickCell(grid, 1, 1, true);
     QVERIFY(StatementTrace::statements().contains(
         "Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltJRNCDE='BA' and "
         "gltTRNDTE=20241031 and gltTRNTME=93015 and gltTRNTYP='R'"));
@@ -223,12 +210,12 @@ void TestAccountAdjustments::doubleClickShowsAndDeleteRemoves() {
     QCOMPARE(child<DatePicker>(w, "dbxTRNDTE")->dateNumber(), 20241031);
     QVERIFY(!add->isEnabled() && del->isEnabled());
     // An empty row only resets the fields.
-    doubleClickRow(w, 5);
+    clickCell(grid, 5, 1, true);
     QCOMPARE(text(w, "tbxDESCPT"), QString());
     QCOMPARE(text(w, "tbxTRNAMT"), QString("0.00"));
     QVERIFY(add->isEnabled() && !del->isEnabled());
     // Delete removes both lines of the shown adjustment and nothing else.
-    doubleClickRow(w, 1);
+    clickCell(grid, 1, 1, true);
     StatementTrace::clear();
     QTest::mouseClick(del, Qt::LeftButton);
     QVERIFY(StatementTrace::statements().contains(
@@ -236,7 +223,6 @@ void TestAccountAdjustments::doubleClickShowsAndDeleteRemoves() {
         "gltTRNTME=93015 and gltJRNCDE='BA'"));
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNTME=93015"), 0);
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNTME=93016"), 2);
-    auto* grid = child<FlexGrid>(w, "grdADJUSTMENT");
     QCOMPARE(grid->text(1, 3), QString("Interest"));
     QCOMPARE(filledRows(grid, 3), 1);
     QVERIFY(add->isEnabled() && !del->isEnabled());

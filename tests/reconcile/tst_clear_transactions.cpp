@@ -18,13 +18,6 @@ namespace {
 using Window = frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT;
 const QString kInvalid = QStringLiteral(" The date is in an invalid format. Use MM/DD/YY. ");
 
-int clearedDate(int line) {
-    return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
-                                   "gltLNENBR=%1")
-                        .arg(line))
-        .toInt();
-}
-
 // Opens the window on 1010 with lines 1..count dated in January.
 QPointer<Window> openWith(int count, double amount = 10.0) {
     for (int i = 1; i <= count; ++i)

@@ -53,13 +53,6 @@ void insertFebruary() {
     insertLedgerLine({.line = 5, .date = 20240202, .amount = -42.5, .check = 1003});
 }
 
-int clearedDate(int line) {
-    return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
-                                   "gltLNENBR=%1")
-                        .arg(line))
-        .toInt();
-}
-
 void loadInto(Window* w, const QString& path) {
     auto* file = w->findChild<QLineEdit*>("tbxFILE");
     file->setText(path);
@@ -198,14 +191,8 @@ private Q_SLOTS:
         Clear* clear = pressOk(w);
         QVERIFY(clear);
         QTest::mouseClick(clear->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
-        const auto cleared = [](int year) {
-            return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION "
-                                           "where gltLNENBR=2 and gltFSYEAR=%1")
-                                .arg(year))
-                .toInt();
-        };
-        QCOMPARE(cleared(2024), 20240207);
-        QCOMPARE(cleared(2023), 0);
+        QCOMPARE(clearedDate(2, 2024), 20240207);
+        QCOMPARE(clearedDate(2, 2023), 0);
     }
 
     void noMatchBecomesAdjustment() {

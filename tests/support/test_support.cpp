@@ -151,10 +151,10 @@ void typeInto(QLineEdit* box, const QString& text) {
 
 void clickCell(FlexGrid* grid, int row, int col, bool twice) {
     const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    // The view takes a double click only on the cell the first press went to.
     if (twice)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
 int filledRows(const FlexGrid* grid, int col) {
@@ -191,6 +191,14 @@ void insertLedgerLine(const LedgerLine& l) {
             .arg(l.status, l.journal, l.type)
             .arg(l.employee)
             .arg(l.checkText));
+}
+
+QVariant ledgerValue(int line, const QString& column, int year) {
+    return sqlValue(QStringLiteral("select %1 from LDG_GENERAL_LEDGER_TRANSACTION where "
+                                   "gltFSYEAR=%2 and gltLNENBR=%3")
+                        .arg(column)
+                        .arg(year)
+                        .arg(line));
 }
 
 void insertHistoryRow(const HistoryRow& h) {

@@ -78,7 +78,8 @@ void typeInto(QLineEdit* box, const QString& text);
 // per appearance, from inside the preview's own modal loop; later appearances are left alone.
 void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps);
 
-// Clicks (or double-clicks) a grid cell where the clerk would, on the grid's viewport.
+// Clicks (or clicks, then double-clicks) a grid cell where the clerk would, on the grid's
+// viewport.
 void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
 // The grid's data rows that hold text in the given column.
 int filledRows(const FlexGrid* grid, int col = 0);
@@ -104,6 +105,11 @@ struct LedgerLine {
     QString checkText;
 };
 void insertLedgerLine(const LedgerLine& l);
+// A column (or an expression of columns) of a ledger line as stored.
+QVariant ledgerValue(int line, const QString& column, int year = 2024);
+inline int clearedDate(int line, int year = 2024) {
+    return ledgerValue(line, QStringLiteral("gltRCNDTE"), year).toInt();
+}
 
 // One account's month in the reconciliation history; only the fields a test sets differ
 // from the table's defaults. A month is open until it has a posting date.
