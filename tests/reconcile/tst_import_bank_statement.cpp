@@ -309,42 +309,30 @@ private Q_SLOTS:
         QVERIFY(qobject_cast<Window*>(active()));
     }
 
-    // Each bad file is named in a message and the statement on screen stays as it was.
+    // A bad file is named in a message and the statement on screen stays as it was; the
+    // reader's own refusals are its tests' business.
     void badFileChangesNothing_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QString>("said");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("empty") << variant("", "", 0) << true << "statement.ofx: the file is empty."
-                               << 4;
-        QTest::newRow("cut short")
-            << variant("", "", 600) << true
-            << "statement.ofx, line 39: the file ends before the statement does; it may have "
-               "been cut short."
-            << 4;
+        const QString otherAccount = "The statement is for account 7770000001, but this bank "
+                                     "account's statements were for account 4410012345. Go on "
+                                     "with it?";
+        QTest::newRow("unreadable")
+            << variant("", "", 0) << true << "statement.ofx: the file is empty.";
         QTest::newRow("another currency")
             << variant("<CURDEF>USD", "<CURDEF>EUR") << true
-            << "The statement is in EUR, but this bank account keeps USD; it was not loaded." << 4;
+            << "The statement is in EUR, but this bank account keeps USD; it was not loaded.";
         QTest::newRow("another account, stopped")
-            << variant("<ACCTID>4410012345", "<ACCTID>7770000001") << false
-            << "The statement is for account 7770000001, but this bank account's statements "
-               "were for account 4410012345. Go on with it?"
-            << 4;
+            << variant("<ACCTID>4410012345", "<ACCTID>7770000001") << false << otherAccount;
         QTest::newRow("another account, gone on with")
-            << variant("<ACCTID>4410012345\n", "<ACCTID>7770000001\n") << true
-            << "The statement is for account 7770000001, but this bank account's statements "
-               "were for account 4410012345. Go on with it?"
-            << 4;
-        QTest::newRow("damaged")
-            << variant("<STMTTRN>\n<TRNTYPE>SRVCHG", "<XX>\n<TRNTYPE>SRVCHG") << true
-            << "statement.ofx: the OFX file is damaged: its parts do not nest as they should." << 4;
+            << variant("<ACCTID>4410012345\n", "<ACCTID>7770000001\n") << true << otherAccount;
     }
 
     void badFileChangesNothing() {
         QFETCH(QString, file);
         QFETCH(bool, answer);
         QFETCH(QString, said);
-        QFETCH(int, rows);
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, kSample);
         env->clearMessages();
@@ -352,7 +340,7 @@ private Q_SLOTS:
         StatementTrace::clear();
         loadInto(w, file);
         QCOMPARE(env->messages + env->questions, QStringList{said});
-        QCOMPARE(w->findChild<FlexGrid*>("grdSTATEMENT")->rows(), rows);
+        QCOMPARE(w->findChild<FlexGrid*>("grdSTATEMENT")->rows(), 4);
         QCOMPARE(w->statement().account,
                  QString(answer && !env->questions.isEmpty() ? "7770000001" : "4410012345"));
         QCOMPARE(StatementTrace::statements().size(), answer && !env->questions.isEmpty() ? 1 : 0);

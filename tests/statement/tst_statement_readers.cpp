@@ -190,6 +190,9 @@ private Q_SLOTS:
             << variant("statement_sgml.ofx", {}, {}, 900)
             << "statement_sgml.ofx, line 59: the file ends before the statement does; it may "
                "have been cut short.";
+        QTest::newRow("OFX damaged")
+            << variant("statement_sgml.ofx", "<STMTTRN>\n<TRNTYPE>SRVCHG", "<XX>\n<TRNTYPE>SRVCHG")
+            << "statement_sgml.ofx: the OFX file is damaged: its parts do not nest as they should.";
         QTest::newRow("OFX amount")
             << variant("statement_sgml.ofx", "230.00", "23O.00")
             << "statement_sgml.ofx, line 44: the amount \"23O.00\" cannot be read.";
