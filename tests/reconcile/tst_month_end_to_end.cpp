@@ -11,7 +11,6 @@
 #include "reconcile_balances.h"
 #include "test_support.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,16 +73,9 @@ void TestMonthEndToEnd::monthFromFeeToPosting() {
 
     // 1. A fee of 25.00 on the year's next line numbers, reversed to Bank Service Charges.
     QPointer<frmAUD_ACCOUNT_ADJUSTMENTS> adjust = openWindow<frmAUD_ACCOUNT_ADJUSTMENTS>();
-    auto* ledger = child<QComboBox>(adjust, "cbxLEDGER");
-    ledger->showPopup();
-    QTRY_VERIFY(ledger->view()->isVisible());
-    const QModelIndex charges = ledger->model()->index(ledger->findData(5010), 0);
-    QTest::mouseClick(ledger->view()->viewport(), Qt::LeftButton, {},
-                      ledger->view()->visualRect(charges).center());
-    QTRY_VERIFY(!ledger->view()->isVisible());
+    chooseComboItem(child<QComboBox>(adjust, "cbxLEDGER"), " 5010");
     QTest::keyClicks(child<QLineEdit>(adjust, "tbxDESCPT"), "Monthly service charge");
-    child<QLineEdit>(adjust, "tbxTRNAMT")->selectAll();
-    QTest::keyClicks(child<QLineEdit>(adjust, "tbxTRNAMT"), "-25");
+    typeInto(child<QLineEdit>(adjust, "tbxTRNAMT"), "-25");
     click(adjust, "tbcADD");
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
                       "gltLNENBR=8 and gltGLANBR=1010 and gltTRNAMT=-25 and gltTRNDTE=20241015 or "
