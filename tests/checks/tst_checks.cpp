@@ -48,11 +48,7 @@ class TestChecks : public QObject, WindowFixture<CheckSearchWindow> {
             w = openWindow<frmFLAG_DEPOSITED_CHECKS_AS_NSF>();
     }
     void search(const QString& typed) {
-        auto* box = w->findChild<QLineEdit*>();
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, typed);
-        QTest::keyClick(box, Qt::Key_Return);
+        typeInto(w->findChild<QLineEdit*>(), typed, Qt::Key_Return);
     }
     FlexGrid* grid() const { return w->findChild<FlexGrid*>(); }
     QPushButton* button(const char* name) const {

@@ -273,11 +273,7 @@ private Q_SLOTS:
         StatementTrace::clear();
         child<QCheckBox>(w, "chkCHECK")->setChecked(kinds.contains("checks"));
         child<QCheckBox>(w, "chkDEPOSIT")->setChecked(kinds.contains("deposits"));
-        auto* box = child<QLineEdit>(w, "tbxSEARCH");
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, typed);
-        QTest::keyClick(box, Qt::Key_Return);
+        typeInto(child<QLineEdit>(w, "tbxSEARCH"), typed, Qt::Key_Return);
 
         QCOMPARE(StatementTrace::statements(), statements);
         QCOMPARE(env->messages.size(), int(statements.isEmpty())); // no number: the clerk is told

@@ -142,11 +142,13 @@ void chooseComboItem(QComboBox* combo, const QString& startsWith) {
     QTRY_VERIFY(!view->isVisible());
 }
 
-void typeInto(QLineEdit* box, const QString& text) {
+void typeInto(QLineEdit* box, const QString& text, Qt::Key then) {
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
+    if (then != Qt::Key_unknown)
+        QTest::keyClick(box, then);
 }
 
 void clickCell(FlexGrid* grid, int row, int col, bool twice) {

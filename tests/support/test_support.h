@@ -71,8 +71,8 @@ template <typename T> T* child(QWidget* w, const char* name) {
 
 // Picks the item that starts with the given text from a drop-down list with the mouse.
 void chooseComboItem(QComboBox* combo, const QString& startsWith);
-// Replaces a box's text by typing, as the clerk does.
-void typeInto(QLineEdit* box, const QString& text);
+// Replaces a box's text by typing, as the clerk does, and presses the key given after it.
+void typeInto(QLineEdit* box, const QString& text, Qt::Key then = Qt::Key_unknown);
 
 // Answers the print preview each time a prepared preview comes up for the clerk, one step
 // per appearance, from inside the preview's own modal loop; later appearances are left alone.
