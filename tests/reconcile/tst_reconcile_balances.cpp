@@ -58,7 +58,6 @@ private Q_SLOTS:
     void showsTheMonth();
     void bankBalanceCompletes_data();
     void bankBalanceCompletes();
-    void textWithoutAnAmountIsRefused_data();
     void textWithoutAnAmountIsRefused();
     void failedLoadLeavesOkOff();
     void okWritesTheTypedBalance();
@@ -110,15 +109,9 @@ void TestReconcileBalances::bankBalanceCompletes_data() {
         << "5" << enter << 0.0 << 0.0 << QStringList{" 5.00", "5.00", "5.00"};
     QTest::newRow("empty reads as zero") // the first key empties the box
         << "\b" << enter << -10.0 << 0.0 << QStringList{" 0.00", "10.00", "20.00"};
-    // Money as the clerk writes it.
-    QTest::newRow("thousands separator")
-        << "1,234.56" << enter << 0.0 << 0.0 << QStringList{"1234.56", "1234.56", "1234.56"};
+    // Money as the clerk writes it (the amount reader's own tests have the other forms).
     QTest::newRow("dollar sign") << "$1,234.56" << enter << 34.56 << 1000.0
                                  << QStringList{"1234.56", "1200.00", "165.44"};
-    QTest::newRow("plus sign") << "+5" << enter << 0.0 << 0.0
-                               << QStringList{" 5.00", "5.00", "5.00"};
-    QTest::newRow("negative, one decimal")
-        << "-12.5" << enter << 0.0 << 0.0 << QStringList{"-12.50", "-12.50", "-12.50"};
 }
 
 void TestReconcileBalances::bankBalanceCompletes() {
@@ -138,16 +131,8 @@ void TestReconcileBalances::bankBalanceCompletes() {
     closeAndWait(w);
 }
 
-void TestReconcileBalances::textWithoutAnAmountIsRefused_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("letter inside") << "12a4";
-    QTest::newRow("no digits") << "abc";
-    QTest::newRow("sign alone") << "$";
-    QTest::newRow("separator out of place") << "1,23.4";
-}
-
 void TestReconcileBalances::textWithoutAnAmountIsRefused() {
-    QFETCH(QString, typed);
+    const QString typed = QStringLiteral("12a4");
     QPointer<Window> w = open();
     typeBankBalance(w, typed);
     QCOMPARE(env->messages.size(), 1);

@@ -251,12 +251,16 @@ private Q_SLOTS:
         const double no = qQNaN();
         QTest::newRow("plain") << "1234.5" << false << 1234.5;
         QTest::newRow("thousands") << "$1,234.56" << false << 1234.56;
+        QTest::newRow("plus sign") << "+5" << false << 5.0;
+        QTest::newRow("minus, one decimal") << "-12.5" << false << -12.5;
         QTest::newRow("trailing minus") << "12.50-" << false << -12.5;
         QTest::newRow("parentheses") << "(12.50)" << false << -12.5;
         QTest::newRow("decimal comma") << "-1.234,56" << true << -1234.56;
         QTest::newRow("point under comma") << "1.5" << true << no;
         QTest::newRow("misgrouped") << "12,34.00" << false << no;
         QTest::newRow("letters") << "12a" << false << no;
+        QTest::newRow("no digits") << "abc" << false << no;
+        QTest::newRow("sign alone") << "$" << false << no;
     }
 
     void amountTextsParseOrAreRefused() {
