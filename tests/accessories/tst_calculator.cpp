@@ -49,7 +49,7 @@ class TestCalculator : public QObject {
     TestEnvironment env;
 
 private Q_SLOTS:
-    void sequences_data() {
+    void keySequencesShowTotalAndEntry_data() {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown"); // total|entry|mode
         const auto row = [](const char* name, const char* keys, const char* shown) {
@@ -71,7 +71,7 @@ private Q_SLOTS:
         // A minus typed on a pending product is a subtraction of the product's sign: nothing.
         row("minus after a multiply sign", "3*-2=", "5.00||");
     }
-    void sequences() {
+    void keySequencesShowTotalAndEntry() {
         QFETCH(QString, keys);
         QFETCH(QString, shown);
         for (const bool keyboard : {true, false}) {

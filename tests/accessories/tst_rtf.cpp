@@ -100,15 +100,15 @@ QString fromRtf(const QString& text) {
 class TestRtf : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void roundTrip_data();
-    void roundTrip();
-    void reading_data();
-    void reading();
+    void writtenTextReadsBackTheSame_data();
+    void writtenTextReadsBackTheSame();
+    void readsOtherWritersFormatting_data();
+    void readsOtherWritersFormatting();
     void otherWritersKept();
-    void malformedAndLarge_data();
-    void malformedAndLarge();
+    void malformedAndLargeTextsRead_data();
+    void malformedAndLargeTextsRead();
 };
-void TestRtf::roundTrip_data() {
+void TestRtf::writtenTextReadsBackTheSame_data() {
     QTest::addColumn<QString>("html");
     QTest::newRow("heading and labels")
         << u"<p align=center><b>CLEAR BANK TRANSACTIONS</b></p><p></p>"_s
@@ -126,7 +126,7 @@ void TestRtf::roundTrip_data() {
     QTest::newRow("empty") << u""_s;
 }
 
-void TestRtf::roundTrip() {
+void TestRtf::writtenTextReadsBackTheSame() {
     QFETCH(QString, html);
     QTextDocument document;
     document.setHtml(html);
@@ -138,7 +138,7 @@ void TestRtf::roundTrip() {
     QCOMPARE(fromRtf(text), describe(document));
 }
 
-void TestRtf::reading_data() {
+void TestRtf::readsOtherWritersFormatting_data() {
     QTest::addColumn<QString>("rtf");
     QTest::addColumn<QString>("expected");
     QTest::newRow("tables skipped, colours read")
@@ -170,7 +170,7 @@ void TestRtf::reading_data() {
                              << u"L|:Plain help\nL|:Second line"_s;
 }
 
-void TestRtf::reading() {
+void TestRtf::readsOtherWritersFormatting() {
     QFETCH(QString, rtf);
     QFETCH(QString, expected);
     QCOMPARE(fromRtf(rtf), expected);
@@ -206,7 +206,7 @@ void TestRtf::otherWritersKept() {
 }
 
 // Broken or very large texts load, showing what they can.
-void TestRtf::malformedAndLarge_data() {
+void TestRtf::malformedAndLargeTextsRead_data() {
     QTest::addColumn<QString>("rtf");
     QTest::addColumn<QString>("ends"); // how the plain text ends
     QTest::newRow("unterminated") << uR"({\rtf1 {\b bold {\i open\'e)"_s << u"bold open"_s;
@@ -222,7 +222,7 @@ void TestRtf::malformedAndLarge_data() {
         << u"last"_s;
 }
 
-void TestRtf::malformedAndLarge() {
+void TestRtf::malformedAndLargeTextsRead() {
     QFETCH(QString, rtf);
     QFETCH(QString, ends);
     QTextDocument document;

@@ -121,7 +121,7 @@ private Q_SLOTS:
         m_env.reset();
     }
 
-    void modesAndSizes_data() {
+    void opensInItsModeAndSize_data() {
         QTest::addColumn<bool>("editor");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QList<int>>("sizes"); // stored width, height (none: -1), shown twips
@@ -131,7 +131,7 @@ private Q_SLOTS:
         QTest::newRow("editor, width only")
             << true << "frmVOID" << QList<int>{7005, -15, 7005, 7400};
     }
-    void modesAndSizes() {
+    void opensInItsModeAndSize() {
         QFETCH(bool, editor);
         QFETCH(QString, window);
         QFETCH(QList<int>, sizes);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(help->findChild<QPushButton*>("tbcTEMPLATE")->isEnabled(), !stored);
     }
 
-    void okWrites_data() {
+    void okStoresOrDeletesTheText_data() {
         QTest::addColumn<bool>("stored");
         QTest::addColumn<QString>("typed"); // "" empties the text
         QTest::addColumn<QString>("statement");
@@ -165,7 +165,7 @@ private Q_SLOTS:
             << "Delete from SYS_USER_HELP where hlpPGMNME='BANKREC' and hlpFRMNME='frmVOID' and "
                "hlpPGENBR=0";
     }
-    void okWrites() {
+    void okStoresOrDeletesTheText() {
         QFETCH(bool, stored);
         QFETCH(QString, typed);
         QFETCH(QString, statement);

@@ -23,8 +23,12 @@
 
 namespace {
 
-template <typename T> T* part(QWidget* w, const char* name) {
-    return w->findChild<T*>(name);
+// How long the command behind a button takes, in milliseconds.
+qint64 timedClick(QWidget* w, const char* button) {
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
+    return clock.elapsed();
 }
 
 // Adds the adjustments one Add at a time, as the clerk would type them.
@@ -32,14 +36,11 @@ qint64 addAdjustments(int count, const QString& name) {
     QPointer<frmAUD_ACCOUNT_ADJUSTMENTS> w = openWindow<frmAUD_ACCOUNT_ADJUSTMENTS>(1010);
     qint64 slowest = 0;
     for (int i = 1; i <= count && w; ++i) {
-        part<DatePicker>(w, "dbxTRNDTE")->setDateNumber(20241031);
-        typeInto(part<QLineEdit>(w, "tbxDESCPT"), QStringLiteral("%1 %2").arg(name).arg(i));
-        chooseComboItem(part<QComboBox>(w, "cbxLEDGER"), QStringLiteral(" 5010"));
-        typeInto(part<QLineEdit>(w, "tbxTRNAMT"), QString::number(i) + QStringLiteral(".25"));
-        QElapsedTimer clock;
-        clock.start();
-        QTest::mouseClick(part<QPushButton>(w, "tbcADD"), Qt::LeftButton);
-        slowest = std::max(slowest, clock.elapsed());
+        child<DatePicker>(w, "dbxTRNDTE")->setDateNumber(20241031);
+        typeInto(child<QLineEdit>(w, "tbxDESCPT"), QStringLiteral("%1 %2").arg(name).arg(i));
+        chooseComboItem(child<QComboBox>(w, "cbxLEDGER"), QStringLiteral(" 5010"));
+        typeInto(child<QLineEdit>(w, "tbxTRNAMT"), QString::number(i) + QStringLiteral(".25"));
+        slowest = std::max(slowest, timedClick(w, "tbcADD"));
     }
     delete w;
     return slowest;
@@ -51,18 +52,15 @@ qint64 clearLines(int count) {
     for (int i = 0; i < count; ++i) {
         QPointer<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT> w =
             openWindow<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>(1010);
-        auto* grid = part<FlexGrid>(w, "grdTRANSACTION");
+        auto* grid = child<FlexGrid>(w, "grdTRANSACTION");
         int row = 1;
         while (row < grid->rows() && !grid->text(row, 0).isEmpty())
             ++row;
         clickCell(grid, row, 0);
-        auto* editor = part<QLineEdit>(w, "tbxTRANSACTION");
+        auto* editor = child<QLineEdit>(w, "tbxTRANSACTION");
         editor->clear();
         QTest::keyClicks(editor, QStringLiteral("10/30/24"));
-        QElapsedTimer clock;
-        clock.start();
-        QTest::mouseClick(part<QPushButton>(w, "tbcOK"), Qt::LeftButton);
-        slowest = std::max(slowest, clock.elapsed());
+        slowest = std::max(slowest, timedClick(w, "tbcOK"));
         delete w;
     }
     return slowest;

@@ -59,9 +59,11 @@ private Q_SLOTS:
                           .description = "Cleared"});
         insertLedgerLine(
             {.line = 4, .date = 20230801, .amount = -9, .check = 150, .description = "Old check"});
-        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,"
-                "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhRLSDTE,brhPSTDTE) values(2024,2,1010,20240229,"
-                "1000,-94,20240305,0)");
+        insertHistoryRow({.month = 2,
+                          .statement = 20240229,
+                          .bank = 1000,
+                          .outstanding = -94,
+                          .saved = 20240305});
     }
     void cleanup() { env.reset(); }
 
@@ -109,12 +111,12 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(pdf));
     }
 
-    void help_data() {
+    void helpPrintsUsage_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("--help") << QStringList{"--help"};
         QTest::newRow("of a command") << QStringList{"report", "-h"};
     }
-    void help() {
+    void helpPrintsUsage() {
         QFETCH(QStringList, arguments);
         QVERIFY(cli::isCommand(arguments));
         const Result r = runCli(arguments);

@@ -4,7 +4,6 @@
 #include "subsystem_configuration.h"
 #include "test_support.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -110,11 +109,7 @@ private Q_SLOTS:
                 "glmGLANBR in (1300, 1010)");
         QPointer<Window> w = openWindow<Window>();
         StatementTrace::clear();
-        auto* combo = w->findChild<QComboBox*>("cbxLEDGER");
-        combo->showPopup(); // the clerk opens the list and clicks 1020 Payroll Account
-        QTRY_VERIFY(combo->view()->isVisible());
-        QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {},
-                          combo->view()->visualRect(combo->model()->index(2, 0)).center());
+        chooseComboItem(w->findChild<QComboBox*>("cbxLEDGER"), "1020 Payroll Account");
         QCOMPARE(w->wrkGLANBR, 1020);
         QCOMPARE(traced("Update"),
                  QStringList({"Update LDG_GENERAL_LEDGER_MASTER set glmGLATYP='' where "

@@ -9,8 +9,11 @@
 
 class TestCompany : public QObject {
     Q_OBJECT
+    std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
+    void init() { env.emplace().openDatabase(); }
+    void cleanup() { env.reset(); }
 
     // clang-format off
     void security_data() {
@@ -38,8 +41,6 @@ private Q_SLOTS:
         QFETCH(QString, subsystem);
         QFETCH(QString, mode);
         QFETCH(QString, expected);
-        TestEnvironment env;
-        env.openDatabase();
         setTestLoginName(login);
         sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values" + users);
         if (!details.isEmpty())
@@ -55,8 +56,6 @@ private Q_SLOTS:
     }
 
     void securityIgnoresDatabaseErrors() {
-        TestEnvironment env;
-        env.openDatabase();
         sqlExec("insert into SYS_USER_MASTER(usmUSRSGN,usmSECLVL) values('CLERK','A')");
         sqlExec("drop table SYS_USER_DETAIL");
         shared().wrkSECLVL = "?";
@@ -67,7 +66,7 @@ private Q_SLOTS:
         shared().wrkSECLVL = "S";
         prcGET_USER_SECURITY("ABR", "");
         QCOMPARE(shared().wrkSECLVL, QString("S"));
-        QCOMPARE(env.messages, QStringList());
+        QCOMPARE(env->messages, QStringList());
     }
 
     // clang-format off
@@ -90,8 +89,6 @@ private Q_SLOTS:
         QFETCH(bool, row);
         QFETCH(QString, kind);
         QFETCH(QVariant, expected);
-        TestEnvironment env;
-        env.openDatabase();
         if (row)
             sqlExec("insert into SYS_SYSTEM_VALUE_MASTER(svmVALCDE,svmVALTXT,svmVALNBR,svmVALCHK) "
                     "values('BNKNME','First Bank',3,1)");
@@ -121,8 +118,6 @@ private Q_SLOTS:
         QFETCH(int, beginningMonth);
         QFETCH(int, date);
         QFETCH(int, expected);
-        TestEnvironment env;
-        env.openDatabase();
         if (beginningMonth >= 0)
             sqlExec(QString("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmDPTCDE,ddmLGLNME,"
                             "ddmBOYMTH) values('*','','Tolvane',%1)")
@@ -136,8 +131,6 @@ private Q_SLOTS:
     }
 
     void loadCompany() {
-        TestEnvironment env;
-        env.openDatabase();
         shared().wrkCOMPANY_NAME = "Bob's Vending"; // from the settings: quoted
         shared().wrkCOMPANY_ADDRESS1 = "1 Main St";
         shared().wrkCOMPANY_ADDRESS2 = "Suite 2";
@@ -175,8 +168,6 @@ private Q_SLOTS:
     }
 
     void readingStatementsCarryNolock() {
-        TestEnvironment env;
-        env.openDatabase();
         // SQLite refuses the table hint, but the trace keeps each statement as it was sent.
         shared().wrkNOLOCK = " with (NOLOCK)";
         const auto sent = [](const std::function<void()>& call) {

@@ -39,7 +39,11 @@ void defineAccess(const QString& database, const QString& database2, const QStri
 class TestStartup : public QObject {
     Q_OBJECT
 
+    std::optional<TestEnvironment> env;
+
 private Q_SLOTS:
+    void init() { env.emplace(); }
+    void cleanup() { env.reset(); }
 
     // clang-format off
     void settingsRoundTrip_data() {
@@ -56,9 +60,8 @@ private Q_SLOTS:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        TestEnvironment env;
         // A settings file in a folder that does not exist yet reads empty and is created.
-        const QString file = env.path("deep/folder/ORLUNDE.ini");
+        const QString file = env->path("deep/folder/ORLUNDE.ini");
         qputenv("ORLUNDE_SETTINGS", file.toLocal8Bit());
         QCOMPARE(getSetting(section, key), QString());
         saveSetting(section, key, value);
@@ -72,12 +75,11 @@ private Q_SLOTS:
     }
 
     void settingsKeepOtherLines() {
-        TestEnvironment env;
-        writeBytes(env.settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
+        writeBytes(env->settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
         saveSetting("startup", "VERNBR", "2");
         saveSetting("SBA", "TOOLBAR", "Y");
         saveSetting("SMM", "IMGPTH", "/tmp/");
-        QCOMPARE(readBytes(env.settingsFile()),
+        QCOMPARE(readBytes(env->settingsFile()),
                  QByteArray("; a comment\n[Startup]\nDEMO=False\nVERNBR=2\n\n[SBA]\nTOOLBAR=Y\n\n"
                             "[SMM]\nIMGPTH=/tmp/\n"));
     }
@@ -103,7 +105,6 @@ private Q_SLOTS:
         QFETCH(QString, database2);
         QFETCH(bool, wrkDEMO);
         QFETCH(int, wrkVERNBR);
-        TestEnvironment env;
         if (!demo.isEmpty())
             saveSetting("Startup", "DEMO", demo);
         if (!vernbr.isEmpty())
@@ -122,7 +123,7 @@ private Q_SLOTS:
         QCOMPARE(shared().wrkPASSWORD, QString("secret"));
         const QString undefined =
             "Database Connections are undefined. Use System Control to configure connections";
-        QCOMPARE(env.messages, database2.isEmpty() ? QStringList{undefined} : QStringList{});
+        QCOMPARE(env->messages, database2.isEmpty() ? QStringList{undefined} : QStringList{});
     }
 
     // clang-format off
@@ -153,10 +154,9 @@ private Q_SLOTS:
         QFETCH(QString, userid);
         QFETCH(int, intsec);
         QFETCH(QByteArray, after);
-        TestEnvironment env;
         defineAccess("/db/tkv.db", "/db/tkw.db", "PW");
         saveSetting("Startup", "VERNBR", "2");
-        const QString file = QDir(env.programFolder()).filePath("tkv.ini");
+        const QString file = QDir(env->programFolder()).filePath("tkv.ini");
         QCOMPARE(connectionFilePath(), file);
         if (!contents.isNull())
             writeBytes(file, contents);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(shared().wrkUSERID, userid);
         QCOMPARE(shared().wrkINTSEC, intsec);
         QCOMPARE(readBytes(file), after);
-        QCOMPARE(env.messages, QStringList());
+        QCOMPARE(env->messages, QStringList());
     }
 
     // clang-format off
@@ -227,10 +227,9 @@ private Q_SLOTS:
         QFETCH(QString, demo);
         QFETCH(QString, vernbr);
         QFETCH(QString, caption);
-        TestEnvironment env;
-        const QString folder = env.programFolder();
-        const QString missing = env.path("missing.mdb");
-        defineAccess(missing, env.path("route.mdb"), "");
+        const QString folder = env->programFolder();
+        const QString missing = env->path("missing.mdb");
+        defineAccess(missing, env->path("route.mdb"), "");
         saveSetting("Startup", "DEMO", demo);
         saveSetting("Startup", "VERNBR", vernbr);
         writeBytes(QDir(folder).filePath("tkv.ini"), "SRV01\r\nTKV\r\nTKW\r\n\r\n\r\n0\r\n");
@@ -240,7 +239,7 @@ private Q_SLOTS:
         const bool sqlServer = vernbr == "2";
         // The demo database sits beside the program folder.
         const QString database =
-            demo == "True" ? env.path("Database/TolvaneDemo.mdb") : (sqlServer ? "TKV" : missing);
+            demo == "True" ? env->path("Database/TolvaneDemo.mdb") : (sqlServer ? "TKV" : missing);
         QCOMPARE(shared().wrkDATABASE, database);
         DatabaseError error(0, "opened");
         try {
@@ -256,21 +255,20 @@ private Q_SLOTS:
             expected += "SQL Server:     SRV01\r";
         expected += "TKV Database: " + database + "\rErr#: " + QString::number(error.number()) +
                     "\rErrDescpt: " + error.description();
-        QCOMPARE(env.messages, QStringList{expected});
+        QCOMPARE(env->messages, QStringList{expected});
         QCOMPARE(shared().wrkDBTYPE, QString());
         QVERIFY(!startupConnectionReady());
     }
 
     void opensAccess() {
-        TestEnvironment env;
-        const QString file = env.path("tkv.db");
+        const QString file = env->path("tkv.db");
         writeBytes(file, QByteArray()); // an empty file is a new database
-        defineAccess(file, env.path("tkw.db"), "");
+        defineAccess(file, env->path("tkw.db"), "");
         saveSetting("Startup", "LANGUAGE", "S");
 
         prcREAD_STARTUP_SETTINGS();
         prcOPEN_DATABASE();
-        QCOMPARE(env.messages, QStringList());
+        QCOMPARE(env->messages, QStringList());
         QVERIFY(startupConnectionReady());
         QCOMPARE(shared().wrkDATABASE, file);
         QCOMPARE(shared().wrkNOLOCK, QString());

@@ -69,11 +69,8 @@ void addDeposit(const Deposit& d) {
 
 void addHistory(int year, int month, int statement, double bank, double overShort,
                 int account = kBank) {
-    insertRow("LDG_BANK_RECONCILIATION_HISTORY",
-              "brhFSYEAR, brhMONTH, brhGLANBR, brhSTMDTE, brhBNKBAL, brhOUTSTD, brhBNKADJ, "
-              "brhADJBAL, brhEOMBAL, brhOVRSHT, brhRLSDTE, brhPSTDTE",
-              {year, month, account, statement, bank, -300, 0, bank - 300, bank - 300 - overShort,
-               overShort, statement, 0});
+    insertHistoryRow({year, month, statement, bank, -300, bank - 300, bank - 300 - overShort,
+                      overShort, statement, 0, account});
 }
 
 void addNames() {
@@ -134,21 +131,12 @@ std::unique_ptr<Detail> openDetail(const QString& kind, int date, int time, int 
 Q_DECLARE_METATYPE(Deposit)
 Q_DECLARE_METATYPE(Expenditure)
 
-class TestInquiry : public QObject {
+class TestInquiry : public QObject, WindowFixture<Window> {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-    QPointer<Window> w;
-
 private Q_SLOTS:
-    void init() {
-        env = std::make_unique<TestEnvironment>();
-        env->openDatabase();
-    }
-    void cleanup() {
-        delete w.data();
-        env.reset();
-    }
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     // Expenditures first in the order stored, then deposits, of the bank account; OK lists
     // the account selected by then.
@@ -199,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(listing(w, 0, 0, 0), (QStringList{"Mth/Year", "10/2024"}));
     }
 
-    void reconciliations_data() {
+    void reconciliationsFromTheStartDate_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<QStringList>("months");
         QTest::newRow("all, newest first")
@@ -207,7 +195,7 @@ private Q_SLOTS:
         QTest::newRow("start on a statement date") << 20240930 << QStringList{"10/2024", "9/2024"};
         QTest::newRow("start after every statement") << 20241101 << QStringList{};
     }
-    void reconciliations() {
+    void reconciliationsFromTheStartDate() {
         QFETCH(int, start);
         QFETCH(QStringList, months);
         addHistory(2024, 9, 20240930, 4100.25, 0);
@@ -241,7 +229,7 @@ private Q_SLOTS:
         QCOMPARE(shown, months.isEmpty() ? QString() : QStringLiteral("frmOUTSTANDING_ITEMS"));
     }
 
-    void search_data() {
+    void searchAppendsBelowTheListing_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kinds"); // the boxes ticked
         QTest::addColumn<QStringList>("statements");
@@ -266,7 +254,7 @@ private Q_SLOTS:
         row("both, amount with cents", "125.50", "checks deposits", {dep + "bdtTRNAMT=125.5"},
             {"3301", "7700"});
     }
-    void search() {
+    void searchAppendsBelowTheListing() {
         QFETCH(QString, typed);
         QFETCH(QString, kinds);
         QFETCH(QStringList, statements);
@@ -285,18 +273,14 @@ private Q_SLOTS:
         StatementTrace::clear();
         child<QCheckBox>(w, "chkCHECK")->setChecked(kinds.contains("checks"));
         child<QCheckBox>(w, "chkDEPOSIT")->setChecked(kinds.contains("deposits"));
-        auto* box = child<QLineEdit>(w, "tbxSEARCH");
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, typed);
-        QTest::keyClick(box, Qt::Key_Return);
+        typeInto(child<QLineEdit>(w, "tbxSEARCH"), typed, Qt::Key_Return);
 
         QCOMPARE(StatementTrace::statements(), statements);
         QCOMPARE(env->messages.size(), int(statements.isEmpty())); // no number: the clerk is told
         QCOMPARE(listing(w, 2, 2), listed + appended); // appended below, the listing kept
     }
 
-    void drillDown_data() {
+    void rowOpensItsDetail_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<bool>("enterKey");
         QTest::addColumn<QStringList>("seen"); // view, kind, date, time, line, first cell
@@ -312,7 +296,7 @@ private Q_SLOTS:
             << 3 << false << QStringList{"expenditure view", "", "20241107", "101500", "11", ""};
         QTest::newRow("empty row") << 4 << false << QStringList();
     }
-    void drillDown() {
+    void rowOpensItsDetail() {
         QFETCH(int, row);
         QFETCH(bool, enterKey);
         QFETCH(QStringList, seen);
@@ -328,8 +312,7 @@ private Q_SLOTS:
             g->setFocus();
             g->setCurrentCell(row, 2);
             QTest::keyClick(g, Qt::Key_Return);
-        } else { // the view takes a double click only on the cell the first press went to
-            clickCell(g, row, 2);
+        } else {
             clickCell(g, row, 2, true);
         }
         QTRY_COMPARE(answer.seen, seen);
@@ -340,7 +323,7 @@ private Q_SLOTS:
         QVERIFY(heading.seen.isEmpty());
     }
 
-    void currency_data() {
+    void currencyTextAsTheGeneralFormat_data() {
         QTest::addColumn<double>("value");
         QTest::newRow("groups") << 1234567.89;
         QTest::newRow("minus") << -20.0;
@@ -352,7 +335,7 @@ private Q_SLOTS:
     }
     // The listing's own currency writer shows what the general format shows, at the value
     // and at thousands of values around it.
-    void currency() {
+    void currencyTextAsTheGeneralFormat() {
         QFETCH(double, value);
         for (int i = -2000; i <= 2000; ++i) {
             const double sample = value + i * 0.013;
@@ -361,7 +344,7 @@ private Q_SLOTS:
         }
     }
 
-    void depositView_data() {
+    void depositViewNamesThePayer_data() {
         QTest::addColumn<Deposit>("deposit");
         QTest::addColumn<QString>("cells"); // columns 2 to 7
         const auto row = [](const char* name, const Deposit& d, const char* cells) {
@@ -380,7 +363,7 @@ private Q_SLOTS:
         row("negative shown positive", {.amount = -62.25},
             "Customer check||1010|Operating Account|62.25|");
     }
-    void depositView() {
+    void depositViewNamesThePayer() {
         QFETCH(Deposit, deposit);
         QFETCH(QString, cells);
         addNames();
@@ -411,7 +394,7 @@ private Q_SLOTS:
                               "Select * from LDG_GENERAL_LEDGER_MASTER where glmGLANBR=1010"}));
     }
 
-    void expenditureView_data() {
+    void expenditureViewNamesThePayee_data() {
         QTest::addColumn<Expenditure>("expenditure");
         QTest::addColumn<QString>("cells"); // columns 2 to 5
         QTest::addColumn<QString>("lookup");
@@ -428,7 +411,7 @@ private Q_SLOTS:
             "Dana Ruiz|Route supplies|0.00|25.00", "LDG_PAYROLL_MASTER where prmEMPNBR=12");
         row("nobody", {.amount = 12.345}, "|Route supplies|12.35|0.00", "");
     }
-    void expenditureView() {
+    void expenditureViewNamesThePayee() {
         QFETCH(Expenditure, expenditure);
         QFETCH(QString, cells);
         QFETCH(QString, lookup);

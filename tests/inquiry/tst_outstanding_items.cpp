@@ -21,17 +21,15 @@ namespace {
 
 using Window = frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS;
 
-void insertMonth(int month, int statement, int postedOn, double outstanding = 0) {
-    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhEOMBAL,brhOVRSHT,"
-                           "brhRLSDTE,brhPSTDTE) values(2024,%1,1010,%2,%3,%4,%5,%6,%2,%7)")
-                .arg(month)
-                .arg(statement)
-                .arg(1000 + month * 10)
-                .arg(outstanding)
-                .arg(990 + month * 10)
-                .arg(month - 5)
-                .arg(postedOn));
+// A month of 1010 saved on its statement date.
+void insertMonth(int month, int statement, int postedOn) {
+    insertHistoryRow({.month = month,
+                      .statement = statement,
+                      .bank = 1000.0 + month * 10,
+                      .ledger = 990.0 + month * 10,
+                      .difference = month - 5.0,
+                      .saved = statement,
+                      .posted = postedOn});
 }
 
 // January and February posted, March open; a check from last summer is stale by February.
@@ -76,9 +74,7 @@ private Q_SLOTS:
         seed();
     }
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ChildWindow*>(w))
-                delete w;
+        deleteProgramWindows();
         env.reset();
     }
 
@@ -104,7 +100,6 @@ private Q_SLOTS:
             QCOMPARE(lines->text(1, 5), QStringLiteral("-12.50"));
             changes->closeWindow();
         });
-        clickCell(grid, 2, 8);
         clickCell(grid, 2, 8, true);
         QTRY_VERIFY(seen && !changes);
     }
@@ -136,14 +131,10 @@ private Q_SLOTS:
             StatementTrace::clear();
             voidButton->click();
         });
-        clickCell(grid, 2, 1);
         clickCell(grid, 2, 1, true);
         QTRY_VERIFY(!items);
         // The Void window has searched the stale check.
-        frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS* voids = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* v = qobject_cast<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS*>(top))
-                voids = v;
+        auto* voids = topLevel<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>();
         QVERIFY(voids);
         QCOMPARE(voids->wrkCHKNBR, 812);
         QVERIFY(StatementTrace::statements().contains(

@@ -17,25 +17,13 @@
 
 namespace {
 
-// "year,month,statement,bank,outstanding,adjusted,ledger,difference,posted"
-void addHistory(const QString& values) {
-    sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,"
-            "brhOUTSTD,brhADJBAL,brhEOMBAL,brhOVRSHT,brhPSTDTE,brhGLANBR,brhRLSDTE) values(" +
-            values + ",1010,20000101)");
-}
-const QString kPostedDecember = QStringLiteral("2023,12,20231231,5,5,5,5,0,20240105");
-const QString kOpenJanuary = QStringLiteral("2024,1,20240131,1000,12.5,987.5,990,-2.5,0");
+// year, month, statement, bank, outstanding, adjusted, ledger, difference, saved, posted
+const HistoryRow kPostedDecember{2023, 12, 20231231, 5, 5, 5, 5, 0, 20000101, 20240105};
+const HistoryRow kOpenJanuary{2024, 1, 20240131, 1000, 12.5, 987.5, 990, -2.5, 20000101};
 
 // Makes every change to a table refused from here on, as a closed month or a full disk would.
 void refuse(const QString& when) {
     sqlExec("create trigger refuse " + when + " begin select raise(abort, 'refused'); end");
-}
-
-int clearedDate(int line) {
-    return sqlValue(QStringLiteral("select gltRCNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
-                                   "gltLNENBR=%1")
-                        .arg(line))
-        .toInt();
 }
 
 } // namespace
@@ -45,10 +33,7 @@ class TestLedger : public QObject {
     std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
-    void init() {
-        env.emplace(20240315).openDatabase();
-        StatementTrace::clear();
-    }
+    void init() { env.emplace(20240315).openDatabase(); }
     void cleanup() { env.reset(); }
 
     void monthToReconcileFollowsTheHistory_data();
@@ -78,32 +63,33 @@ private Q_SLOTS:
 // The month's reconciliation
 
 void TestLedger::monthToReconcileFollowsTheHistory_data() {
-    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<QList<HistoryRow>>("history");
     QTest::addColumn<bool>("update");
     QTest::addColumn<QString>("period"); // year/month as the statements write them
     QTest::addColumn<int>("statement");
     QTest::addColumn<QList<double>>("figures"); // bank, outstanding, adjusted, ledger, difference
     QTest::newRow("no history: last month, two-digit month")
-        << QStringList{} << false << "2024/02" << 20240215 << QList<double>{0, -100, 0, -100, 0};
+        << QList<HistoryRow>{} << false << "2024/02" << 20240215
+        << QList<double>{0, -100, 0, -100, 0};
     QTest::newRow("posted December: January of the next year")
-        << QStringList{kPostedDecember} << false << "2024/1" << 20240131
+        << QList<HistoryRow>{kPostedDecember} << false << "2024/1" << 20240131
         << QList<double>{0, -100, 0, -100, 0};
     QTest::newRow("posted May 31: June 30")
-        << QStringList{"2023,5,20230531,5,5,5,5,0,20230610"} << false << "2023/6" << 20230630
-        << QList<double>{0, -100, 0, -100, 0};
+        << QList<HistoryRow>{{2023, 5, 20230531, 5, 5, 5, 5, 0, 20000101, 20230610}} << false
+        << "2023/6" << 20230630 << QList<double>{0, -100, 0, -100, 0};
     QTest::newRow("open month as stored, nothing recomputed")
-        << QStringList{kPostedDecember, kOpenJanuary} << true << "2024/1" << 20240131
+        << QList<HistoryRow>{kPostedDecember, kOpenJanuary} << true << "2024/1" << 20240131
         << QList<double>{1000, 12.5, 987.5, 990, -2.5};
 }
 
 void TestLedger::monthToReconcileFollowsTheHistory() {
-    QFETCH(QStringList, history);
+    QFETCH(QList<HistoryRow>, history);
     QFETCH(bool, update);
     QFETCH(QString, period);
     QFETCH(int, statement);
     QFETCH(QList<double>, figures);
-    for (const QString& row : history)
-        addHistory(row);
+    for (const HistoryRow& row : history)
+        insertHistoryRow(row);
     insertLedgerLine({.line = 1, .date = 20240228, .amount = -100.0});
     StatementTrace::clear();
     const ledger::Month m = ledger::loadMonth(db(), 1010, QDate(2024, 3, 15));
@@ -203,24 +189,24 @@ void TestLedger::bankBalanceGivesAdjustedBalanceAndDifference() {
 }
 
 void TestLedger::savingTheMonthInsertsOrUpdatesItsRow_data() {
-    QTest::addColumn<QStringList>("history");
+    QTest::addColumn<QList<HistoryRow>>("history");
     QTest::addColumn<double>("bank");
     QTest::addColumn<QString>("statement");
     QTest::addColumn<QString>("row"); // the month's row afterwards
     QTest::newRow("first month inserted")
-        << QStringList{} << 1000.25
+        << QList<HistoryRow>{} << 1000.25
         << "Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhDIVCDE,"
            "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) "
            "values(2024,02,1010,'',20240215,1000.25,-100,0,1100.25,1100,0.25,20240315)"
         << "brhMONTH=2 and brhFSYEAR=2024 and brhPSTDTE=0 and brhOVRSHT=0.25";
     QTest::newRow("month after a posted one inserted")
-        << QStringList{kPostedDecember} << 1100.0
+        << QList<HistoryRow>{kPostedDecember} << 1100.0
         << "Insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhDIVCDE,"
            "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) "
            "values(2024,1,1010,'',20240131,1100,-100,0,1200,1100,100,20240315)"
         << "brhMONTH=1 and brhFSYEAR=2024 and brhOVRSHT=100";
     QTest::newRow("open month rewritten")
-        << QStringList{kOpenJanuary} << 1000.0
+        << QList<HistoryRow>{kOpenJanuary} << 1000.0
         << "Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=20240131,brhBNKBAL=1000,"
            "brhOUTSTD=12.5,brhBNKADJ=0,brhADJBAL=987.5,brhEOMBAL=990,brhOVRSHT=-2.5,"
            "brhRLSDTE=20240315 where brhGLANBR=1010 and brhFSYEAR=2024 and brhMONTH=1"
@@ -228,12 +214,12 @@ void TestLedger::savingTheMonthInsertsOrUpdatesItsRow_data() {
 }
 
 void TestLedger::savingTheMonthInsertsOrUpdatesItsRow() {
-    QFETCH(QStringList, history);
+    QFETCH(QList<HistoryRow>, history);
     QFETCH(double, bank);
     QFETCH(QString, statement);
     QFETCH(QString, row);
-    for (const QString& h : history)
-        addHistory(h);
+    for (const HistoryRow& h : history)
+        insertHistoryRow(h);
     insertLedgerLine({.line = 1, .date = 20240228, .amount = -100.0});
     insertAccount(1010, "Bank", 2024, "CA", "BNK", 1200.0);
     ledger::Month m = ledger::loadMonth(db(), 1010, QDate(2024, 3, 15));
@@ -448,9 +434,8 @@ void TestLedger::postingMarksLinesAndMonthsTogether() {
     insertLedgerLine({.line = 1, .amount = 10, .cleared = 20241020});
     insertLedgerLine({.line = 2, .amount = 20}); // not cleared
     insertLedgerLine({.line = 3, .amount = 30, .account = 1020, .cleared = 20241020}); // other bank
-    addHistory("2024,10,20241031,5,5,5,5,0,0");
-    sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhGLANBR,brhMONTH,brhRLSDTE) values "
-            "(1010,11,0)"); // never saved: stays open
+    insertHistoryRow({2024, 10, 20241031, 5, 5, 5, 5, 0, 20000101});
+    insertHistoryRow({.year = 0, .month = 11}); // never saved: stays open
     QCOMPARE(ledger::unpostedClearedLines(db()), 2);
     if (!refused.isEmpty())
         refuse(refused);

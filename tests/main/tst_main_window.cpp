@@ -92,19 +92,19 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void startupOrder();
-    void bankSelector_data();
-    void bankSelector();
-    void rights_data();
-    void rights();
-    void customPrograms();
-    void startupFailure_data();
-    void startupFailure();
-    void childWindowsAndEnd();
-    void toolbar();
-    void placement_data();
-    void placement();
-    void demoMode();
+    void startupReadsInOrder();
+    void bankSelectorTakesTheRememberedAccount_data();
+    void bankSelectorTakesTheRememberedAccount();
+    void rightsEnableMenusAndButtons_data();
+    void rightsEnableMenusAndButtons();
+    void customProgramsFillTheMenus();
+    void failedStartupEndsTheProgram_data();
+    void failedStartupEndsTheProgram();
+    void childWindowsLoadOnceAndCloseWithTheProgram();
+    void toolbarRaisesOrStartsPrograms();
+    void windowsOpenWhereDesigned_data();
+    void windowsOpenWhereDesigned();
+    void demoModeOpensTheDemoDatabase();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -128,7 +128,7 @@ void TestMainWindow::cleanup() {
     m_env.reset();
 }
 
-void TestMainWindow::startupOrder() {
+void TestMainWindow::startupReadsInOrder() {
     insertAccount(1010, u"Operating Account"_s, 2024, u"CA"_s, u"BNK"_s);
     addUser(u"CLERK"_s, u"A"_s, {u"ABR"_s});
     saveSetting(u"SBA"_s, u"BACKGROUND"_s, u"N"_s);
@@ -163,7 +163,7 @@ void TestMainWindow::startupOrder() {
                  u"     Version: "_s + mdiBANK_RECONCILIATION::versionText());
 }
 
-void TestMainWindow::bankSelector_data() {
+void TestMainWindow::bankSelectorTakesTheRememberedAccount_data() {
     QTest::addColumn<int>("accounts");
     QTest::addColumn<QString>("remembered");
     QTest::addColumn<int>("account");
@@ -175,7 +175,7 @@ void TestMainWindow::bankSelector_data() {
     QTest::newRow("two, remembered beyond an account number") << 2 << "70000" << 0 << -1;
 }
 
-void TestMainWindow::bankSelector() {
+void TestMainWindow::bankSelectorTakesTheRememberedAccount() {
     QFETCH(int, accounts);
     QFETCH(QString, remembered);
     QFETCH(int, account);
@@ -196,7 +196,7 @@ void TestMainWindow::bankSelector() {
         QCOMPARE(box->itemText(1), u" 1020 Payroll Account"_s);
 }
 
-void TestMainWindow::rights_data() {
+void TestMainWindow::rightsEnableMenusAndButtons_data() {
     QTest::addColumn<QString>("level"); // "none": no user at all; "": the clerk is none
     QTest::addColumn<QStringList>("subsystems");
     QTest::addColumn<bool>("configuration");
@@ -212,7 +212,7 @@ void TestMainWindow::rights_data() {
                                 << QList<int>{1, 2, 3, 4, 5, 7, 8, 9, 10, 11};
 }
 
-void TestMainWindow::rights() {
+void TestMainWindow::rightsEnableMenusAndButtons() {
     QFETCH(QString, level);
     QFETCH(QStringList, subsystems);
     QFETCH(bool, configuration);
@@ -232,7 +232,7 @@ void TestMainWindow::rights() {
     QVERIFY(m_started.isEmpty());
 }
 
-void TestMainWindow::customPrograms() {
+void TestMainWindow::customProgramsFillTheMenus() {
     for (int i = 1; i <= 6; ++i)
         addProgram(u"M"_s, u"Maintenance %1"_s.arg(i), u"maint%1.exe"_s.arg(i));
     addProgram(u"P"_s, u"Cheque Register"_s, u"chq.exe"_s);
@@ -256,7 +256,7 @@ void TestMainWindow::customPrograms() {
                                      programFilePath(m_env->programFolder(), u"chq.exe"_s)}));
 }
 
-void TestMainWindow::startupFailure_data() {
+void TestMainWindow::failedStartupEndsTheProgram_data() {
     QTest::addColumn<QString>("database");
     QTest::addColumn<QString>("message");
     const QString aborted = u"The TKV/i Access database connection was aborted. Use "
@@ -268,7 +268,7 @@ void TestMainWindow::startupFailure_data() {
     QTest::newRow("missing file") << "nowhere/none.mdb" << aborted;
 }
 
-void TestMainWindow::startupFailure() {
+void TestMainWindow::failedStartupEndsTheProgram() {
     QFETCH(QString, database);
     QFETCH(QString, message);
     resetShared();
@@ -288,7 +288,7 @@ void TestMainWindow::startupFailure() {
     QCOMPARE(indexOfStatement(u"Select"_s), -1);
 }
 
-void TestMainWindow::childWindowsAndEnd() {
+void TestMainWindow::childWindowsLoadOnceAndCloseWithTheProgram() {
     insertAccount(1010, u"Operating Account"_s, 2024, u"CA"_s, u"BNK"_s);
     insertAccount(1020, u"Payroll Account"_s, 2024, u"CA"_s, u"BNK"_s);
     saveSetting(kStartup, u"BANK-RECONCILIATION"_s, u"1010"_s);
@@ -349,7 +349,7 @@ void TestMainWindow::childWindowsAndEnd() {
     QVERIFY(!window.openWindow(u"frmCLEAR"_s));
 }
 
-void TestMainWindow::toolbar() {
+void TestMainWindow::toolbarRaisesOrStartsPrograms() {
     saveSetting(u"SBA"_s, u"TOOLBAR"_s, u"N"_s);
     mdiBANK_RECONCILIATION window;
     window.show();
@@ -381,7 +381,7 @@ void TestMainWindow::toolbar() {
 
 // Demo mode opens the demo database beside the program folder, skips the rights and the
 // custom programs, and opens the clearing and adjustment windows at once.
-void TestMainWindow::placement_data() {
+void TestMainWindow::windowsOpenWhereDesigned_data() {
     QTest::addColumn<QString>("menuItem");
     QTest::addColumn<QPoint>("twips"); // the frame's top left in the main window's client area
     QTest::newRow("configuration") << u"ctlSUBSYSTEM_CONFIGURATION"_s << QPoint(100, 100);
@@ -392,7 +392,7 @@ void TestMainWindow::placement_data() {
 }
 
 // Each window opens where it was designed to, also when opened a second time.
-void TestMainWindow::placement() {
+void TestMainWindow::windowsOpenWhereDesigned() {
     QFETCH(QString, menuItem);
     QFETCH(QPoint, twips);
     insertAccount(1010, u"Operating Account"_s, 2024, u"CA"_s, u"BNK"_s);
@@ -415,7 +415,7 @@ void TestMainWindow::placement() {
     }
 }
 
-void TestMainWindow::demoMode() {
+void TestMainWindow::demoModeOpensTheDemoDatabase() {
     buildDemoDatabase(m_env->path(u"Database/TolvaneDemo.mdb"_s));
     saveSetting(kStartup, u"DEMO"_s, u"True"_s);
     saveSetting(kStartup, u"ABRVER"_s, u"old"_s);

@@ -21,8 +21,7 @@ private Q_SLOTS:
         env->openDatabase();
         printer = RecordingSurface::printer();
         Report::setPrinterOverride([this] { return printer.get(); });
-        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,"
-                "brhSTMDTE,brhRLSDTE) values(2024,2,1010,20240229,20240305)");
+        insertHistoryRow({.month = 2, .statement = 20240229, .saved = 20240305});
         insertLedgerLine({.line = 1,
                           .date = 20230801,
                           .amount = -45,
@@ -84,7 +83,7 @@ private Q_SLOTS:
             "or (gltSTATUS<>'V' and gltSTATUS<>'N')) order by gltTRNDTE, gltLNENBR"));
     }
 
-    void caption_data() {
+    void captionInTheClerksLanguage_data() {
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("caption");
         QTest::newRow("English") << ""
@@ -92,7 +91,7 @@ private Q_SLOTS:
         QTest::newRow("Spanish") << "S"
                                  << "Partidas Pendientes";
     }
-    void caption() {
+    void captionInTheClerksLanguage() {
         QFETCH(QString, language);
         QFETCH(QString, caption);
         shared().wrkLANGUAGE = language;

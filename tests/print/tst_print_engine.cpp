@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(s->currentX(), 0);
     }
 
-    void header_data() {
+    void headerPlacesTitleAndHeadings_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("titleLength");
         QTest::addColumn<QString>("headings");
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QTest::newRow("preview") << "V P I" << 20 << "[4]Amount"
                                  << QList<int>{38, 12650, 725 + kLine8, 1150};
     }
-    void header() {
+    void headerPlacesTitleAndHeadings() {
         QFETCH(QString, setup);
         QFETCH(int, titleLength);
         QFETCH(QString, headings);
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(s->texts.isEmpty());
     }
 
-    void pageBreak_data() {
+    void pageBreaksPastTheLastLine_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("threshold");
         QTest::newRow("printer L portrait") << "P P L" << 14000;
@@ -142,7 +142,7 @@ private Q_SLOTS:
         QTest::newRow("preview portrait") << "V P L" << 12000 - 1154;
         QTest::newRow("preview landscape") << "V L -" << 12000 - 1250;
     }
-    void pageBreak() {
+    void pageBreaksPastTheLastLine() {
         QFETCH(QString, setup);
         QFETCH(int, threshold);
         const QStringList is = prepare(setup);
@@ -174,7 +174,7 @@ private Q_SLOTS:
         }
     }
 
-    void endOfReport_data() {
+    void endOfReportLinePlaced_data() {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<bool>("records");
         QTest::addColumn<QList<int>>("expect"); // rule y, column of the last line
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QTest::newRow("preview no records")
             << "V L -" << false << QList<int>{5000 + 4 * kLine8, 50};
     }
-    void endOfReport() {
+    void endOfReportLinePlaced() {
         QFETCH(QString, setup);
         QFETCH(bool, records);
         QFETCH(QList<int>, expect);

@@ -22,14 +22,8 @@ using Report = frmPRINT_BANK_RECONCILIATION_REPORT;
 namespace {
 
 void addHistory(int account, int year, int month, int posted = 0) {
-    sqlExec(QString("insert into LDG_BANK_RECONCILIATION_HISTORY (brhFSYEAR, brhMONTH, brhGLANBR, "
-                    "brhSTMDTE, brhBNKBAL, brhOUTSTD, brhADJBAL, brhEOMBAL, brhOVRSHT, brhPSTDTE) "
-                    "values (%1, %2, %3, %1%4, 1234.5, -200.25, 1034.25, 1030.75, 3.5, %5)")
-                .arg(year)
-                .arg(month)
-                .arg(account)
-                .arg(QString::number(month * 100 + 28).rightJustified(4, '0'))
-                .arg(posted));
+    insertHistoryRow({year, month, year * 10000 + month * 100 + 28, 1234.5, -200.25, 1034.25,
+                      1030.75, 3.5, 0, posted, account});
 }
 
 } // namespace
@@ -49,7 +43,7 @@ private Q_SLOTS:
         env.reset();
     }
 
-    void printOrder_data() {
+    void printsSelectedMonthsInOrder_data() {
         QTest::addColumn<QList<int>>("selected");
         QTest::addColumn<QString>("checked"); // A activity, S summary, D print dialog
         QTest::addColumn<QStringList>("reports");
@@ -61,7 +55,7 @@ private Q_SLOTS:
         QTest::newRow("no report checked") << QList<int>{0} << "" << QStringList{};
         QTest::newRow("print dialog cancelled") << QList<int>{0} << "ASD" << QStringList{};
     }
-    void printOrder() {
+    void printsSelectedMonthsInOrder() {
         QFETCH(QList<int>, selected);
         QFETCH(QString, checked);
         QFETCH(QStringList, reports);
@@ -187,7 +181,7 @@ private Q_SLOTS:
     }
 
     // Both reports of one reconciliation with one cleared posting.
-    void reportLines_data() {
+    void reportLinesPlaceEachColumn_data() {
         QTest::addColumn<QString>("description");
         QTest::addColumn<int>("check");
         QTest::addColumn<double>("amount");
@@ -198,7 +192,7 @@ private Q_SLOTS:
         QTest::newRow("negative is a credit, finalized")
             << "Vendor check" << 1234 << -12.5 << QList<int>{110, 0} << 20240705;
     }
-    void reportLines() {
+    void reportLinesPlaceEachColumn() {
         QFETCH(QString, description);
         QFETCH(int, check);
         QFETCH(double, amount);

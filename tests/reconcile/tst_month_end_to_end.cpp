@@ -11,7 +11,6 @@
 #include "reconcile_balances.h"
 #include "test_support.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,11 +33,11 @@ class TestMonthEndToEnd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void month_data();
-    void month();
+    void monthFromFeeToPosting_data();
+    void monthFromFeeToPosting();
 };
 
-void TestMonthEndToEnd::month_data() {
+void TestMonthEndToEnd::monthFromFeeToPosting_data() {
     QTest::addColumn<bool>("odbc");
     QTest::newRow("SQLite file") << false;
     // The server path: every statement through ODBC (here SQLite's own ODBC driver), results
@@ -46,7 +45,7 @@ void TestMonthEndToEnd::month_data() {
     QTest::newRow("through ODBC") << true;
 }
 
-void TestMonthEndToEnd::month() {
+void TestMonthEndToEnd::monthFromFeeToPosting() {
     QFETCH(bool, odbc);
     // October 2024 on 1010 (today is 15 November 2024; September is posted).
     TestEnvironment env;
@@ -65,8 +64,8 @@ void TestMonthEndToEnd::month() {
     for (int line = Deposit1; line <= Check3; ++line)
         insertLedgerLine({.line = line, .date = dates[line - 1], .amount = amounts[line - 1]});
     insertLedgerLine({SeptemberDeposit, 20240915, 400, 1010, 2024, "R", 20240920});
-    sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,brhSTMDTE,"
-            "brhBNKBAL,brhRLSDTE,brhPSTDTE) values(2024,9,1010,20240930,1400,20241001,20241002)");
+    insertHistoryRow(
+        {.month = 9, .statement = 20240930, .bank = 1400, .saved = 20241001, .posted = 20241002});
     shared().wrkFSYEAR = 2024;
     overOdbc();
     if (QTest::currentTestFailed())
@@ -74,16 +73,9 @@ void TestMonthEndToEnd::month() {
 
     // 1. A fee of 25.00 on the year's next line numbers, reversed to Bank Service Charges.
     QPointer<frmAUD_ACCOUNT_ADJUSTMENTS> adjust = openWindow<frmAUD_ACCOUNT_ADJUSTMENTS>();
-    auto* ledger = child<QComboBox>(adjust, "cbxLEDGER");
-    ledger->showPopup();
-    QTRY_VERIFY(ledger->view()->isVisible());
-    const QModelIndex charges = ledger->model()->index(ledger->findData(5010), 0);
-    QTest::mouseClick(ledger->view()->viewport(), Qt::LeftButton, {},
-                      ledger->view()->visualRect(charges).center());
-    QTRY_VERIFY(!ledger->view()->isVisible());
+    chooseComboItem(child<QComboBox>(adjust, "cbxLEDGER"), " 5010");
     QTest::keyClicks(child<QLineEdit>(adjust, "tbxDESCPT"), "Monthly service charge");
-    child<QLineEdit>(adjust, "tbxTRNAMT")->selectAll();
-    QTest::keyClicks(child<QLineEdit>(adjust, "tbxTRNAMT"), "-25");
+    typeInto(child<QLineEdit>(adjust, "tbxTRNAMT"), "-25");
     click(adjust, "tbcADD");
     QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
                       "gltLNENBR=8 and gltGLANBR=1010 and gltTRNAMT=-25 and gltTRNDTE=20241015 or "

@@ -46,9 +46,16 @@ private Q_SLOTS:
                           .amount = -30,
                           .check = 502,
                           .description = "Outstanding check"});
-        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,brhGLANBR,"
-                "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhRLSDTE,brhPSTDTE) values(2024,1,1010,20240131,"
-                "500,0,20240201,20240202),(2024,2,1010,20240229,420,-30,20240304,0)");
+        insertHistoryRow({.month = 1,
+                          .statement = 20240131,
+                          .bank = 500,
+                          .saved = 20240201,
+                          .posted = 20240202});
+        insertHistoryRow({.month = 2,
+                          .statement = 20240229,
+                          .bank = 420,
+                          .outstanding = -30,
+                          .saved = 20240304});
     }
     void cleanup() { env.reset(); }
 

@@ -30,17 +30,15 @@ void postLine(int line, int postedOn) {
 
 void insertReconciliation(int year, int month, int statement, double outstanding, int postedOn,
                           double bank = 0, double ledger = 0, double overShort = 0) {
-    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
-                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhEOMBAL,brhOVRSHT,"
-                           "brhRLSDTE,brhPSTDTE) values(%1,%2,1010,%3,%4,%5,%6,%7,%3,%8)")
-                .arg(year)
-                .arg(month)
-                .arg(statement)
-                .arg(bank)
-                .arg(outstanding)
-                .arg(ledger)
-                .arg(overShort)
-                .arg(postedOn));
+    insertHistoryRow({.year = year,
+                      .month = month,
+                      .statement = statement,
+                      .bank = bank,
+                      .outstanding = outstanding,
+                      .ledger = ledger,
+                      .difference = overShort,
+                      .saved = statement,
+                      .posted = postedOn});
 }
 
 } // namespace

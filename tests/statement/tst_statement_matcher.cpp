@@ -65,7 +65,7 @@ private Q_SLOTS:
         shared().wrkDTEFMT = 0; // month/day/year
     }
 
-    void rules_data() {
+    void eachBankLineMatchedAndExplained_data() {
         QTest::addColumn<QString>("open");
         QTest::addColumn<QString>("bank");
         QTest::addColumn<bool>("spanish");
@@ -127,7 +127,7 @@ private Q_SLOTS:
                "abierta de 9.00 en 5 días";
     }
 
-    void rules() {
+    void eachBankLineMatchedAndExplained() {
         QFETCH(QString, open);
         QFETCH(QString, bank);
         QFETCH(bool, spanish);

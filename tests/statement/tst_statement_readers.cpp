@@ -190,6 +190,9 @@ private Q_SLOTS:
             << variant("statement_sgml.ofx", {}, {}, 900)
             << "statement_sgml.ofx, line 59: the file ends before the statement does; it may "
                "have been cut short.";
+        QTest::newRow("OFX damaged")
+            << variant("statement_sgml.ofx", "<STMTTRN>\n<TRNTYPE>SRVCHG", "<XX>\n<TRNTYPE>SRVCHG")
+            << "statement_sgml.ofx: the OFX file is damaged: its parts do not nest as they should.";
         QTest::newRow("OFX amount")
             << variant("statement_sgml.ofx", "230.00", "23O.00")
             << "statement_sgml.ofx, line 44: the amount \"23O.00\" cannot be read.";
@@ -247,22 +250,26 @@ private Q_SLOTS:
         }
     }
 
-    void amounts_data() {
+    void amountTextsParseOrAreRefused_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("comma");
         QTest::addColumn<double>("value"); // NaN: refused
         const double no = qQNaN();
         QTest::newRow("plain") << "1234.5" << false << 1234.5;
         QTest::newRow("thousands") << "$1,234.56" << false << 1234.56;
+        QTest::newRow("plus sign") << "+5" << false << 5.0;
+        QTest::newRow("minus, one decimal") << "-12.5" << false << -12.5;
         QTest::newRow("trailing minus") << "12.50-" << false << -12.5;
         QTest::newRow("parentheses") << "(12.50)" << false << -12.5;
         QTest::newRow("decimal comma") << "-1.234,56" << true << -1234.56;
         QTest::newRow("point under comma") << "1.5" << true << no;
         QTest::newRow("misgrouped") << "12,34.00" << false << no;
         QTest::newRow("letters") << "12a" << false << no;
+        QTest::newRow("no digits") << "abc" << false << no;
+        QTest::newRow("sign alone") << "$" << false << no;
     }
 
-    void amounts() {
+    void amountTextsParseOrAreRefused() {
         QFETCH(QString, text);
         QFETCH(bool, comma);
         QFETCH(double, value);

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include "child_window.h"
 #include "company.h"
 #include "context.h"
 #include "database.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -117,6 +119,15 @@ void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps) {
     });
 }
 
+void deleteProgramWindows() {
+    QList<QPointer<QWidget>> tops;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<ChildWindow*>(w))
+            tops << w;
+    for (const QPointer<QWidget>& w : tops)
+        delete w.data();
+}
+
 void chooseComboItem(QComboBox* combo, const QString& startsWith) {
     int index = 0;
     while (index < combo->count() && !combo->itemText(index).startsWith(startsWith))
@@ -131,19 +142,21 @@ void chooseComboItem(QComboBox* combo, const QString& startsWith) {
     QTRY_VERIFY(!view->isVisible());
 }
 
-void typeInto(QLineEdit* box, const QString& text) {
+void typeInto(QLineEdit* box, const QString& text, Qt::Key then) {
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
+    if (then != Qt::Key_unknown)
+        QTest::keyClick(box, then);
 }
 
 void clickCell(FlexGrid* grid, int row, int col, bool twice) {
     const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    // The view takes a double click only on the cell the first press went to.
     if (twice)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
 int filledRows(const FlexGrid* grid, int col) {
@@ -180,6 +193,35 @@ void insertLedgerLine(const LedgerLine& l) {
             .arg(l.status, l.journal, l.type)
             .arg(l.employee)
             .arg(l.checkText));
+}
+
+QVariant ledgerValue(int line, const QString& column, int year) {
+    return sqlValue(QStringLiteral("select %1 from LDG_GENERAL_LEDGER_TRANSACTION where "
+                                   "gltFSYEAR=%2 and gltLNENBR=%3")
+                        .arg(column)
+                        .arg(year)
+                        .arg(line));
+}
+
+void insertHistoryRow(const HistoryRow& h) {
+    const auto money = [](double v) {
+        return QString::number(v, 'f', QLocale::FloatingPointShortest);
+    };
+    const QStringList values{QString::number(h.year),
+                             QString::number(h.month),
+                             QString::number(h.account),
+                             QString::number(h.statement),
+                             money(h.bank),
+                             money(h.outstanding),
+                             money(h.adjusted),
+                             money(h.ledger),
+                             money(h.difference),
+                             QString::number(h.saved),
+                             QString::number(h.posted)};
+    sqlExec(QStringLiteral("insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR,brhMONTH,"
+                           "brhGLANBR,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,brhEOMBAL,"
+                           "brhOVRSHT,brhRLSDTE,brhPSTDTE) values(") +
+            values.join(',') + ')');
 }
 
 void insertAccount(int account, const QString& name, int year, const QString& accountClass,

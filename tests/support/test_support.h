@@ -2,6 +2,7 @@
 
 #include "context.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // The same few helpers for every test: a temporary folder with its own settings file and
 // program folder, a fixed date, a recorder of shown messages and questions, and a fresh
@@ -69,14 +71,15 @@ template <typename T> T* child(QWidget* w, const char* name) {
 
 // Picks the item that starts with the given text from a drop-down list with the mouse.
 void chooseComboItem(QComboBox* combo, const QString& startsWith);
-// Replaces a box's text by typing, as the clerk does.
-void typeInto(QLineEdit* box, const QString& text);
+// Replaces a box's text by typing, as the clerk does, and presses the key given after it.
+void typeInto(QLineEdit* box, const QString& text, Qt::Key then = Qt::Key_unknown);
 
 // Answers the print preview each time a prepared preview comes up for the clerk, one step
 // per appearance, from inside the preview's own modal loop; later appearances are left alone.
 void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps);
 
-// Clicks (or double-clicks) a grid cell where the clerk would, on the grid's viewport.
+// Clicks (or clicks, then double-clicks) a grid cell where the clerk would, on the grid's
+// viewport.
 void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
 // The grid's data rows that hold text in the given column.
 int filledRows(const FlexGrid* grid, int col = 0);
@@ -100,9 +103,31 @@ struct LedgerLine {
     int time = 0;
     int employee = 0;
     QString checkText;
-    int fund = 0;
 };
 void insertLedgerLine(const LedgerLine& l);
+// A column (or an expression of columns) of a ledger line as stored.
+QVariant ledgerValue(int line, const QString& column, int year = 2024);
+inline int clearedDate(int line, int year = 2024) {
+    return ledgerValue(line, QStringLiteral("gltRCNDTE"), year).toInt();
+}
+
+// One account's month in the reconciliation history; only the fields a test sets differ
+// from the table's defaults. A month is open until it has a posting date.
+struct HistoryRow {
+    int year = 2024;
+    int month = 0;
+    int statement = 0; // the statement date, yyyymmdd
+    double bank = 0;
+    double outstanding = 0;
+    double adjusted = 0;
+    double ledger = 0;
+    double difference = 0;
+    int saved = 0;  // the date the month was last saved
+    int posted = 0; // the date it was posted, 0 while open
+    int account = 1010;
+};
+void insertHistoryRow(const HistoryRow& h);
+Q_DECLARE_METATYPE(HistoryRow)
 // One account of the chart of accounts.
 void insertAccount(int account, const QString& name, int year = 2024,
                    const QString& accountClass = QStringLiteral("CA"),
@@ -119,6 +144,30 @@ template <class Window> Window* openWindow(int bank = 1010) {
         qWarning("window not exposed");
     return w;
 }
+
+// Each test function's own environment and database, and the window it opened, which goes
+// before the database does.
+template <class Window> class WindowFixture {
+protected:
+    std::optional<TestEnvironment> env;
+    QPointer<Window> w;
+    void setUp(int todayYmd = 20241115) { env.emplace(todayYmd).openDatabase(); }
+    void tearDown() {
+        delete w.data();
+        env.reset();
+    }
+};
+
+// The program's window of the given class that is showing on its own, if there is one.
+template <class Window> Window* topLevel() {
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+        if (auto* window = qobject_cast<Window*>(w); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+// Deletes every program window left open; one may take others (its dialogs) with it.
+void deleteProgramWindows();
 
 // Closes a window as the clerk would and waits until it is gone.
 template <class Window> void closeAndWait(QPointer<Window>& w) {
