@@ -111,12 +111,7 @@ void checkAmounts(const QString& path, const QByteArray& data, QVector<int>* ite
 } // namespace
 
 Statement readOfx(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw StatementError(path, 0,
-                             ReadFault{QStringLiteral("the file cannot be opened."),
-                                       QStringLiteral("el archivo no se puede abrir.")});
-    const QByteArray data = file.readAll();
+    const QByteArray data = readStatementBytes(path);
     QVector<int> itemLines;
     checkAmounts(path, data, &itemLines);
     const int lastLine = int(data.count('\n')) + (data.endsWith('\n') ? 0 : 1);

@@ -117,13 +117,17 @@ bool looksLikeOfx(const QByteArray& head) {
 
 } // namespace
 
-Statement readStatementFile(const QString& path, const CsvMapping& csv) {
+QByteArray readStatementBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw StatementError(path, 0,
                              ReadFault{QStringLiteral("the file cannot be opened."),
                                        QStringLiteral("el archivo no se puede abrir.")});
-    const QByteArray data = file.readAll();
+    return file.readAll();
+}
+
+Statement readStatementFile(const QString& path, const CsvMapping& csv) {
+    const QByteArray data = readStatementBytes(path);
     if (data.trimmed().isEmpty())
         throw StatementError(path, 0,
                              ReadFault{QStringLiteral("the file is empty."),

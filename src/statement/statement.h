@@ -86,6 +86,9 @@ struct CsvMapping {
 // a date or a currency that cannot be read.
 Statement readStatementFile(const QString& path, const CsvMapping& csv = {});
 
+// The whole file; throws StatementError when it cannot be opened.
+QByteArray readStatementBytes(const QString& path);
+
 // The readers, one per format; each reads the whole file's bytes (OFX reads from the path).
 Statement readOfx(const QString& path);
 Statement readCamt053(const QString& path, const QByteArray& data);
