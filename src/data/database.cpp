@@ -120,6 +120,99 @@ bool DatabaseError::isBusy() const {
 // ---------------------------------------------------------------------------------------
 // Recordset
 
+Recordset::Column::Store Recordset::Column::storeFor(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return Store::Integer;
+    case QMetaType::Double:
+        return Store::Real;
+    case QMetaType::QString:
+        return Store::Text;
+    default:
+        return Store::Variant;
+    }
+}
+
+void Recordset::Column::hold(Store store, const QVariant& first) {
+    if (m_store == Store::None) {
+        // The nulls before the first value take their places in the new array.
+        m_store = store;
+        m_type = first.typeId();
+        switch (store) {
+        case Store::Integer:
+            m_integers.resize(m_size);
+            break;
+        case Store::Real:
+            m_reals.resize(m_size);
+            break;
+        case Store::Text:
+            m_texts.resize(m_size);
+            break;
+        default:
+            m_variants.resize(m_size);
+        }
+        return;
+    }
+    // A value of another type: the column holds QVariants from here on.
+    QList<QVariant> variants;
+    variants.reserve(m_size + 1);
+    for (qsizetype row = 0; row < m_size; ++row)
+        variants.append(at(row));
+    m_integers = {};
+    m_reals = {};
+    m_texts = {};
+    m_variants = std::move(variants);
+    m_store = Store::Variant;
+}
+
+void Recordset::Column::append(const QVariant& value) {
+    const bool null = value.isNull();
+    if (!null) {
+        const Store store = storeFor(value);
+        if (m_store == Store::None ||
+            (m_store != Store::Variant && (store != m_store || value.typeId() != m_type)))
+            hold(store, value);
+    }
+    m_nulls.push_back(null);
+    ++m_size;
+    switch (m_store) {
+    case Store::None:
+        break;
+    case Store::Integer:
+        m_integers.append(null ? 0 : value.toLongLong());
+        break;
+    case Store::Real:
+        m_reals.append(null ? 0.0 : value.toDouble());
+        break;
+    case Store::Text:
+        m_texts.append(null ? QString() : value.toString());
+        break;
+    case Store::Variant:
+        m_variants.append(null ? QVariant() : value);
+        break;
+    }
+}
+
+QVariant Recordset::Column::at(qsizetype row) const {
+    if (row < 0 || row >= m_size || m_nulls[std::size_t(row)])
+        return {};
+    switch (m_store) {
+    case Store::Integer:
+        return m_type == QMetaType::Int ? QVariant(int(m_integers.at(row)))
+                                        : QVariant(qlonglong(m_integers.at(row)));
+    case Store::Real:
+        return m_reals.at(row);
+    case Store::Text:
+        return m_texts.at(row);
+    case Store::Variant:
+        return m_variants.at(row);
+    case Store::None:
+        break;
+    }
+    return {};
+}
+
 bool Recordset::eof() const {
     return !m_rows || m_rows->atEnd();
 }
@@ -131,10 +224,9 @@ int Recordset::fieldIndex(const QString& name) const {
 }
 
 QVariant Recordset::field(int index) const {
-    if (eof() || index < 0 || index >= m_rows->columnCount)
+    if (eof() || index < 0 || index >= int(m_rows->values.size()))
         return {};
-    const QVariant& v = m_rows->values.at(m_rows->current + index);
-    return v.isNull() ? QVariant() : v;
+    return m_rows->values[std::size_t(index)].at(m_rows->current);
 }
 
 QVariant Recordset::field(const QString& name) const {
@@ -150,13 +242,11 @@ QVariant Recordset::field(const QString& name) const {
 void Recordset::moveNext() {
     if (!m_rows || m_rows->atEnd())
         return;
-    m_rows->current += m_rows->columnCount;
+    ++m_rows->current;
 }
 
 int Recordset::rowCount() const {
-    if (!m_rows || m_rows->columnCount == 0)
-        return 0;
-    return static_cast<int>(m_rows->values.size() / m_rows->columnCount);
+    return m_rows ? static_cast<int>(m_rows->rowCount) : 0;
 }
 
 void Recordset::close() {
@@ -347,12 +437,15 @@ Recordset Connection::execute(const QString& sql) {
         return result;
     auto rows = std::make_shared<Recordset::Rows>();
     const QSqlRecord record = query.record();
-    rows->columnCount = record.count();
-    for (int i = 0; i < record.count(); ++i)
+    const int columns = record.count();
+    rows->values.resize(std::size_t(columns));
+    for (int i = 0; i < columns; ++i)
         rows->columns.insert(record.fieldName(i).toLower(), i);
-    while (query.next())
-        for (int i = 0; i < rows->columnCount; ++i)
-            rows->values.append(query.value(i));
+    while (query.next()) {
+        for (int i = 0; i < columns; ++i)
+            rows->values[std::size_t(i)].append(query.value(i));
+        ++rows->rowCount;
+    }
     if (query.lastError().isValid())
         fail(query.lastError());
     // Released before the command goes on: no snapshot is kept, no cursor stays open.

@@ -1,15 +1,52 @@
-// Which database errors mean "another program had the database" (the clerk presses OK again)
-// and which mean the server rolled a whole entry back to break a deadlock (the program makes
-// the entry again by itself).
+// The rows a statement returns, as the program reads them back; which database errors mean
+// "another program had the database" (the clerk presses OK again) and which mean the server
+// rolled a whole entry back to break a deadlock (the program makes the entry again by itself).
 
+#include "context.h"
 #include "database.h"
+#include "test_support.h"
 
+#include <QApplication>
 #include <QStandardPaths>
 #include <QTest>
 
-class TestDatabaseErrors : public QObject {
+class TestDatabase : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Each value comes back with its own type and NULL as a null value, whatever the other
+    // rows of its column hold.
+    void rowsReadBack() {
+        TestEnvironment env;
+        env.openDatabase();
+        Recordset rs =
+            db().execute(QStringLiteral("select null as a, 7 as b, 'x' as c, 1.5 as d union all "
+                                        "select 3, null, 4, 2.5 union all "
+                                        "select 4000000000, 8, null, null union all "
+                                        "select null, 'nine', 'z', 3"));
+        QCOMPARE(rs.rowCount(), 4);
+        QList<QVariantList> rows;
+        for (; !rs.eof(); rs.moveNext())
+            rows << QVariantList{rs.field(0), rs.field(QStringLiteral("B")), rs.field(2),
+                                 rs.field(QStringLiteral("d"))};
+        const QVariant null;
+        const QList<QVariantList> expected{
+            {null, qlonglong(7), QStringLiteral("x"), 1.5},
+            {qlonglong(3), null, qlonglong(4), 2.5},
+            {qlonglong(4000000000), qlonglong(8), null, null},
+            {null, QStringLiteral("nine"), QStringLiteral("z"), qlonglong(3)},
+        };
+        for (int r = 0; r < expected.size(); ++r)
+            for (int c = 0; c < 4; ++c) {
+                const QVariant& got = rows[r][c];
+                const QVariant& want = expected[r][c];
+                QVERIFY2(
+                    got.isNull() == want.isNull() && got.typeId() == want.typeId() && got == want,
+                    qPrintable(
+                        QStringLiteral("row %1 column %2: %3").arg(r).arg(c).arg(got.toString())));
+            }
+        QVERIFY(!rs.field(0).isValid()); // past the end
+    }
+
     void kinds_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("state");
@@ -85,9 +122,9 @@ private Q_SLOTS:
 
 int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication app(argc, argv);
-    TestDatabaseErrors test;
+    QApplication app(argc, argv);
+    TestDatabase test;
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_database_errors.moc"
+#include "tst_database.moc"
