@@ -194,9 +194,7 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
                 path, row.line,
                 ReadFault{QStringLiteral("\"%1\" in column %2 is not a date (%3)."),
                           QStringLiteral("\"%1\" en la columna %2 no es una fecha (%3).")}
-                    .arg(field(m.dateColumn))
-                    .arg(m.dateColumn)
-                    .arg(m.dateOrder));
+                    .arg(field(m.dateColumn), QString::number(m.dateColumn), m.dateOrder));
         auto amount = [&](int column, bool* present) {
             const QString value = field(column);
             *present = !value.isEmpty();
@@ -210,8 +208,7 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
                     ReadFault{
                         QStringLiteral("the amount \"%1\" in column %2 cannot be read."),
                         QStringLiteral("el importe \"%1\" en la columna %2 no se puede leer.")}
-                        .arg(value)
-                        .arg(column));
+                        .arg(value, QString::number(column)));
             return v;
         };
         bool present = false;

@@ -35,7 +35,8 @@ struct Statement {
     int statementDate() const;
 };
 
-// Why a file cannot be read, in both of the clerk's languages; arg() fills both alike.
+// Why a file cannot be read, in both of the clerk's languages; arg() fills both alike. Text
+// from the file goes in one arg() with the rest, so a "%2" in it stays as it is.
 struct ReadFault {
     QString english;
     QString spanish;

@@ -228,6 +228,9 @@ private Q_SLOTS:
         QTest::newRow("CSV amount")
             << variant("semicolon_comma.csv", "230,00", "230.0")
             << "semicolon_comma.csv, line 3: the amount \"230.0\" in column 4 cannot be read.";
+        QTest::newRow("CSV amount with a percent sign")
+            << variant("semicolon_comma.csv", "230,00", "2%1")
+            << "semicolon_comma.csv, line 3: the amount \"2%1\" in column 4 cannot be read.";
         QTest::newRow("CSV date order")
             << variant("semicolon_comma.csv", "29.02.2024", "2024-02-29")
             << "semicolon_comma.csv, line 4: \"2024-02-29\" in column 1 is not a date (DMY).";
