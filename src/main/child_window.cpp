@@ -18,6 +18,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -276,7 +277,19 @@ void ChildWindow::load() {
     ++m_loads;
     m_bankLoaded = shared().wrkBACNBR;
     runCommand([this] { loadWindow(); });
+    // Spanish captions run longer than the English ones a window was sized for: it grows
+    // where they want more room than it has.
+    const QSize wanted = sizeHint();
     applyCaptions();
+    if (testAttribute(Qt::WA_Resized) && wanted.isValid()) {
+        // The layouts keep the sizes they last worked out until told they have changed.
+        const auto controls = findChildren<QWidget*>();
+        for (QWidget* control : controls)
+            control->updateGeometry();
+        const QSize now = sizeHint();
+        const QSize room = size().expandedTo(wanted);
+        resize(size() + (now - room).expandedTo(QSize(0, 0)));
+    }
     m_loading = false;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -51,6 +52,20 @@ protected:
             closeWindow();
     }
     void unloadWindow() override { ++unloads; }
+};
+
+// A window of two captioned boxes in a row, whose Spanish captions are far longer.
+class CaptionWindow : public ChildWindow {
+public:
+    CaptionWindow() : ChildWindow(u"frmCAPTIONS"_s) {
+        auto* row = new QHBoxLayout(this);
+        for (const char* name : {"chkFIRST", "chkSECOND"})
+            row->addWidget(addControl<QCheckBox>(this, name, u"Report"_s,
+                                                 u"La Ventana del Diálogo de la Impresión"_s));
+    }
+
+protected:
+    void loadWindow() override {}
 };
 
 // Two loaded sample windows inside an MDI area, as the main window holds them.
@@ -106,6 +121,8 @@ private Q_SLOTS:
     void gridRedrawKeepsCurrentCell();
     void datePickerInCompanyOrder_data();
     void datePickerInCompanyOrder();
+    void longerCaptionsWidenTheWindow_data();
+    void longerCaptionsWidenTheWindow();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -299,4 +316,29 @@ void TestChildWindow::datePickerInCompanyOrder() {
 }
 
 QTEST_MAIN(TestChildWindow)
+
+void TestChildWindow::longerCaptionsWidenTheWindow_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("designedWidth");
+    QTest::addColumn<bool>("grows");
+    QTest::newRow("English") << QString() << 200 << false;
+    QTest::newRow("Spanish") << u"S"_s << 200 << true;
+    QTest::newRow("Spanish with room to spare") << u"S"_s << 900 << false;
+}
+
+// A window is sized for its English captions; the clerk reading Spanish sees every caption
+// whole, and a window with room to spare keeps its size.
+void TestChildWindow::longerCaptionsWidenTheWindow() {
+    QFETCH(QString, language);
+    QFETCH(int, designedWidth);
+    QFETCH(bool, grows);
+    shared().wrkLANGUAGE = language;
+    CaptionWindow window;
+    window.resize(designedWidth, 300);
+    window.load();
+    // The size the main window gives the window's frame: the one it has after its load.
+    QCOMPARE(window.width() > designedWidth, grows);
+    QVERIFY(window.width() >= window.sizeHint().width());
+}
+
 #include "tst_child_window.moc"
