@@ -118,20 +118,22 @@ void frmOUTSTANDING_ITEMS::loadWindow() {
         const int row = i + 1;
         writeLine(grdOUTSTANDING, row, item.line);
         grdOUTSTANDING->setText(row, 4, QString::number(item.days));
-        grdOUTSTANDING->setText(row, 5, reports::bucketCaption(item.bucket));
+        grdOUTSTANDING->setText(row, 5, reports::bucketCaption(item.bucket, shared().spanish()));
         grdOUTSTANDING->setRowData(row, i);
         if (item.stale)
             grdOUTSTANDING->setRowColour(row, kStaleColour);
     }
     grdOUTSTANDING->setColAlignment(4, Qt::AlignRight);
-    lineColumns(grdOUTSTANDING, {{0, QStringLiteral("00/00/0000")},
-                                 {3, QStringLiteral("-000000.00")},
-                                 {4, QStringLiteral("00000")},
-                                 {5, QStringLiteral("Over 180")}});
+    lineColumns(grdOUTSTANDING,
+                {{0, QStringLiteral("00/00/0000")},
+                 {3, QStringLiteral("-000000.00")},
+                 {4, QStringLiteral("00000")},
+                 {5, reports::bucketCaption(reports::Bucket::Over180, shared().spanish())}});
     grdOUTSTANDING->setRedraw(true);
 
     for (int b = 0; b < reports::kBucketCount; ++b) {
-        grdAGEING->setText(0, b, reports::bucketCaption(static_cast<reports::Bucket>(b)));
+        grdAGEING->setText(
+            0, b, reports::bucketCaption(static_cast<reports::Bucket>(b), shared().spanish()));
         grdAGEING->setText(1, b, money(m_list.bucketTotals[b]));
         grdAGEING->setColAlignment(b, Qt::AlignRight);
     }

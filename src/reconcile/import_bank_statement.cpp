@@ -355,6 +355,9 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
             auto* add = new QPushButton(say("Add as Adjustment", "Agregar como Ajuste"));
             add->setObjectName(QStringLiteral("tbcADJUSTMENT%1").arg(row));
             connect(add, &QPushButton::clicked, this, [this, row] { addAsAdjustment(row); });
+            // The column is as wide as the button's caption, in either language.
+            if (grdSTATEMENT->columnWidth(kColAction) < add->sizeHint().width())
+                grdSTATEMENT->setColumnWidth(kColAction, add->sizeHint().width());
             grdSTATEMENT->setIndexWidget(grdSTATEMENT->model()->index(row - 1, kColAction), add);
         }
     }

@@ -123,7 +123,7 @@ Bucket bucketFor(int days) {
     return Bucket::Over180;
 }
 
-QString bucketCaption(Bucket bucket) {
+QString bucketCaption(Bucket bucket, bool spanish) {
     switch (bucket) {
     case Bucket::Days30:
         return QStringLiteral("0-30");
@@ -136,7 +136,7 @@ QString bucketCaption(Bucket bucket) {
     case Bucket::Over180:
         break;
     }
-    return QStringLiteral("Over 180");
+    return spanish ? QStringLiteral("Más de 180") : QStringLiteral("Over 180");
 }
 
 OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int asOf) {

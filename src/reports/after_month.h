@@ -34,7 +34,7 @@ bool isOutstandingAt(const LedgerItem& item, int asOf);
 enum class Bucket { Days30, Days60, Days90, Days180, Over180 };
 constexpr int kBucketCount = 5;
 Bucket bucketFor(int days);
-QString bucketCaption(Bucket bucket);
+QString bucketCaption(Bucket bucket, bool spanish = false); // its heading
 // Whole days from a yyyymmdd date to another; 0 when either is no date.
 int daysBetween(int from, int to);
 
