@@ -158,48 +158,8 @@ frmPRINT_PREVIEW::frmPRINT_PREVIEW(QWidget* parent) : QDialog(parent) {
     setModal(true);
     m_folder = pageFolder();
 
-    tbcPREV = new QToolButton(this);
-    tbcPREV->setObjectName(QStringLiteral("tbcPREV"));
-    tbcPREV->setArrowType(Qt::LeftArrow);
-    tbcPREV->setToolTip(tr("Previous page"));
-    tbcPREV->hide();
-    tbcNEXT = new QToolButton(this);
-    tbcNEXT->setObjectName(QStringLiteral("tbcNEXT"));
-    tbcNEXT->setArrowType(Qt::RightArrow);
-    tbcNEXT->setToolTip(tr("Next page"));
-    tbcNEXT->hide();
-    tbcORIGIN = new QPushButton(QStringLiteral("Origin"), this);
-    tbcORIGIN->setObjectName(QStringLiteral("tbcORIGIN"));
-    tbcORIGIN->setAutoDefault(false);
-    tbcCLOSE = new QPushButton(QStringLiteral("&Close"), this);
-    tbcCLOSE->setObjectName(QStringLiteral("tbcCLOSE"));
-    tbcCLOSE->setAutoDefault(false);
-    // Wide enough for "Saving" and "Loading" without the button jumping.
-    tbcCLOSE->setMinimumWidth(tbcCLOSE->fontMetrics().horizontalAdvance(QStringLiteral("Loading")) +
-                              40);
-
-    auto* viewport = new QWidget(this);
-    viewport->setObjectName(QStringLiteral("previewArea"));
-    viewport->setAutoFillBackground(true);
-    QPalette grey = viewport->palette();
-    grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    viewport->setPalette(grey);
-    pbxPREVIEW = new PreviewPicture(this, viewport);
-    pbxPREVIEW->hide();
-
-    scrPREVIEW_Y = new QScrollBar(Qt::Vertical, this);
-    scrPREVIEW_Y->setObjectName(QStringLiteral("scrPREVIEW_Y"));
-    scrPREVIEW_Y->setRange(0, 100);
-    scrPREVIEW_X = new QScrollBar(Qt::Horizontal, this);
-    scrPREVIEW_X->setObjectName(QStringLiteral("scrPREVIEW_X"));
-    scrPREVIEW_X->setRange(0, 100);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(tbcPREV);
-    buttons->addWidget(tbcNEXT);
-    buttons->addStretch();
-    buttons->addWidget(tbcORIGIN);
-    buttons->addWidget(tbcCLOSE);
+    QHBoxLayout* buttons = buildButtons();
+    QWidget* viewport = buildPicture();
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setSpacing(2);
@@ -230,6 +190,55 @@ frmPRINT_PREVIEW::frmPRINT_PREVIEW(QWidget* parent) : QDialog(parent) {
     pbxPREVIEW->clearPicture();
     wrkORGTOP = pbxPREVIEW->pictureTop();
     wrkORGLFT = pbxPREVIEW->pictureLeft();
+}
+
+QHBoxLayout* frmPRINT_PREVIEW::buildButtons() {
+    tbcPREV = new QToolButton(this);
+    tbcPREV->setObjectName(QStringLiteral("tbcPREV"));
+    tbcPREV->setArrowType(Qt::LeftArrow);
+    tbcPREV->setToolTip(tr("Previous page"));
+    tbcPREV->hide();
+    tbcNEXT = new QToolButton(this);
+    tbcNEXT->setObjectName(QStringLiteral("tbcNEXT"));
+    tbcNEXT->setArrowType(Qt::RightArrow);
+    tbcNEXT->setToolTip(tr("Next page"));
+    tbcNEXT->hide();
+    tbcORIGIN = new QPushButton(QStringLiteral("Origin"), this);
+    tbcORIGIN->setObjectName(QStringLiteral("tbcORIGIN"));
+    tbcORIGIN->setAutoDefault(false);
+    tbcCLOSE = new QPushButton(QStringLiteral("&Close"), this);
+    tbcCLOSE->setObjectName(QStringLiteral("tbcCLOSE"));
+    tbcCLOSE->setAutoDefault(false);
+    // Wide enough for "Saving" and "Loading" without the button jumping.
+    tbcCLOSE->setMinimumWidth(tbcCLOSE->fontMetrics().horizontalAdvance(QStringLiteral("Loading")) +
+                              40);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(tbcPREV);
+    buttons->addWidget(tbcNEXT);
+    buttons->addStretch();
+    buttons->addWidget(tbcORIGIN);
+    buttons->addWidget(tbcCLOSE);
+    return buttons;
+}
+
+// The grey area the page lies on, and the scroll bars that move the page across it.
+QWidget* frmPRINT_PREVIEW::buildPicture() {
+    auto* viewport = new QWidget(this);
+    viewport->setObjectName(QStringLiteral("previewArea"));
+    viewport->setAutoFillBackground(true);
+    QPalette grey = viewport->palette();
+    grey.setColor(QPalette::Window, QColor(128, 128, 128));
+    viewport->setPalette(grey);
+    pbxPREVIEW = new PreviewPicture(this, viewport);
+    pbxPREVIEW->hide();
+
+    scrPREVIEW_Y = new QScrollBar(Qt::Vertical, this);
+    scrPREVIEW_Y->setObjectName(QStringLiteral("scrPREVIEW_Y"));
+    scrPREVIEW_Y->setRange(0, 100);
+    scrPREVIEW_X = new QScrollBar(Qt::Horizontal, this);
+    scrPREVIEW_X->setObjectName(QStringLiteral("scrPREVIEW_X"));
+    scrPREVIEW_X->setRange(0, 100);
+    return viewport;
 }
 
 frmPRINT_PREVIEW::~frmPRINT_PREVIEW() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <functional>
 
+class QHBoxLayout;
 class QPushButton;
 class QScrollBar;
 class QToolButton;
@@ -112,6 +113,8 @@ protected:
 
 private:
     explicit frmPRINT_PREVIEW(QWidget* parent);
+    QHBoxLayout* buildButtons(); // the page arrows, Origin and Close
+    QWidget* buildPicture();
     ~frmPRINT_PREVIEW() override;
     void activate();
     void nextPage();
