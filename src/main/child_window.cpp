@@ -277,18 +277,14 @@ void ChildWindow::load() {
     ++m_loads;
     m_bankLoaded = shared().wrkBACNBR;
     runCommand([this] { loadWindow(); });
-    // Spanish captions run longer than the English ones a window was sized for: it grows
-    // where they want more room than it has.
-    const QSize wanted = sizeHint();
     applyCaptions();
-    if (testAttribute(Qt::WA_Resized) && wanted.isValid()) {
-        // The layouts keep the sizes they last worked out until told they have changed.
+    // A window sized by its design grows where its captions (longer in Spanish) want more
+    // room than that. The layouts keep the sizes they last worked out until told.
+    if (testAttribute(Qt::WA_Resized)) {
         const auto controls = findChildren<QWidget*>();
         for (QWidget* control : controls)
             control->updateGeometry();
-        const QSize now = sizeHint();
-        const QSize room = size().expandedTo(wanted);
-        resize(size() + (now - room).expandedTo(QSize(0, 0)));
+        resize(size().expandedTo(sizeHint()));
     }
     m_loading = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "child_window.h"
 #include "database.h"
 
 #include <QHash>
@@ -8,7 +9,6 @@
 #include <array>
 #include <functional>
 
-class ChildWindow;
 class QAction;
 class QComboBox;
 class QMdiArea;
@@ -24,7 +24,7 @@ class ProgramTitleHolder;
 class mdiBANK_RECONCILIATION : public QMainWindow {
     Q_OBJECT
 public:
-    using Factory = std::function<ChildWindow*()>; // as ChildWindow::Factory
+    using Factory = ChildWindow::Factory;
 
     explicit mdiBANK_RECONCILIATION(QWidget* parent = nullptr);
     ~mdiBANK_RECONCILIATION() override;

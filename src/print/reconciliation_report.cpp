@@ -97,8 +97,7 @@ frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(grpSELECT, 1);
     layout->addWidget(grpCONTROL);
-    // Wide enough for the three report boxes side by side, whatever the font.
-    resize(sizeHint().expandedTo(QSize(560, 300)));
+    resize(560, 300);
 
     connectCommand(tbcPRINT, &QPushButton::clicked, [this] { printCommand(); });
     connectCommand(tbcPREVIEW, &QPushButton::clicked, [this] { previewCommand(); });

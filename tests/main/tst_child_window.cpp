@@ -121,8 +121,8 @@ private Q_SLOTS:
     void gridRedrawKeepsCurrentCell();
     void datePickerInCompanyOrder_data();
     void datePickerInCompanyOrder();
-    void longerCaptionsWidenTheWindow_data();
-    void longerCaptionsWidenTheWindow();
+    void windowGrowsUntilNoCaptionIsCut_data();
+    void windowGrowsUntilNoCaptionIsCut();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -317,18 +317,19 @@ void TestChildWindow::datePickerInCompanyOrder() {
 
 QTEST_MAIN(TestChildWindow)
 
-void TestChildWindow::longerCaptionsWidenTheWindow_data() {
+void TestChildWindow::windowGrowsUntilNoCaptionIsCut_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<int>("designedWidth");
     QTest::addColumn<bool>("grows");
     QTest::newRow("English") << QString() << 200 << false;
+    QTest::newRow("English, designed too narrow") << QString() << 100 << true;
     QTest::newRow("Spanish") << u"S"_s << 200 << true;
     QTest::newRow("Spanish with room to spare") << u"S"_s << 900 << false;
 }
 
-// A window is sized for its English captions; the clerk reading Spanish sees every caption
-// whole, and a window with room to spare keeps its size.
-void TestChildWindow::longerCaptionsWidenTheWindow() {
+// A window sized by its design shows every caption whole, in English and in the longer
+// Spanish, and a window with room to spare keeps its size.
+void TestChildWindow::windowGrowsUntilNoCaptionIsCut() {
     QFETCH(QString, language);
     QFETCH(int, designedWidth);
     QFETCH(bool, grows);
