@@ -1,6 +1,7 @@
 #include "balance_chart.h"
 
 #include "common.h"
+#include "context.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -23,20 +24,24 @@ BalanceChart::BalanceChart(QWidget* parent) : QChartView(parent) {
 void BalanceChart::setMonths(const QList<reports::MonthBalance>& months) {
     m_months = months;
     m_hovered = -1;
+    const bool spanish = shared().spanish();
+    const auto say = [spanish](const char* english, const char* inSpanish) {
+        return QString::fromUtf8(spanish ? inSpanish : english);
+    };
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Balances by Month"));
+    chart->setTitle(say("Balances by Month", "Saldos por Mes"));
     chart->legend()->setAlignment(Qt::AlignBottom);
 
-    auto* difference = new QBarSet(QStringLiteral("Over/-Short"));
+    auto* difference = new QBarSet(say("Over/-Short", "Sobre/-Corto"));
     difference->setColor(QColor(255, 160, 122));
     auto* bars = new QBarSeries;
     bars->append(difference);
     m_bank = new QLineSeries;
-    m_bank->setName(QStringLiteral("Bank Balance"));
+    m_bank->setName(say("Bank Balance", "Saldo del Banco"));
     auto* ledger = new QLineSeries;
-    ledger->setName(QStringLiteral("Ledger Balance"));
+    ledger->setName(say("Ledger Balance", "Saldo del Libro"));
     auto* outstanding = new QLineSeries;
-    outstanding->setName(QStringLiteral("Outstanding"));
+    outstanding->setName(say("Outstanding", "Pendiente"));
     QPen dashed(QColor(0, 128, 0));
     dashed.setStyle(Qt::DashLine);
     dashed.setWidth(2);
@@ -86,8 +91,13 @@ QString BalanceChart::figuresText(int index) const {
         return QString();
     const reports::MonthBalance& m = m_months.at(index);
     const auto money = [](double v) { return formatNumber(v, QStringLiteral("###0.00")); };
-    return QStringLiteral("%1 (statement %2)\nBank balance: %3\nLedger balance: %4\n"
-                          "Outstanding: %5\nOver/-Short: %6\nClick for the outstanding items.")
+    return (shared().spanish()
+                ? QStringLiteral("%1 (estado de cuenta %2)\nSaldo del banco: %3\nSaldo del libro: "
+                                 "%4\nPendiente: %5\nSobre/-Corto: %6\nHaga clic para ver las "
+                                 "partidas pendientes.")
+                : QStringLiteral("%1 (statement %2)\nBank balance: %3\nLedger balance: %4\n"
+                                 "Outstanding: %5\nOver/-Short: %6\nClick for the outstanding "
+                                 "items."))
         .arg(m.label(), fncFORMAT_DATE(m.statementDate), money(m.bankBalance),
              money(m.ledgerBalance), money(m.outstanding), money(m.overShort));
 }
