@@ -31,7 +31,7 @@ Recordset& frmFLAG_DEPOSITED_CHECKS_AS_NSF::searchChecks() {
 }
 
 void frmFLAG_DEPOSITED_CHECKS_AS_NSF::writeCorrection() {
-    ledger::flagNsfCheck(db(), wrkCHKTXT, wrkTRNDTE);
+    ledger::flagNsfCheck(db(), shared().wrkBACNBR, wrkCHKTXT, wrkTRNDTE);
 }
 
 void frmFLAG_DEPOSITED_CHECKS_AS_NSF::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {

@@ -5,6 +5,7 @@
 #include "company.h"
 #include "context.h"
 #include "database.h"
+#include "ledger.h"
 #include "matcher.h"
 #include "messages.h"
 #include "month_pdf.h"
@@ -259,7 +260,7 @@ int importCommand(const QStringList& words, QTextStream& out) {
         throw Failure(oneLine(e.message()));
     }
     openDatabase();
-    Recordset rs = db().execute(openLinesStatement(account));
+    Recordset rs = db().execute(ledger::openLinesStatement(account));
     const QVector<OpenLine> open = openLinesFrom(rs);
     MatchOptions options;
     const QString days = getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("DAYS"));

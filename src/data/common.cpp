@@ -275,17 +275,16 @@ QDate numberDate(int yyyymmdd) {
 }
 
 int fncMONTH_END(const QString& text) {
-    const int date = fncDATE_TO_NUMBER(text);
-    if (date == 0)
-        return 0;
-    static const int lastDay[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int year = date / 10000;
-    const int month = date / 100 % 100;
-    int day = lastDay[month - 1];
-    // February 29th exists when the clerk's own date format reads it back as a date.
-    if (month == 2 && fncDATE_TO_NUMBER(fncFORMAT_DATE(year * 10000 + 229)) != 0)
-        day = 29;
-    return year * 10000 + month * 100 + day;
+    return monthEnd(fncDATE_TO_NUMBER(text));
+}
+
+int monthEnd(int yyyymmdd) {
+    const QDate date = numberDate(yyyymmdd);
+    return date.isValid() ? dateNumber(QDate(date.year(), date.month(), date.daysInMonth())) : 0;
+}
+
+int timeNumber(const QTime& time) {
+    return time.isValid() ? time.hour() * 10000 + time.minute() * 100 + time.second() : 0;
 }
 
 int fncTIME_TO_NUMBER(const QString& text) {

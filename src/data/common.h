@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
 #include <QVariant>
 
 class Recordset;
@@ -28,6 +29,11 @@ int shortDateEntry(const QString& text, int lastDate);
 QString fncFORMAT_DATE(int date);
 // The last day of the month of the date text, as yyyymmdd; 0 when the text is no date.
 int fncMONTH_END(const QString& text);
+// The last day of the month of a yyyymmdd date; 0 when it is no date. Dates the program
+// worked out itself go here, never through text: text is read in the company's order.
+int monthEnd(int yyyymmdd);
+// A time as the hhmmss number it is stored as; 0 for an invalid time.
+int timeNumber(const QTime& time);
 // A date as the yyyymmdd number it is stored as; 0 for an invalid date.
 int dateNumber(const QDate& date);
 // A stored yyyymmdd number as a date; an invalid date for 0 or no date.

@@ -178,6 +178,11 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::connectCommands() {
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
     f9->setContext(Qt::WidgetWithChildrenShortcut);
     connectCommand(f9, &QShortcut::activated, listAgain);
+    // The reconciliations and the chart follow the months that other windows save or post.
+    followLedgerWrites([this] {
+        if (!activityMode())
+            refresh();
+    });
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::loadWindow() {
@@ -274,7 +279,9 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcSET_GRID_HEADERS() {
         for (int c = 0; c < 8; ++c)
             grdACTIVITY->setText(0, c, QLatin1String(reconciliations[c]));
     if (!activityMode())
-        grdACTIVITY->setText(0, kChangedCol, QStringLiteral("Changed Since Posting"));
+        grdACTIVITY->setText(0, kChangedCol,
+                             shared().spanish() ? QStringLiteral("Cambiado Desde el Anuncio")
+                                                : QStringLiteral("Changed Since Posting"));
     m_nextRow = 1;
     grdACTIVITY->setCurrentCell(1, 0);
     grdACTIVITY->scrollToTop();
@@ -343,7 +350,9 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
         if (!description.isNull())
             grdACTIVITY->setText(row, 3, description.toString());
         grdACTIVITY->setText(row, 5, currencyText(fncFIELD_NUMBER(rs.field(f.index[3]))));
-        grdACTIVITY->setText(row, kTimeCol, numberText(rs.field(f.index[4])));
+        // The time's column is the reconciliations' change since posting.
+        if (activityMode())
+            grdACTIVITY->setText(row, kTimeCol, numberText(rs.field(f.index[4])));
         grdACTIVITY->setRowValue(row, kTimeValue, int(fncFIELD_NUMBER(rs.field(f.index[4]))));
         grdACTIVITY->setRowValue(row, kDepositValue, fncFIELD_NUMBER(rs.field(f.index[3])));
         grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
@@ -389,7 +398,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
     }
     // With Deposits ticked too, such text is still an amount: only the check part is left out.
     if (chkCHECK->isChecked() && checkNumber) {
-        m_searchValue = plainDecimal(number);
+        m_searchValue = plainNumber(number);
         // What was read so far stays on view, whatever way the listing ends; the dates are
         // formatted anew next time (the date format may change).
         const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
@@ -398,7 +407,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
         writeExpenditures();
     }
     if (chkDEPOSIT->isChecked()) {
-        m_searchValue = plainDecimal(number);
+        m_searchValue = plainNumber(number);
         // What was read so far stays on view, whatever way the listing ends; the dates are
         // formatted anew next time (the date format may change).
         const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
@@ -531,17 +540,6 @@ QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyText(double value) {
     return QString::fromLatin1(text, n);
 }
 
-QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::plainDecimal(double value) {
-    if (!std::isfinite(value) || value == 0.0)
-        return QStringLiteral("0");
-    QString text = QString::number(value, 'f', 10);
-    while (text.endsWith(QLatin1Char('0')))
-        text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
-
 // ---------------------------------------------------------------------------------------
 // After the month: changes since posting, outstanding items and the balance chart
 
@@ -565,8 +563,9 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeChangesSincePosting() {
             continue;
         m_listedReconciliations.insert(row, *month);
         if (month->postedOn > 0)
-            grdACTIVITY->setText(row, kChangedCol,
-                                 reports::changesSincePosting(db(), *month).text());
+            grdACTIVITY->setText(
+                row, kChangedCol,
+                reports::changesSincePosting(db(), *month).text(shared().spanish()));
         history.erase(month);
     }
 }

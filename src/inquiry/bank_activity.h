@@ -45,8 +45,6 @@ public:
     // A money amount in the named "currency" format, written without the general mask
     // reader: a listing formats two amounts a row, a hundred thousand rows at a time.
     static QString currencyText(double value);
-    // A number in the plain decimal form statements carry (125.5, 100, 0).
-    static QString plainDecimal(double value);
 
 protected:
     void loadWindow() override;

@@ -60,7 +60,7 @@ void lineColumns(FlexGrid* grid, std::initializer_list<std::pair<int, QString>> 
 frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent), m_asOf(asOf) {
     lblASOF = addControl<QLabel>(this, "lblASOF");
-    grdOUTSTANDING = makeGrid(this, "grdOUTSTANDING", 6);
+    grdOUTSTANDING = makeGrid(this, "grdOUTSTANDING", 7);
     grdAGEING = makeGrid(this, "grdAGEING", 6);
     grdAGEING->setRows(2);
     grdAGEING->setRowHighlight(false);
@@ -91,6 +91,7 @@ frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
         closeWindow();
     });
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+    followLedgerWrites();
 }
 
 void frmOUTSTANDING_ITEMS::loadWindow() {
@@ -110,7 +111,8 @@ void frmOUTSTANDING_ITEMS::loadWindow() {
                                  {"Description", "Descripción"},
                                  {"Amount", "Importe"},
                                  {"Days", "Días"},
-                                 {"Age", "Antigüedad"}});
+                                 {"Age", "Antigüedad"},
+                                 {"Status", "Estado"}});
     grdOUTSTANDING->setRedraw(false);
     grdOUTSTANDING->setRows(m_list.items.size() + 1);
     for (int i = 0; i < m_list.items.size(); ++i) {
@@ -119,6 +121,7 @@ void frmOUTSTANDING_ITEMS::loadWindow() {
         writeLine(grdOUTSTANDING, row, item.line);
         grdOUTSTANDING->setText(row, 4, QString::number(item.days));
         grdOUTSTANDING->setText(row, 5, reports::bucketCaption(item.bucket, shared().spanish()));
+        grdOUTSTANDING->setText(row, 6, reports::statusNote(item.line, shared().spanish()));
         grdOUTSTANDING->setRowData(row, i);
         if (item.stale)
             grdOUTSTANDING->setRowColour(row, kStaleColour);
@@ -128,7 +131,8 @@ void frmOUTSTANDING_ITEMS::loadWindow() {
                 {{0, QStringLiteral("00/00/0000")},
                  {3, QStringLiteral("-000000.00")},
                  {4, QStringLiteral("00000")},
-                 {5, reports::bucketCaption(reports::Bucket::Over180, shared().spanish())}});
+                 {5, reports::bucketCaption(reports::Bucket::Over180, shared().spanish())},
+                 {6, QStringLiteral("Sin fondos")}});
     grdOUTSTANDING->setRedraw(true);
 
     for (int b = 0; b < reports::kBucketCount; ++b) {
@@ -180,9 +184,12 @@ frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const reports::Reconciliation
 
 void frmCHANGES_SINCE_POSTING::loadWindow() {
     const reports::ChangesSincePosting changes = reports::changesSincePosting(db(), m_month);
+    const bool spanish = shared().spanish();
     lblFIGURES->setText(
-        QStringLiteral("%1/%2 posted on %3.  Outstanding: stored %4, now %5.  Ledger balance "
-                       "changed by %6.")
+        (spanish ? QStringLiteral("%1/%2 cerrado el %3.  Pendiente: guardado %4, ahora %5.  El "
+                                  "saldo del libro cambió en %6.")
+                 : QStringLiteral("%1/%2 posted on %3.  Outstanding: stored %4, now %5.  Ledger "
+                                  "balance changed by %6."))
             .arg(m_month.month)
             .arg(m_month.year)
             .arg(fncFORMAT_DATE(m_month.postedOn), money(m_month.outstanding),
@@ -192,13 +199,13 @@ void frmCHANGES_SINCE_POSTING::loadWindow() {
                              {"Description", "Descripción"},
                              {"Amount", "Importe"},
                              {"What Changed", "Qué Cambió"},
-                             {"Out Trans", "Out Trans"},
-                             {"Book Bal", "Book Bal"}});
+                             {"Out Trans", "Trans Pend"},
+                             {"Book Bal", "Saldo Libro"}});
     grdCHANGES->setRows(changes.lines.size() + 1);
     for (int i = 0; i < changes.lines.size(); ++i) {
         const reports::ChangedLine& changed = changes.lines.at(i);
         writeLine(grdCHANGES, i + 1, changed.line);
-        grdCHANGES->setText(i + 1, 4, reports::changeCaption(changed.change));
+        grdCHANGES->setText(i + 1, 4, reports::changeCaption(changed.change, spanish));
         grdCHANGES->setText(i + 1, 5, money(changed.outstandingEffect));
         grdCHANGES->setText(i + 1, 6, money(changed.ledgerEffect));
         grdCHANGES->setRowData(i + 1, changed.line.line);
@@ -207,7 +214,7 @@ void frmCHANGES_SINCE_POSTING::loadWindow() {
         grdCHANGES->setColAlignment(c, Qt::AlignRight);
     lineColumns(grdCHANGES, {{0, QStringLiteral("00/00/0000")},
                              {3, QStringLiteral("-000000.00")},
-                             {4, reports::changeCaption(reports::Change::PostedLater)},
+                             {4, reports::changeCaption(reports::Change::PostedLater, spanish)},
                              {5, QStringLiteral("-000000.00")},
                              {6, QStringLiteral("-000000.00")}});
 }

@@ -4,10 +4,25 @@
 #include "company.h"
 #include "context.h"
 #include "database.h"
+#include "ledger_notifier.h"
 
 #include <cmath>
 
 namespace ledger {
+
+QString outstandingCondition() {
+    return QStringLiteral("gltRCNDTE=0");
+}
+
+QString unreconciledCondition() {
+    return QStringLiteral("gltSTATUS<>'R'");
+}
+
+QString openLinesStatement(int account) {
+    return QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+           QStringLiteral(" where gltGLANBR=") + QString::number(account) +
+           QStringLiteral(" and ") + unreconciledCondition();
+}
 
 double cents(double amount) {
     return std::round(amount * 100.0) / 100.0;
@@ -33,13 +48,12 @@ void Month::setBankBalance(double amount) {
 }
 
 int cutOffDate(const QDate& today) {
-    return fncMONTH_END(today.addMonths(-1).toString(QStringLiteral("MM/dd/yyyy")));
+    // Worked out from the date itself: text written here would be read back in the company's
+    // order, and a day-first format would turn the 5th of March into the 3rd of May.
+    return monthEnd(dateNumber(today.addMonths(-1)));
 }
 
-namespace {
-
-// The outstanding total and the ledger balance at the cut-off, for a month being added.
-void computeFigures(Connection& db, int account, const QDate& today, Month& m) {
+void refreshFigures(Connection& db, int account, const QDate& today, Month& m) {
     m.cutOff = cutOffDate(today);
     const QString head = QStringLiteral("Select sum(gltTRNAMT) as sumTRNAMT from "
                                         "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=") +
@@ -47,7 +61,8 @@ void computeFigures(Connection& db, int account, const QDate& today, Month& m) {
     const QString cutOff = QString::number(m.cutOff);
 
     const Recordset outstanding =
-        db.execute(head + QStringLiteral(" and gltRCNDTE=0 and gltTRNDTE<") + cutOff);
+        db.execute(head + QStringLiteral(" and ") + outstandingCondition() +
+                   QStringLiteral(" and gltTRNDTE<") + cutOff);
     m.outstanding = cents(fncFIELD_NUMBER(outstanding, QStringLiteral("sumTRNAMT")));
 
     const Recordset master =
@@ -56,12 +71,44 @@ void computeFigures(Connection& db, int account, const QDate& today, Month& m) {
                    QStringLiteral(" and glmGLANBR=") + QString::number(account));
     const double beginning =
         master.eof() ? 0 : fncFIELD_NUMBER(master, QStringLiteral("glmBOYBAL"));
-    const Recordset sum =
-        db.execute(head + QStringLiteral(" and gltSTATUS<>'R' and gltTRNDTE<") + cutOff);
+    const Recordset sum = db.execute(head + QStringLiteral(" and ") + unreconciledCondition() +
+                                     QStringLiteral(" and gltTRNDTE<") + cutOff);
     m.ledgerBalance = cents(fncFIELD_NUMBER(sum, QStringLiteral("sumTRNAMT")) + beginning);
+    m.setBankBalance(m.bankBalance);
 }
 
-} // namespace
+QString figuresMoved(double outstandingBefore, double ledgerBefore, const Month& now,
+                     bool sinceSaved, bool spanish) {
+    const auto moved = [&](double before, double after, const QString& english,
+                           const QString& spanishName) {
+        if (std::llround(before * 100) == std::llround(after * 100))
+            return QString();
+        const QString was = formatNumber(before, QStringLiteral("#0.00"));
+        const QString is = formatNumber(after, QStringLiteral("#0.00"));
+        if (spanish)
+            return QStringLiteral("%1 era %2 %3; ahora es %4.")
+                .arg(spanishName, was,
+                     sinceSaved ? QStringLiteral("cuando se guardó este mes")
+                                : QStringLiteral("al abrir esta ventana"),
+                     is);
+        return QStringLiteral("%1 was %2 %3; it is %4 now.")
+            .arg(english, was,
+                 sinceSaved ? QStringLiteral("when this month was saved")
+                            : QStringLiteral("when this window was opened"),
+                 is);
+    };
+    QStringList lines;
+    const QString outstanding =
+        moved(outstandingBefore, now.outstanding, QStringLiteral("Outstanding"),
+              QStringLiteral("Lo pendiente"));
+    const QString ledger =
+        moved(ledgerBefore, now.ledgerBalance, QStringLiteral("The ledger balance"),
+              QStringLiteral("El saldo según el libro mayor"));
+    for (const QString& line : {outstanding, ledger})
+        if (!line.isEmpty())
+            lines << line;
+    return lines.join(QLatin1Char(' '));
+}
 
 Month loadMonth(Connection& db, int account, const QDate& today) {
     const QString accountText = QString::number(account);
@@ -83,23 +130,24 @@ Month loadMonth(Connection& db, int account, const QDate& today) {
             const int month = int(field("brhMONTH"));
             const int year = int(field("brhFSYEAR"));
             if (field("brhPSTDTE") == 0) {
-                // The last month is still open: as stored, to be redone.
+                // The last month is still open, to be redone: its statement date and bank
+                // balance as the clerk saved them, its figures as the lines stand today.
                 m.mode = Month::Mode::Update;
                 m.year = year;
                 m.month = month;
                 m.statementDate = int(field("brhSTMDTE"));
                 m.bankBalance = cents(field("brhBNKBAL"));
-                m.outstanding = cents(field("brhOUTSTD"));
-                m.adjustedBalance = cents(field("brhADJBAL"));
-                m.ledgerBalance = cents(field("brhEOMBAL"));
-                m.difference = cents(field("brhOVRSHT"));
+                m.saved = true;
+                m.savedOutstanding = cents(field("brhOUTSTD"));
+                m.savedLedgerBalance = cents(field("brhEOMBAL"));
+                refreshFigures(db, account, today, m);
                 return m;
             }
             // The last month is posted: the one after it.
             m.year = month == 12 ? year + 1 : year;
             m.month = month == 12 ? 1 : month + 1;
             m.statementDate = dateNumber(numberDate(int(field("brhSTMDTE"))).addMonths(1));
-            computeFigures(db, account, today, m);
+            refreshFigures(db, account, today, m);
             return m;
         }
     }
@@ -108,7 +156,7 @@ Month loadMonth(Connection& db, int account, const QDate& today) {
     m.month = lastMonth.month();
     m.paddedPeriod = true;
     m.statementDate = dateNumber(lastMonth);
-    computeFigures(db, account, today, m);
+    refreshFigures(db, account, today, m);
     return m;
 }
 
@@ -136,12 +184,13 @@ void saveMonth(Connection& db, int account, const Month& m, const QDate& today) 
                    QStringLiteral(" where brhGLANBR=") + accountText +
                    QStringLiteral(" and brhFSYEAR=") + m.yearText() +
                    QStringLiteral(" and brhMONTH=") + m.monthText());
+    LedgerNotifier::announce(account);
 }
 
 // ---------------------------------------------------------------------------------------
 // Cleared dates
 
-int writeClearedDates(Connection& db, const QList<ClearedDate>& dates) {
+int writeClearedDates(Connection& db, int account, const QList<ClearedDate>& dates) {
     QList<ClearedDate> written;
     for (const ClearedDate& d : dates)
         if (d.fiscalYear > 0 && d.date > 0)
@@ -159,6 +208,7 @@ int writeClearedDates(Connection& db, const QList<ClearedDate>& dates) {
                        .arg(d.fiscalYear)
                        .arg(d.line));
     transaction.commit();
+    LedgerNotifier::announce(account);
     return int(written.size());
 }
 
@@ -204,13 +254,17 @@ PostedAdjustment postAdjustmentOnce(Connection& db, const Adjustment& a, const Q
 PostedAdjustment postAdjustment(Connection& db, const Adjustment& a, const QDate& postedOn) {
     // Two clerks' entries that read the same last line number can deadlock on a server; the
     // one rolled back takes the next numbers on its next try.
-    return runAgainAfterDeadlock([&] { return postAdjustmentOnce(db, a, postedOn); });
+    const PostedAdjustment posted =
+        runAgainAfterDeadlock([&] { return postAdjustmentOnce(db, a, postedOn); });
+    LedgerNotifier::announce(a.bankAccount);
+    return posted;
 }
 
-void deleteAdjustment(Connection& db, int date, int time) {
+void deleteAdjustment(Connection& db, int account, int date, int time) {
     db.execute(QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=") +
                QString::number(date) + QStringLiteral(" and gltTRNTME=") + QString::number(time) +
                QStringLiteral(" and gltJRNCDE='BA'"));
+    LedgerNotifier::announce(account);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -233,9 +287,10 @@ void voidCheck(Connection& db, int account, int checkNumber, int checkDate) {
             .arg(checkNumber)
             .arg(checkDate));
     transaction.commit();
+    LedgerNotifier::announce(account);
 }
 
-void flagNsfCheck(Connection& db, const QString& checkText, int depositDate) {
+void flagNsfCheck(Connection& db, int account, const QString& checkText, int depositDate) {
     Transaction transaction(db);
     db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='N' where "
                               "gltCHKTXT='%1' and gltTRNDTE=%2")
@@ -246,6 +301,7 @@ void flagNsfCheck(Connection& db, const QString& checkText, int depositDate) {
                    .arg(checkText)
                    .arg(depositDate));
     transaction.commit();
+    LedgerNotifier::announce(account);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -254,7 +310,8 @@ void flagNsfCheck(Connection& db, const QString& checkText, int depositDate) {
 int unpostedClearedLines(Connection& db) {
     const Recordset rs = db.execute(
         QStringLiteral("Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION "
-                       "where gltRCNDTE>0 and gltSTATUS<>'R'"));
+                       "where gltRCNDTE>0 and ") +
+        unreconciledCondition());
     return int(fncFIELD_NUMBER(rs, QStringLiteral("cntRECORD")));
 }
 
@@ -264,7 +321,8 @@ void finalizeMonth(Connection& db, int account, const QDate& today,
     // let the month be saved again over figures that no longer add up.
     Transaction transaction(db);
     db.execute(QStringLiteral("Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
-                              "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=") +
+                              "gltRCNDTE>0 and ") +
+               unreconciledCondition() + QStringLiteral(" and gltGLANBR=") +
                QString::number(account));
     if (afterLines)
         afterLines();
@@ -273,6 +331,7 @@ void finalizeMonth(Connection& db, int account, const QDate& today,
                QStringLiteral(" where brhRLSDTE>0 and brhPSTDTE=0 and brhGLANBR=") +
                QString::number(account));
     transaction.commit();
+    LedgerNotifier::announce(account);
 }
 
 } // namespace ledger

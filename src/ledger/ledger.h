@@ -17,6 +17,17 @@ namespace ledger {
 // An amount as it is shown and stored with the month: to the cent.
 double cents(double amount);
 
+// Which of an account's lines count where: each condition is written here once, as the
+// statements that use it write it.
+// - Outstanding: not cleared, whatever the status (a voided check counts until it is
+//   cleared). The reconciliation's outstanding total, and every list of outstanding items.
+QString outstandingCondition(); // "gltRCNDTE=0"
+// - Unreconciled: not yet posted as reconciled. The ledger balance, the lines Clear lists,
+//   and so the lines a bank statement is matched against.
+QString unreconciledCondition(); // "gltSTATUS<>'R'"
+// The statement that lists the lines a bank statement is matched against: Clear's lines.
+QString openLinesStatement(int account);
+
 // One month's reconciliation of a bank account, as the window shows it and OK stores it.
 struct Month {
     enum class Mode { Add, Update };
@@ -34,6 +45,11 @@ struct Month {
     double difference = 0;
     // Ledger lines dated before this day count (the end of the month before today's).
     int cutOff = 0;
+    // An open month as it was saved: its figures are worked out afresh, and these say what
+    // they were, so the clerk is told what moved.
+    bool saved = false;
+    double savedOutstanding = 0;
+    double savedLedgerBalance = 0;
 
     // The month's year and month as they go into a statement.
     QString yearText() const;
@@ -45,9 +61,19 @@ struct Month {
 // The end of last month by the current date alone: lines dated before it count.
 int cutOffDate(const QDate& today);
 
-// The month to reconcile next: the open month as stored, to be redone; after a posted month
-// the one after it with its figures worked out; for an account without history last month.
+// The month to reconcile next: the open month with its stored statement date and bank
+// balance, to be redone; after a posted month the one after it; for an account without
+// history last month. The outstanding total and the ledger balance are worked out from
+// today's lines, and the adjusted balance and difference from them, in every case.
 Month loadMonth(Connection& db, int account, const QDate& today);
+// Works out the month's outstanding total, ledger balance, adjusted balance and difference
+// again from today's lines, keeping its statement date and bank balance.
+void refreshFigures(Connection& db, int account, const QDate& today, Month& month);
+// What moved between figures the clerk saw before and the month's figures now ("Outstanding
+// was -275.50 when this month was saved; it is -230.00 now"); "" when nothing did. sinceSaved
+// says whether the earlier figures are the stored ones or those the window first showed.
+QString figuresMoved(double outstandingBefore, double ledgerBefore, const Month& now,
+                     bool sinceSaved, bool spanish);
 // Stores the month as its history row: inserted for a new month, updated for an open one.
 void saveMonth(Connection& db, int account, const Month& month, const QDate& today);
 
@@ -57,10 +83,10 @@ struct ClearedDate {
     int line = 0;
     int date = 0; // yyyymmdd; 0 leaves the line as it is
 };
-// Writes every given cleared date, all or none, in one transaction; no transaction is begun
-// when there is nothing to write. Lines without a date or fiscal year are skipped. Returns
-// how many lines were written.
-int writeClearedDates(Connection& db, const QList<ClearedDate>& dates);
+// Writes every given cleared date of the bank account's lines, all or none, in one
+// transaction; no transaction is begun when there is nothing to write. Lines without a date
+// or fiscal year are skipped. Returns how many lines were written.
+int writeClearedDates(Connection& db, int account, const QList<ClearedDate>& dates);
 
 // An adjustment to the bank account: a line on the bank account and its reversing line on
 // another account, both dated and timed alike.
@@ -80,15 +106,15 @@ struct PostedAdjustment {
 // and with the line numbers locked until both are written.
 PostedAdjustment postAdjustment(Connection& db, const Adjustment& adjustment,
                                 const QDate& postedOn);
-// Deletes both lines of the adjustment made at that date and time.
-void deleteAdjustment(Connection& db, int date, int time);
+// Deletes both lines of the bank account's adjustment made at that date and time.
+void deleteAdjustment(Connection& db, int account, int date, int time);
 
 // Voids an issued check of the bank account: its ledger line, its expenditure and its payroll
 // rows, in one transaction.
 void voidCheck(Connection& db, int account, int checkNumber, int checkDate);
 // Flags a deposited check as NSF: its ledger line and its deposit's amount, in one
 // transaction. checkText is the check number as stored with the deposit.
-void flagNsfCheck(Connection& db, const QString& checkText, int depositDate);
+void flagNsfCheck(Connection& db, int account, const QString& checkText, int depositDate);
 
 // How many cleared lines (of every account) are not yet posted.
 int unpostedClearedLines(Connection& db);
@@ -97,5 +123,8 @@ int unpostedClearedLines(Connection& db);
 // moves its progress bar there).
 void finalizeMonth(Connection& db, int account, const QDate& today,
                    const std::function<void()>& afterLines = {});
+
+// Every write above is announced through LedgerNotifier once it is committed, by the bank
+// account it touched, so that windows showing that account's figures work them out again.
 
 } // namespace ledger

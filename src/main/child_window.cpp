@@ -1,5 +1,7 @@
 #include "child_window.h"
 
+#include "ledger_notifier.h"
+
 #include "context.h"
 #include "flex_grid.h"
 #include "messages.h"
@@ -292,6 +294,19 @@ void ChildWindow::load() {
 void ChildWindow::activated() {
     if (!m_unloaded && m_bankBound && shared().wrkBACNBR != m_bankLoaded)
         load();
+}
+
+void ChildWindow::followLedgerWrites(std::function<void()> refresh) {
+    connect(&LedgerNotifier::instance(), &LedgerNotifier::written, this,
+            [this, refresh = std::move(refresh)](int account) {
+                const int shown = m_bankBound ? m_bankLoaded : shared().wrkBACNBR;
+                if (m_unloaded || m_loading || account != shown)
+                    return;
+                if (refresh)
+                    runCommand(refresh);
+                else
+                    load();
+            });
 }
 
 void ChildWindow::addCaption(QObject* target, const QString& english, const QString& spanish) {

@@ -43,6 +43,11 @@ public:
     bool bankBound() const { return m_bankBound; }
     void activated();
 
+    // Works the window's figures out again whenever a write to the ledger of the account it
+    // shows is announced (by this program's other windows): through refresh when given, else
+    // by loading the window again.
+    void followLedgerWrites(std::function<void()> refresh = {});
+
     // Closes the window (inside the main window, its frame too); the unload runs.
     void closeWindow();
     // The frame inside the main window, or null.

@@ -3,6 +3,8 @@
 #include "common.h"
 #include "print_engine.h"
 
+#include <algorithm>
+
 using namespace mdlPRINTING;
 
 namespace {
@@ -50,10 +52,14 @@ void printOutstandingReport(const reports::OutstandingList& list, const QString&
     surface->print();
 
     for (const reports::OutstandingItem& item : list.items) {
-        // A stale check is marked in the margin: it may be voided.
+        // A stale check is marked in the margin: it may be voided. So are a voided check and a
+        // deposit returned unpaid, which count until they are cleared.
         QList<PrintItem> items;
+        const QString note = reports::statusNote(item.line);
         if (item.stale)
             items << col(1) << text(QStringLiteral("**"));
+        else if (!note.isEmpty())
+            items << col(1) << text(note.left(3).toUpper());
         items << col(4) << text(fncFORMAT_DATE(item.line.date));
         if (item.line.check > 0)
             items << col(20) << num(item.line.check);
@@ -86,6 +92,12 @@ void printOutstandingReport(const reports::OutstandingList& list, const QString&
     if (list.staleChecks > 0 &&
         !line({col(35), text(QStringLiteral("** Checks outstanding over 180 days (stale):")),
                num(list.staleChecks)}))
+        return;
+    const bool marked = std::any_of(list.items.begin(), list.items.end(), [](const auto& item) {
+        return !reports::statusNote(item.line).isEmpty();
+    });
+    if (marked && !line({col(35), text(QStringLiteral("VOI voided check, NSF deposit returned "
+                                                      "unpaid: counted until cleared."))}))
         return;
 
     prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, !list.items.isEmpty());

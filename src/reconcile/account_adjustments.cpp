@@ -351,7 +351,9 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::addAdjustment() {
     if (!fncVALIDATE_ADJUSTMENT())
         return;
     wrkTRNDTE = dbxTRNDTE->dateNumber();
-    wrkTRNTME = fncTIME_TO_NUMBER(now().time().toString(QStringLiteral("hh:mm:ss")));
+    wrkTRNTME = timeNumber(now().time());
+    // The year of this entry's date, whether or not the entry goes through.
+    wrkFSYEAR = fncFISCAL_YEAR(wrkTRNDTE, QStringLiteral("*"));
     const double typed = std::round(leadingNumber(tbxTRNAMT->text()) * 10000.0) / 10000.0;
     const ledger::PostedAdjustment posted = ledger::postAdjustment(
         db(), {wrkTRNDTE, wrkTRNTME, shared().wrkBACNBR, wrkGLANBR, tbxDESCPT->text(), typed},
@@ -362,7 +364,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::addAdjustment() {
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::deleteAdjustment() {
     wrkTRNDTE = dbxTRNDTE->dateNumber();
-    ledger::deleteAdjustment(db(), wrkTRNDTE, wrkTRNTME);
+    ledger::deleteAdjustment(db(), shared().wrkBACNBR, wrkTRNDTE, wrkTRNTME);
     clearAll();
 }
 

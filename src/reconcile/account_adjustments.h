@@ -29,6 +29,9 @@ public:
     // description and amount (negative lowers the bank balance), on the add or subtract side.
     // The clerk picks the reversing account and adds it.
     void prefillFromStatement(int date, const QString& description, double amount);
+    // The fiscal year of the last adjustment's date: of the last Add, whether or not it went
+    // through, else of the date at load.
+    int fiscalYear() const { return wrkFSYEAR; }
 
 protected:
     void loadWindow() override;

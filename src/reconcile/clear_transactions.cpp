@@ -1,7 +1,6 @@
 #include "clear_transactions.h"
 
 #include "common.h"
-#include "company.h"
 #include "context.h"
 #include "flex_grid.h"
 #include "import_bank_statement.h"
@@ -132,24 +131,12 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcLOAD_TRANSACTIONS() {
     m_editing = false;
     m_editRow = 0;
     grdTRANSACTION->hideEditor();
-    m_fiscalYears.clear();
     int row = 1;
     FlexGrid::RedrawBlocker quiet(grdTRANSACTION);
     prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("DEPOSITS"));
     fillRows(m_depositColour, false, row);
     prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CHECKS"));
     fillRows(m_checkColour, true, row);
-}
-
-int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fiscalYearOf(int date) {
-    // The fiscal year depends only on the month, so one lookup per month is enough.
-    const int month = date / 100;
-    auto found = m_fiscalYears.constFind(month);
-    if (found != m_fiscalYears.constEnd())
-        return *found;
-    const int year = fncFISCAL_YEAR(date, QStringLiteral("*"));
-    m_fiscalYears.insert(month, year);
-    return year;
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, bool negate,
@@ -160,13 +147,16 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, b
     const int trnamt = m_rs.fieldIndex(QStringLiteral("gltTRNAMT"));
     const int descpt = m_rs.fieldIndex(QStringLiteral("gltDESCPT"));
     const int lnenbr = m_rs.fieldIndex(QStringLiteral("gltLNENBR"));
+    const int fsyear = m_rs.fieldIndex(QStringLiteral("gltFSYEAR"));
     const QString amountMask = QStringLiteral("###0.00");
     FlexGrid* grid = grdTRANSACTION;
     while (!m_rs.eof()) {
         const int date = static_cast<int>(fncFIELD_NUMBER(m_rs.field(trndte)));
         const double amount = fncFIELD_NUMBER(m_rs.field(trnamt));
         const int cleared = static_cast<int>(fncFIELD_NUMBER(m_rs.field(rcndte)));
-        const int year = fiscalYearOf(date);
+        // The line is keyed by the year it is stored under, which need not be the fiscal
+        // year its date falls in (a line entered in the year's closing month, say).
+        const int year = static_cast<int>(fncFIELD_NUMBER(m_rs.field(fsyear)));
         const int line = static_cast<int>(fncFIELD_NUMBER(m_rs.field(lnenbr)));
         grid->setText(row, kColDate, fncFORMAT_DATE(cleared));
         grid->setRowValue(row, kClearedValue, cleared);
@@ -191,12 +181,12 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(
     QString sql;
     if (action == QLatin1String("DEPOSITS"))
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
-              QStringLiteral(" where gltGLANBR=") + account +
-              QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT>0");
+              QStringLiteral(" where gltGLANBR=") + account + QStringLiteral(" and ") +
+              ledger::unreconciledCondition() + QStringLiteral(" and gltTRNAMT>0");
     else if (action == QLatin1String("CHECKS"))
         sql = QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
-              QStringLiteral(" where gltGLANBR=") + account +
-              QStringLiteral(" and gltSTATUS<>'R' and gltTRNAMT<=0");
+              QStringLiteral(" where gltGLANBR=") + account + QStringLiteral(" and ") +
+              ledger::unreconciledCondition() + QStringLiteral(" and gltTRNAMT<=0");
     else
         return;
     m_rs = db().execute(sql);
@@ -357,7 +347,7 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
         dates.append({year, grdTRANSACTION->rowValue(row, kLineValue).toInt(),
                       grdTRANSACTION->rowValue(row, kClearedValue).toInt()});
     }
-    ledger::writeClearedDates(db(), dates);
+    ledger::writeClearedDates(db(), shared().wrkBACNBR, dates);
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineOfRow(int row) const {

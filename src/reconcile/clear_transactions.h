@@ -51,7 +51,6 @@ private:
     void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
 
     void fillRows(const QColor& colour, bool negate, int& row);
-    int fiscalYearOf(int date);
 
     void enterCell();
     void leaveCell();
@@ -78,6 +77,4 @@ private:
     int m_editRow = 0;     // the cell the editor lies over; 0 when hidden
     int m_editCol = 0;
     int m_lastValidDate = 0;
-    // Fiscal years by transaction month, looked up once per month per load.
-    QHash<int, int> m_fiscalYears;
 };

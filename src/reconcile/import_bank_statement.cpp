@@ -5,6 +5,7 @@
 #include "common.h"
 #include "context.h"
 #include "flex_grid.h"
+#include "ledger.h"
 #include "messages.h"
 #include "reconcile_balances.h"
 #include "report.h"
@@ -224,7 +225,7 @@ void frmIMPORT_BANK_STATEMENT::loadWindow() {
 void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
     if (action != QLatin1String("OPEN"))
         return;
-    const QString sql = openLinesStatement(shared().wrkBACNBR);
+    const QString sql = ledger::openLinesStatement(shared().wrkBACNBR);
     rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
 }
 

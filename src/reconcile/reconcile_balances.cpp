@@ -33,6 +33,7 @@ frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(Q
                QStringLiteral("Reconcilie los Saldos de cuenta que Verifican"));
     buildControls();
     connect(tbcOK, &QPushButton::clicked, this, &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk);
+    followLedgerWrites([this] { followWrite(); });
     connect(tbcCANCEL, &QPushButton::clicked, this,
             &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::closeWindow);
 }
@@ -111,6 +112,11 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
                             QStringLiteral("Diferencia Sobre o Brevemente(-)")),
                       8, 0);
     detail->addWidget(tbxOVRSHT = box("tbxOVRSHT", true), 8, 1, Qt::AlignRight);
+    lblFIGURES_MOVED = addControl<QLabel>(grpDETAIL, "lblFIGURES_MOVED");
+    lblFIGURES_MOVED->setWordWrap(true);
+    lblFIGURES_MOVED->setStyleSheet(QStringLiteral("color: #a00000"));
+    lblFIGURES_MOVED->hide();
+    detail->addWidget(lblFIGURES_MOVED, 9, 0, 1, 2);
 
     QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
 
@@ -153,6 +159,8 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcLOAD_RECONCILIATION() {
     tbxYEAR->setText(m_month.yearText());
     dbxSTMDTE->setDateNumber(m_month.statementDate);
     tbxBNKBAL->setText(formatNumber(m_month.bankBalance, kAmountMask));
+    m_outstandingBefore = m_month.saved ? m_month.savedOutstanding : m_month.outstanding;
+    m_ledgerBefore = m_month.saved ? m_month.savedLedgerBalance : m_month.ledgerBalance;
     showFigures();
     tbcOK->setEnabled(true);
 }
@@ -162,6 +170,21 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::showFigures() {
     tbxADJBAL->setText(formatNumber(m_month.adjustedBalance, kAmountMask));
     tbxEOMBAL->setText(formatNumber(m_month.ledgerBalance, kAmountMask));
     tbxOVRSHT->setText(formatNumber(m_month.difference, kAmountMask));
+    const QString moved = ledger::figuresMoved(m_outstandingBefore, m_ledgerBefore, m_month,
+                                               m_month.saved, shared().spanish());
+    lblFIGURES_MOVED->setText(moved);
+    lblFIGURES_MOVED->setVisible(!moved.isEmpty());
+}
+
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::followWrite() {
+    // A month not read whole, or being saved by this window, has nothing to follow.
+    if (!tbcOK->isEnabled() || m_saving)
+        return;
+    // The statement date and bank balance stay as the clerk entered them (or the import
+    // offered them); a balance still being typed is taken when the clerk leaves the box.
+    m_month.statementDate = dbxSTMDTE->dateNumber();
+    ledger::refreshFigures(db(), bankLoaded(), today(), m_month);
+    showFigures();
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCALCULATE_BALANCES(double bankBalance) {
@@ -170,7 +193,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcCALCULATE_BALANCES(double bankBa
     showFigures();
 }
 
-std::optional<double> frmRECONCILE_CHECKING_ACCOUNT_BALANCES::bankBalance() {
+std::optional<double> frmRECONCILE_CHECKING_ACCOUNT_BALANCES::typedBankBalance() const {
     // Read as the clerk writes money ("$1,234.56", "-12.5"); letters, or separators out of
     // place, would be read as a different amount than the clerk meant.
     const QString text = tbxBNKBAL->text().trimmed();
@@ -179,6 +202,12 @@ std::optional<double> frmRECONCILE_CHECKING_ACCOUNT_BALANCES::bankBalance() {
     bool ok = false;
     const double amount = parseAmount(text, false, &ok);
     if (ok && std::isfinite(amount))
+        return amount;
+    return std::nullopt;
+}
+
+std::optional<double> frmRECONCILE_CHECKING_ACCOUNT_BALANCES::bankBalance() {
+    if (const std::optional<double> amount = typedBankBalance())
         return amount;
     showMessage(shared().spanish()
                     ? QStringLiteral("El saldo según el estado del banco debe ser un número, "
@@ -201,6 +230,13 @@ bool frmRECONCILE_CHECKING_ACCOUNT_BALANCES::eventFilter(QObject* watched, QEven
     if (watched == tbxBNKBAL) {
         if (event->type() == QEvent::FocusIn) {
             m_entryStarted = false;
+        } else if (event->type() == QEvent::FocusOut) {
+            // Left with the mouse: the figures follow the balance as they do on Enter. A
+            // message box or another window taking the focus is no leaving of the box.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                if (const std::optional<double> amount = typedBankBalance())
+                    prcCALCULATE_BALANCES(*amount);
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             switch (key) {
@@ -237,9 +273,14 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk() {
     const std::optional<double> amount = bankBalance();
     if (!amount)
         return;
-    m_month.setBankBalance(*amount);
+    // The figures are shown as they are stored.
+    prcCALCULATE_BALANCES(*amount);
     m_month.statementDate = dbxSTMDTE->dateNumber();
-    if (runCommand([this] { ledger::saveMonth(db(), shared().wrkBACNBR, m_month, today()); }))
+    m_saving = true;
+    const bool saved =
+        runCommand([this] { ledger::saveMonth(db(), shared().wrkBACNBR, m_month, today()); });
+    m_saving = false;
+    if (saved)
         closeWindow();
 }
 

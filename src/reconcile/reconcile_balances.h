@@ -6,6 +6,7 @@
 #include <optional>
 
 class DatePicker;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -13,7 +14,9 @@ class QPushButton;
 // date and the bank's closing balance; the window shows the outstanding total, the adjusted
 // bank balance, the ledger balance and the difference, and OK stores them as the month's row
 // of the reconciliation history. An open (unposted) month is shown again to be redone; after
-// a posted one the next month is proposed.
+// a posted one the next month is proposed. The figures are always today's: worked out on
+// load, again whenever the bank balance is left and whenever another window writes to the
+// account, and a line says what moved since the month was saved or the window opened.
 class frmRECONCILE_CHECKING_ACCOUNT_BALANCES : public ChildWindow {
     Q_OBJECT
 public:
@@ -37,8 +40,11 @@ private:
     void prcLOAD_RECONCILIATION();
     void prcCALCULATE_BALANCES(double bankBalance);
     void showFigures();
+    void followWrite();
 
-    // The bank balance box as an amount; nothing (after saying so) when it holds no number.
+    // The bank balance box as an amount; nothing when it holds no number (bankBalance says
+    // so to the clerk).
+    std::optional<double> typedBankBalance() const;
     std::optional<double> bankBalance();
     void completeBankBalance();
     void onOk();
@@ -51,9 +57,15 @@ private:
     QLineEdit* tbxADJBAL;
     QLineEdit* tbxEOMBAL;
     QLineEdit* tbxOVRSHT;
+    QLabel* lblFIGURES_MOVED;
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
     ledger::Month m_month;
+    // The figures the clerk is told have moved from: the saved ones of an open month, else
+    // those the window first showed.
+    double m_outstandingBefore = 0;
+    double m_ledgerBefore = 0;
     bool m_entryStarted = false;
+    bool m_saving = false;
 };

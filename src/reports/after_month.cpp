@@ -3,6 +3,7 @@
 #include "common.h"
 #include "context.h"
 #include "database.h"
+#include "ledger.h"
 #include "settings.h"
 
 #include <QDir>
@@ -13,11 +14,6 @@
 namespace reports {
 
 namespace {
-
-bool voidedOrReturned(const QString& status) {
-    return status.compare(QLatin1String("V"), Qt::CaseInsensitive) == 0 ||
-           status.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0;
-}
 
 bool reconciled(const QString& status) {
     return status.compare(QLatin1String("R"), Qt::CaseInsensitive) == 0;
@@ -78,10 +74,6 @@ Reconciliation readReconciliation(const Recordset& rs) {
     return r;
 }
 
-// A line whose status was never set may hold NULL rather than an empty text.
-const QString kNotVoided =
-    QStringLiteral("(gltSTATUS is null or (gltSTATUS<>'V' and gltSTATUS<>'N'))");
-
 QList<LedgerItem> readLines(Connection& connection, int account, int through,
                             const QString& condition) {
     QString sql = QStringLiteral("Select ") + kLineColumns +
@@ -107,8 +99,15 @@ int daysBetween(int from, int to) {
 }
 
 bool isOutstandingAt(const LedgerItem& item, int asOf) {
-    return item.date <= asOf && (item.cleared <= 0 || item.cleared > asOf) &&
-           !voidedOrReturned(item.status);
+    return item.date <= asOf && (item.cleared <= 0 || item.cleared > asOf);
+}
+
+QString statusNote(const LedgerItem& item, bool spanish) {
+    if (item.status.compare(QLatin1String("V"), Qt::CaseInsensitive) == 0)
+        return spanish ? QStringLiteral("Anulado") : QStringLiteral("Voided");
+    if (item.status.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0)
+        return spanish ? QStringLiteral("Sin fondos") : QStringLiteral("NSF");
+    return QString();
 }
 
 Bucket bucketFor(int days) {
@@ -150,7 +149,8 @@ OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int
         item.line = line;
         item.days = daysBetween(line.date, asOf);
         item.bucket = bucketFor(item.days);
-        item.stale = item.bucket == Bucket::Over180 && line.check > 0 && line.amount <= 0;
+        item.stale = item.bucket == Bucket::Over180 && line.check > 0 && line.amount <= 0 &&
+                     statusNote(line).isEmpty();
         list.bucketTotals[static_cast<int>(item.bucket)] += line.amount;
         list.total += line.amount;
         list.staleChecks += item.stale ? 1 : 0;
@@ -163,12 +163,12 @@ OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int
 }
 
 OutstandingList outstandingAsOf(Connection& connection, int account, int asOf) {
-    const QString date = QString::number(asOf);
     // The database leaves out what cannot be outstanding; the rule itself is applied to what
     // comes back, so the list and its tests agree on one definition.
     return outstandingFrom(readLines(connection, account, asOf,
-                                     QStringLiteral("(gltRCNDTE=0 or gltRCNDTE>") + date +
-                                         QStringLiteral(") and ") + kNotVoided),
+                                     QLatin1Char('(') + ledger::outstandingCondition() +
+                                         QStringLiteral(" or gltRCNDTE>") + QString::number(asOf) +
+                                         QLatin1Char(')')),
                            account, asOf);
 }
 
@@ -205,28 +205,26 @@ Reconciliation reconciliationFor(Connection& connection, int account, int year, 
     return readReconciliation(rs);
 }
 
-QString changeCaption(Change change) {
-    switch (change) {
-    case Change::PostedLater:
-        return QStringLiteral("Posted after the month was posted");
-    case Change::ClearedMoved:
-        return QStringLiteral("Cleared date moved into the month");
-    case Change::VoidedOrFlagged:
-        break;
-    }
-    return QStringLiteral("Voided or returned unpaid");
+QString changeCaption(Change change, bool spanish) {
+    if (change == Change::PostedLater)
+        return spanish ? QStringLiteral("Registrada después del cierre del mes")
+                       : QStringLiteral("Posted after the month was posted");
+    return spanish ? QStringLiteral("Fecha de vaciado movida al mes")
+                   : QStringLiteral("Cleared date moved into the month");
 }
 
 bool ChangesSincePosting::changed() const {
     return outstandingChange != 0 || ledgerChange != 0;
 }
 
-QString ChangesSincePosting::text() const {
+QString ChangesSincePosting::text(bool spanish) const {
     QStringList parts;
     if (outstandingChange != 0)
-        parts << QStringLiteral("Out ") + QString::number(outstandingChange, 'f', 2);
+        parts << (spanish ? QStringLiteral("Pend ") : QStringLiteral("Out ")) +
+                     QString::number(outstandingChange, 'f', 2);
     if (ledgerChange != 0)
-        parts << QStringLiteral("Book ") + QString::number(ledgerChange, 'f', 2);
+        parts << (spanish ? QStringLiteral("Libro ") : QStringLiteral("Book ")) +
+                     QString::number(ledgerChange, 'f', 2);
     return parts.join(QStringLiteral("  "));
 }
 
@@ -247,17 +245,9 @@ ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
         ChangedLine changed;
         changed.line = line;
         if (line.posted > postedOn) {
-            if (voidedOrReturned(line.status))
-                continue; // came and went after the posting: it changes nothing
             changed.change = Change::PostedLater;
             changed.ledgerEffect = line.amount;
             changed.outstandingEffect = outstanding ? line.amount : 0;
-        } else if (voidedOrReturned(line.status)) {
-            if (line.cleared > 0 && line.cleared <= asOf)
-                continue; // cleared by then: never outstanding at the date
-            changed.change = Change::VoidedOrFlagged;
-            changed.ledgerEffect = -line.amount;
-            changed.outstandingEffect = -line.amount;
         } else if (!reconciled(line.status) && line.cleared > 0 && line.cleared <= asOf) {
             changed.change = Change::ClearedMoved;
             changed.outstandingEffect = -line.amount;

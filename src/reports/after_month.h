@@ -26,9 +26,13 @@ struct LedgerItem {
     int posted = 0; // gltPSTDTE
 };
 
-// A line was outstanding at a date when it is dated on or before it and, by then, was not
-// cleared (no cleared date, or a later one) nor voided or returned unpaid.
+// A line was outstanding at a date when it is dated on or before it and was not cleared by
+// then (no cleared date, or a later one), whatever its status: the lines the reconciliation
+// counts, so a list adds up to the month's outstanding total. A voided check or a deposit
+// returned unpaid stays outstanding until it is cleared, and is marked as such.
 bool isOutstandingAt(const LedgerItem& item, int asOf);
+// "Voided" or "NSF" (in Spanish "Anulado", "Sin fondos") for such a line; "" for others.
+QString statusNote(const LedgerItem& item, bool spanish = false);
 
 // The ageing buckets: 0-30, 31-60, 61-90, 91-180 and over 180 days.
 enum class Bucket { Days30, Days60, Days90, Days180, Over180 };
@@ -42,7 +46,7 @@ struct OutstandingItem {
     LedgerItem line;
     int days = 0;
     Bucket bucket = Bucket::Days30;
-    // An issued check outstanding over 180 days: a candidate for voiding.
+    // An issued check outstanding over 180 days and not voided yet: a candidate for voiding.
     bool stale = false;
 };
 
@@ -80,8 +84,8 @@ QList<Reconciliation> reconciliations(Connection& connection, int account, int l
 Reconciliation reconciliationFor(Connection& connection, int account, int year, int month);
 
 // What happened to a month's lines after the month was posted.
-enum class Change { PostedLater, ClearedMoved, VoidedOrFlagged };
-QString changeCaption(Change change);
+enum class Change { PostedLater, ClearedMoved };
+QString changeCaption(Change change, bool spanish = false);
 
 struct ChangedLine {
     LedgerItem line;
@@ -98,18 +102,18 @@ struct ChangesSincePosting {
     // Recomputed from today's lines, to set beside the stored figures.
     double outstandingNow = 0;
     bool changed() const;
-    // "Out 12.00  Book -5.00", leaving out a figure that did not change; "" when none did.
-    QString text() const;
+    // "Out 12.00  Book -5.00" ("Pend 12.00  Libro -5.00"), leaving out a figure that did not
+    // change; "" when none did.
+    QString text(bool spanish = false) const;
 };
 
 // The changes of one posted reconciliation, from lines already read.
 //  - a line dated in or before the month but posted after the month was posted adds to the
 //    ledger balance, and to the outstanding total when it is outstanding at the date;
 //  - an open line cleared on or before the statement date was cleared after the posting
-//    (posting reconciles every cleared line): it was outstanding then and no longer is;
-//  - a voided or returned line that was not cleared by the statement date was counted then
-//    and no longer is. No date of the void is kept, so every such line of the month and
-//    before is listed.
+//    (posting reconciles every cleared line): it was outstanding then and no longer is.
+// Voiding a check or returning a deposit moves neither figure: the line stays counted, as
+// the reconciliation counts it, until it is cleared.
 ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
                                 const QList<LedgerItem>& lines);
 ChangesSincePosting changesSincePosting(Connection& connection,

@@ -15,12 +15,6 @@ qint64 toCents(double amount) {
     return std::llround(amount * 100.0);
 }
 
-QString openLinesStatement(int account) {
-    return QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
-           QStringLiteral(" where gltGLANBR=") + QString::number(account) +
-           QStringLiteral(" and gltSTATUS<>'R' and gltSTATUS<>'V' and gltSTATUS<>'N'");
-}
-
 QString matchStateName(int state, bool spanish) {
     switch (MatchState(state)) {
     case MatchState::Matched:

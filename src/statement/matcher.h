@@ -7,7 +7,7 @@
 
 class Recordset;
 
-// One ledger line of the bank account that is not reconciled, voided or NSF.
+// One ledger line of the bank account that is not reconciled: a line Clear lists.
 struct OpenLine {
     int year = 0; // gltFSYEAR and gltLNENBR: the key of the line
     int line = 0;
@@ -20,8 +20,6 @@ struct OpenLine {
 
 // The open lines of a recordset of LDG_GENERAL_LEDGER_TRANSACTION rows.
 QVector<OpenLine> openLinesFrom(Recordset& rs);
-// The statement that lists a bank account's open lines: not reconciled, voided or NSF.
-QString openLinesStatement(int account);
 // The state's name in the clerk's words, for lists and the command line.
 QString matchStateName(int state, bool spanish);
 

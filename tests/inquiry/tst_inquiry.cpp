@@ -7,6 +7,7 @@
 #include "database.h"
 #include "date_picker.h"
 #include "flex_grid.h"
+#include "ledger_notifier.h"
 #include "test_support.h"
 #include "transaction_detail.h"
 
@@ -253,7 +254,42 @@ private Q_SLOTS:
         row("both, money text", "$125.50", "checks deposits", {dep + "bdtTRNAMT=0"}, {"NSF1"});
         row("both, amount with cents", "125.50", "checks deposits", {dep + "bdtTRNAMT=125.5"},
             {"3301", "7700"});
+        row("large amount as typed", "1234567.89", "deposits", {dep + "bdtTRNAMT=1234567.89"}, {});
     }
+    // The reconciliations listing: a deposit found below it leaves the column of the change
+    // since posting empty, the column is headed in the clerk's language, and the listing
+    // follows a month another window saves for this account.
+    void reconciliationsListing_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("English") << "E"
+                                 << "Changed Since Posting";
+        QTest::newRow("Spanish") << "S"
+                                 << "Cambiado Desde el Anuncio";
+    }
+    void reconciliationsListing() {
+        QFETCH(QString, language);
+        QFETCH(QString, heading);
+        shared().wrkLANGUAGE = language;
+        addHistory(2024, 9, 20240930, 4100.25, 0);
+        addDeposit({});
+        w = openWindow<Window>();
+        child<DatePicker>(w, "dbxSTRDTE")->setDateNumber(20240101);
+        child<QRadioButton>(w, "optRECONCILIATION")->click();
+        QCOMPARE(grid(w)->text(0, 8), heading);
+        child<QCheckBox>(w, "chkCHECK")->setChecked(false);
+        child<QCheckBox>(w, "chkDEPOSIT")->setChecked(true);
+        typeInto(child<QLineEdit>(w, "tbxSEARCH"), "125.5", Qt::Key_Return);
+        QCOMPARE(listing(w, 2, 2), QStringList({"$4,100.25", "3301"}));
+        QCOMPARE(grid(w)->text(2, 8), QString());
+
+        addHistory(2024, 10, 20241031, 5000, 0);
+        LedgerNotifier::announce(kOtherBank);
+        QCOMPARE(listing(w, 0, 0).size(), 2); // another account's write: nothing listed anew
+        LedgerNotifier::announce(kBank);
+        QCOMPARE(listing(w, 0, 0), QStringList({"10/2024", "9/2024"}));
+    }
+
     void searchAppendsBelowTheListing() {
         QFETCH(QString, typed);
         QFETCH(QString, kinds);

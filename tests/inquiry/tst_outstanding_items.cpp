@@ -7,6 +7,7 @@
 #include "check_search.h"
 #include "date_picker.h"
 #include "flex_grid.h"
+#include "ledger.h"
 #include "outstanding_items.h"
 #include "test_support.h"
 #include "void_checks.h"
@@ -123,6 +124,10 @@ private Q_SLOTS:
             QCOMPARE(ageing->text(1, 0), QStringLiteral("-237.50"));
             QCOMPARE(ageing->text(1, 4), QStringLiteral("-45.00"));
             QCOMPARE(ageing->text(1, 5), QStringLiteral("-282.50"));
+            // Another window clears the rent: the open list follows.
+            ledger::writeClearedDates(db(), 1010, {{2024, 2, 20240226}});
+            QCOMPARE(list->rows(), 4);
+            QCOMPARE(ageing->text(1, 5), QStringLiteral("17.50"));
             auto* voidButton = items->findChild<QPushButton*>("tbcVOID");
             clickCell(list, 2, 0);
             QVERIFY(!voidButton->isEnabled());

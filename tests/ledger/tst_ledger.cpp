@@ -1,13 +1,16 @@
 // The rules of the month without a window: what the reconciliation proposes and stores,
 // cleared dates, adjustments, voided and NSF checks and posting; each all or nothing, with
-// the program's statement texts.
+// the program's statement texts, and each announced by its account once it is written.
 
+#include "common.h"
 #include "context.h"
 #include "database.h"
 #include "ledger.h"
+#include "ledger_notifier.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -20,6 +23,20 @@ namespace {
 // year, month, statement, bank, outstanding, adjusted, ledger, difference, saved, posted
 const HistoryRow kPostedDecember{2023, 12, 20231231, 5, 5, 5, 5, 0, 20000101, 20240105};
 const HistoryRow kOpenJanuary{2024, 1, 20240131, 1000, 12.5, 987.5, 990, -2.5, 20000101};
+
+// The accounts whose writes were announced since it was made.
+class Announced {
+public:
+    QList<int> accounts() const {
+        QList<int> list;
+        for (const QList<QVariant>& call : m_spy)
+            list << call.first().toInt();
+        return list;
+    }
+
+private:
+    QSignalSpy m_spy{&LedgerNotifier::instance(), &LedgerNotifier::written};
+};
 
 // Makes every change to a table refused from here on, as a closed month or a full disk would.
 void refuse(const QString& when) {
@@ -40,6 +57,9 @@ private Q_SLOTS:
     void monthToReconcileFollowsTheHistory();
     void figuresSumUpToTheCutOff_data();
     void figuresSumUpToTheCutOff();
+    void figuresAreTheSameInEveryDateFormat_data();
+    void figuresAreTheSameInEveryDateFormat();
+    void openLinesAreClearsLines();
     void bankBalanceGivesAdjustedBalanceAndDifference_data();
     void bankBalanceGivesAdjustedBalanceAndDifference();
     void savingTheMonthInsertsOrUpdatesItsRow_data();
@@ -70,16 +90,17 @@ void TestLedger::monthToReconcileFollowsTheHistory_data() {
     QTest::addColumn<QList<double>>("figures"); // bank, outstanding, adjusted, ledger, difference
     QTest::newRow("no history: last month, two-digit month")
         << QList<HistoryRow>{} << false << "2024/02" << 20240215
-        << QList<double>{0, -100, 0, -100, 0};
+        << QList<double>{0, -100, 100, -100, 200};
     QTest::newRow("posted December: January of the next year")
         << QList<HistoryRow>{kPostedDecember} << false << "2024/1" << 20240131
-        << QList<double>{0, -100, 0, -100, 0};
+        << QList<double>{0, -100, 100, -100, 200};
     QTest::newRow("posted May 31: June 30")
         << QList<HistoryRow>{{2023, 5, 20230531, 5, 5, 5, 5, 0, 20000101, 20230610}} << false
-        << "2023/6" << 20230630 << QList<double>{0, -100, 0, -100, 0};
-    QTest::newRow("open month as stored, nothing recomputed")
+        << "2023/6" << 20230630 << QList<double>{0, -100, 100, -100, 200};
+    // Saved with outstanding 12.50 and ledger 990: the stored date and balance, today's figures.
+    QTest::newRow("open month: stored balance, today's figures")
         << QList<HistoryRow>{kPostedDecember, kOpenJanuary} << true << "2024/1" << 20240131
-        << QList<double>{1000, 12.5, 987.5, 990, -2.5};
+        << QList<double>{1000, -100, 1100, -100, 1200};
 }
 
 void TestLedger::monthToReconcileFollowsTheHistory() {
@@ -99,12 +120,20 @@ void TestLedger::monthToReconcileFollowsTheHistory() {
     QCOMPARE(QList<double>(
                  {m.bankBalance, m.outstanding, m.adjustedBalance, m.ledgerBalance, m.difference}),
              figures);
-    if (update)
-        QCOMPARE(StatementTrace::statements(),
+    QCOMPARE(m.saved, update);
+    if (update) {
+        QCOMPARE(QList<double>({m.savedOutstanding, m.savedLedgerBalance}),
+                 QList<double>({12.5, 990}));
+        QCOMPARE(StatementTrace::statements().mid(0, 2),
                  QStringList({"Select max(brhSTMDTE) as maxSTMDTE from "
                               "LDG_BANK_RECONCILIATION_HISTORY where brhGLANBR=1010",
                               "Select * from LDG_BANK_RECONCILIATION_HISTORY where "
                               "brhGLANBR=1010 and brhSTMDTE=20240131"}));
+        QCOMPARE(ledger::figuresMoved(m.savedOutstanding, m.savedLedgerBalance, m, true, false),
+                 QStringLiteral("Outstanding was 12.50 when this month was saved; it is -100.00 "
+                                "now. The ledger balance was 990.00 when this month was saved; it "
+                                "is -100.00 now."));
+    }
 }
 
 void TestLedger::figuresSumUpToTheCutOff_data() {
@@ -148,19 +177,62 @@ void TestLedger::figuresSumUpToTheCutOff() {
         insertAccount(1010, "Bank", yearShown, "CA", "BNK", beginning);
     insertAccount(1010, "Bank", yearShown + 1, "CA", "BNK", 99999.0); // never counts
     const QDate date = QDate::fromString(QString::number(today), "yyyyMMdd");
-    StatementTrace::clear();
     const ledger::Month m = ledger::loadMonth(db(), 1010, date);
-    const QString cutOff = today / 100 % 100 == 1 ? "20231231" : "20240229";
-    QCOMPARE(m.cutOff, cutOff.toInt());
+    QCOMPARE(m.cutOff, today / 100 % 100 == 1 ? 20231231 : 20240229);
     QCOMPARE(m.outstanding, outstanding);
     QCOMPARE(m.ledgerBalance, ledger);
+}
+
+// The cut-off is worked out from today's date, never from text read back in the company's
+// order: the month's figures and statements are the same in every date format, early in the
+// month and late.
+void TestLedger::figuresAreTheSameInEveryDateFormat_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("today");
+    for (int format = 0; format <= 4; ++format)
+        for (int today : {20240305, 20240315})
+            QTest::addRow("format %d, %d", format, today) << format << today;
+}
+
+void TestLedger::figuresAreTheSameInEveryDateFormat() {
+    QFETCH(int, format);
+    QFETCH(int, today);
+    shared().wrkDTEFMT = format;
+    insertAccount(1010, "Bank", 2024, "CA", "BNK", 5000);
+    insertLedgerLine({.line = 1, .date = 20240110, .amount = -275.5}); // outstanding
+    insertLedgerLine({.line = 2, .date = 20240228, .amount = 100, .cleared = 20240228});
+    insertLedgerLine({.line = 3, .date = 20240229, .amount = -400}); // on the cut-off
+    insertLedgerLine({.line = 4, .date = 20240304, .amount = -50});  // this month
+    StatementTrace::clear();
+    const ledger::Month m =
+        ledger::loadMonth(db(), 1010, QDate(today / 10000, today / 100 % 100, today % 100));
+    QCOMPARE(m.cutOff, 20240229);
+    QCOMPARE(QList<double>({m.outstanding, m.ledgerBalance, m.adjustedBalance, m.difference}),
+             QList<double>({-275.5, 4824.5, 275.5, -4549}));
     const QString sum = "Select sum(gltTRNAMT) as sumTRNAMT from LDG_GENERAL_LEDGER_TRANSACTION "
                         "where gltGLANBR=1010 and ";
     QCOMPARE(StatementTrace::statements().mid(1),
-             QStringList({sum + "gltRCNDTE=0 and gltTRNDTE<" + cutOff,
-                          "Select * from LDG_GENERAL_LEDGER_MASTER where glmFSYEAR=" +
-                              QString::number(yearShown) + " and glmGLANBR=1010",
-                          sum + "gltSTATUS<>'R' and gltTRNDTE<" + cutOff}));
+             QStringList({sum + "gltRCNDTE=0 and gltTRNDTE<20240229",
+                          "Select * from LDG_GENERAL_LEDGER_MASTER where glmFSYEAR=2024 and "
+                          "glmGLANBR=1010",
+                          sum + "gltSTATUS<>'R' and gltTRNDTE<20240229"}));
+}
+
+// A statement is matched against the lines Clear lists, whatever their status but reconciled,
+// so every date the import hands over lands on a listed line.
+void TestLedger::openLinesAreClearsLines() {
+    int line = 0;
+    for (const char* status : {"", "V", "N", "R"})
+        insertLedgerLine({.line = ++line, .amount = 10, .status = status});
+    insertLedgerLine({.line = ++line, .amount = 10, .account = 1020});
+    QCOMPARE(ledger::openLinesStatement(1010),
+             QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 "
+                            "and gltSTATUS<>'R'"));
+    Recordset rs = db().execute(ledger::openLinesStatement(1010));
+    QList<int> lines;
+    for (; !rs.eof(); rs.moveNext())
+        lines << int(fncFIELD_NUMBER(rs, "gltLNENBR"));
+    QCOMPARE(lines, QList<int>({1, 2, 3}));
 }
 
 void TestLedger::bankBalanceGivesAdjustedBalanceAndDifference_data() {
@@ -205,12 +277,13 @@ void TestLedger::savingTheMonthInsertsOrUpdatesItsRow_data() {
            "brhSTMDTE,brhBNKBAL,brhOUTSTD,brhBNKADJ,brhADJBAL,brhEOMBAL,brhOVRSHT,brhRLSDTE) "
            "values(2024,1,1010,'',20240131,1100,-100,0,1200,1100,100,20240315)"
         << "brhMONTH=1 and brhFSYEAR=2024 and brhOVRSHT=100";
+    // Saved with outstanding 12.50 and ledger 990: rewritten with today's figures.
     QTest::newRow("open month rewritten")
         << QList<HistoryRow>{kOpenJanuary} << 1000.0
         << "Update LDG_BANK_RECONCILIATION_HISTORY set brhSTMDTE=20240131,brhBNKBAL=1000,"
-           "brhOUTSTD=12.5,brhBNKADJ=0,brhADJBAL=987.5,brhEOMBAL=990,brhOVRSHT=-2.5,"
+           "brhOUTSTD=-100,brhBNKADJ=0,brhADJBAL=1100,brhEOMBAL=1100,brhOVRSHT=0,"
            "brhRLSDTE=20240315 where brhGLANBR=1010 and brhFSYEAR=2024 and brhMONTH=1"
-        << "brhRLSDTE=20240315 and brhBNKBAL=1000";
+        << "brhRLSDTE=20240315 and brhBNKBAL=1000 and brhOUTSTD=-100";
 }
 
 void TestLedger::savingTheMonthInsertsOrUpdatesItsRow() {
@@ -225,8 +298,10 @@ void TestLedger::savingTheMonthInsertsOrUpdatesItsRow() {
     ledger::Month m = ledger::loadMonth(db(), 1010, QDate(2024, 3, 15));
     m.setBankBalance(bank);
     StatementTrace::clear();
+    const Announced announced;
     ledger::saveMonth(db(), 1010, m, QDate(2024, 3, 15));
     QCOMPARE(StatementTrace::statements(), QStringList{statement});
+    QCOMPARE(announced.accounts(), QList<int>{1010});
     QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY", row), 1);
 }
 
@@ -258,12 +333,14 @@ void TestLedger::clearedDatesAreWrittenAllOrNone() {
     if (refuseLine2)
         refuse("before update on LDG_GENERAL_LEDGER_TRANSACTION when new.gltLNENBR=2");
     StatementTrace::clear();
+    const Announced announced;
     try {
-        QCOMPARE(ledger::writeClearedDates(db(), given), 2);
+        QCOMPARE(ledger::writeClearedDates(db(), 1010, given), 2);
         QVERIFY(!refuseLine2);
     } catch (const DatabaseError& e) {
         QVERIFY2(refuseLine2, qPrintable(e.description()));
     }
+    QCOMPARE(announced.accounts(), refuseLine2 ? QList<int>() : QList<int>{1010});
     const QStringList trace = StatementTrace::statements();
     QCOMPARE(trace.size(), statements);
     QCOMPARE(trace.first(),
@@ -281,7 +358,7 @@ void TestLedger::nothingToClearTakesNoLock() {
     QVERIFY(other.open());
     QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE"));
     StatementTrace::clear();
-    QCOMPARE(ledger::writeClearedDates(db(), {{2024, 1, 0}, {0, 0, 20240101}}), 0);
+    QCOMPARE(ledger::writeClearedDates(db(), 1010, {{2024, 1, 0}, {0, 0, 20240101}}), 0);
     QCOMPARE(StatementTrace::statements(), QStringList());
     QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
     other.close();
@@ -348,7 +425,9 @@ void TestLedger::adjustmentTakesTheNextTwoLines() {
                           "gltJRNCDE='BA'")
                      .toDouble(),
                  0.0);
-        ledger::deleteAdjustment(db(), 20241031, 93015);
+        const Announced announced;
+        ledger::deleteAdjustment(db(), 1010, 20241031, 93015);
+        QCOMPARE(announced.accounts(), QList<int>{1010});
         QCOMPARE(StatementTrace::last(),
                  QStringLiteral("Delete from LDG_GENERAL_LEDGER_TRANSACTION where "
                                 "gltTRNDTE=20241031 and gltTRNTME=93015 and gltJRNCDE='BA'"));
@@ -401,15 +480,17 @@ void TestLedger::checkCorrectionsWriteAllOrNothing() {
     if (!refused.isEmpty())
         refuse(refused);
     StatementTrace::clear();
+    const Announced announced;
     try {
         if (kind == QLatin1String("void"))
             ledger::voidCheck(db(), 1010, 500, 20241101);
         else
-            ledger::flagNsfCheck(db(), "500", 20241101);
+            ledger::flagNsfCheck(db(), 1010, "500", 20241101);
         QVERIFY(refused.isEmpty());
     } catch (const DatabaseError& e) {
         QVERIFY2(!refused.isEmpty(), qPrintable(e.description()));
     }
+    QCOMPARE(announced.accounts(), refused.isEmpty() ? QList<int>{1010} : QList<int>());
     QCOMPARE(StatementTrace::statements(), statements);
     const bool written = refused.isEmpty();
     const bool isVoid = kind == QLatin1String("void");
@@ -441,6 +522,7 @@ void TestLedger::postingMarksLinesAndMonthsTogether() {
         refuse(refused);
     StatementTrace::clear();
     int between = 0;
+    const Announced announced;
     try {
         ledger::finalizeMonth(db(), 1010, QDate(2024, 11, 15), [&between] { ++between; });
         QVERIFY(refused.isEmpty());
@@ -448,6 +530,7 @@ void TestLedger::postingMarksLinesAndMonthsTogether() {
         QVERIFY2(!refused.isEmpty(), qPrintable(e.description()));
     }
     QCOMPARE(between, 1);
+    QCOMPARE(announced.accounts(), refused.isEmpty() ? QList<int>{1010} : QList<int>());
     QCOMPARE(StatementTrace::statements(),
              QStringList({"Update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS='R' where "
                           "gltRCNDTE>0 and gltSTATUS<>'R' and gltGLANBR=1010",

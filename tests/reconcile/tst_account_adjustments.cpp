@@ -120,7 +120,11 @@ void TestAccountAdjustments::addWritesTwoLinesAndListsThem() {
     type(w, "tbxTRNAMT", typed);
     if (!fault.isEmpty()) { // the entry stays for another try
         sqlExec(fault);
+        // Dated in last year: the window's year is that of the entry, though it failed.
+        child<DatePicker>(w, "dbxTRNDTE")->setDateNumber(20231231);
         QTest::mouseClick(child<QPushButton>(w, "tbcADD"), Qt::LeftButton);
+        QCOMPARE(w->fiscalYear(), 2023);
+        child<DatePicker>(w, "dbxTRNDTE")->setDateNumber(20241031);
         QCOMPARE(env->messages.size(), 1);
         sqlExec("drop trigger refuse");
         QCOMPARE(text(w, "tbxDESCPT"), QString("Service charge"));

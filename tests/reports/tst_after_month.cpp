@@ -5,6 +5,7 @@
 #include "after_month.h"
 #include "context.h"
 #include "database.h"
+#include "ledger.h"
 #include "settings.h"
 #include "test_support.h"
 
@@ -62,8 +63,7 @@ private Q_SLOTS:
         QTest::newRow("cleared on the statement date") << 20240210 << kStatement << "" << false;
         QTest::newRow("cleared the day after") << 20240210 << 20240301 << "" << true;
         QTest::newRow("cleared after, already reconciled") << 20240210 << 20240301 << "R" << true;
-        QTest::newRow("voided") << 20240210 << 0 << "V" << false;
-        QTest::newRow("returned unpaid") << 20240210 << 0 << "N" << false;
+        QTest::newRow("voided, counted until cleared") << 20240210 << 0 << "V" << true;
         QTest::newRow("account of another bank") << 0 << 0 << "" << false;
     }
     void outstandingAtBoundary() {
@@ -84,39 +84,60 @@ private Q_SLOTS:
         QCOMPARE(list.total, outstanding ? -25.0 : 0.0);
         QCOMPARE(
             StatementTrace::last(),
-            QStringLiteral(
-                "Select gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,"
-                "gltTRNAMT,gltRCNDTE,gltSTATUS,gltPSTDTE from "
-                "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 and "
-                "gltTRNDTE<=20240229 and (gltRCNDTE=0 or gltRCNDTE>20240229) and "
-                "(gltSTATUS is null or (gltSTATUS<>'V' and gltSTATUS<>'N')) order by gltTRNDTE, "
-                "gltLNENBR"));
+            QStringLiteral("Select gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,"
+                           "gltTRNAMT,gltRCNDTE,gltSTATUS,gltPSTDTE from "
+                           "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 and "
+                           "gltTRNDTE<=20240229 and (gltRCNDTE=0 or gltRCNDTE>20240229) order by "
+                           "gltTRNDTE, gltLNENBR"));
         // The rule applied to lines read whole agrees with the statement.
         QCOMPARE(outstandingFrom(ledgerLines(db(), 1010), 1010, kStatement).items.size(),
                  list.items.size());
+    }
+
+    // The list holds exactly the lines the reconciliation counts, whatever their status, so
+    // it adds up to the month's outstanding total; voided and returned lines are marked.
+    void listAddsUpToTheReconciliation() {
+        insertLedgerLine({.line = 1, .date = 20240205, .amount = -100, .status = "V", .check = 7});
+        insertLedgerLine({.line = 2, .date = 20240206, .amount = 50, .status = "N"});
+        insertLedgerLine({.line = 3, .date = 20240207, .amount = -30});
+        sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS=null where gltLNENBR=3");
+        insertLedgerLine({.line = 4, .date = 20240208, .amount = -20});
+        insertLedgerLine({.line = 5, .date = 20240209, .amount = -5, .cleared = 20240220});
+        // Today 15 March: the reconciliation counts lines dated before 29 February.
+        const ledger::Month month = ledger::loadMonth(db(), 1010, QDate(2024, 3, 15));
+        const OutstandingList list = outstandingAsOf(db(), 1010, 20240228);
+        QCOMPARE(month.outstanding, -100.0);
+        QCOMPARE(list.total, month.outstanding);
+        QStringList notes;
+        for (const OutstandingItem& item : list.items)
+            notes << statusNote(item.line);
+        QCOMPARE(notes, QStringList({"Voided", "NSF", "", ""}));
     }
 
     void ageingBuckets_data() {
         QTest::addColumn<int>("date");
         QTest::addColumn<int>("days");
         QTest::addColumn<int>("bucket");
+        QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("stale");
-        QTest::newRow("same day") << kStatement << 0 << 0 << false;
-        QTest::newRow("30 days") << 20240130 << 30 << 0 << false;
-        QTest::newRow("31 days") << 20240129 << 31 << 1 << false;
-        QTest::newRow("60 days") << 20231231 << 60 << 1 << false;
-        QTest::newRow("61 days") << 20231230 << 61 << 2 << false;
-        QTest::newRow("90 days") << 20231201 << 90 << 2 << false;
-        QTest::newRow("91 days") << 20231130 << 91 << 3 << false;
-        QTest::newRow("180 days") << 20230902 << 180 << 3 << false;
-        QTest::newRow("181 days") << 20230901 << 181 << 4 << true;
+        QTest::newRow("same day") << kStatement << 0 << 0 << "" << false;
+        QTest::newRow("30 days") << 20240130 << 30 << 0 << "" << false;
+        QTest::newRow("31 days") << 20240129 << 31 << 1 << "" << false;
+        QTest::newRow("60 days") << 20231231 << 60 << 1 << "" << false;
+        QTest::newRow("61 days") << 20231230 << 61 << 2 << "" << false;
+        QTest::newRow("90 days") << 20231201 << 90 << 2 << "" << false;
+        QTest::newRow("91 days") << 20231130 << 91 << 3 << "" << false;
+        QTest::newRow("180 days") << 20230902 << 180 << 3 << "" << false;
+        QTest::newRow("181 days") << 20230901 << 181 << 4 << "" << true;
+        QTest::newRow("181 days, voided already") << 20230901 << 181 << 4 << "V" << false;
     }
     void ageingBuckets() {
         QFETCH(int, date);
         QFETCH(int, days);
         QFETCH(int, bucket);
+        QFETCH(QString, status);
         QFETCH(bool, stale);
-        insertLedgerLine({.line = 1, .date = date, .amount = -40, .check = 12});
+        insertLedgerLine({.line = 1, .date = date, .amount = -40, .status = status, .check = 12});
         insertLedgerLine({.line = 2, .date = date, .amount = 15}); // a deposit is never stale
         const OutstandingList list = outstandingAsOf(db(), 1010, kStatement);
         QCOMPARE(list.items.size(), 2);
@@ -152,10 +173,9 @@ private Q_SLOTS:
             << 20240210 << 20240210 << 20240225 << "R" << -1 << 0.0 << 0.0;
         QTest::newRow("cleared after the statement date")
             << 20240210 << 20240210 << 20240302 << "" << -1 << 0.0 << 0.0;
-        QTest::newRow("voided") << 20240210 << 20240210 << 0 << "V" << int(Change::VoidedOrFlagged)
-                                << 80.0 << 80.0;
-        QTest::newRow("returned unpaid")
-            << 20240210 << 20240210 << 0 << "N" << int(Change::VoidedOrFlagged) << 80.0 << 80.0;
+        // Still counted, as the reconciliation counts it, until it is cleared.
+        QTest::newRow("voided after posting")
+            << 20240210 << 20240210 << 0 << "V" << -1 << 0.0 << 0.0;
     }
     void changesSincePosting() {
         QFETCH(int, date);
@@ -197,6 +217,7 @@ private Q_SLOTS:
         c.outstandingChange = 12;
         c.ledgerChange = -5.5;
         QCOMPARE(c.text(), QStringLiteral("Out 12.00  Book -5.50"));
+        QCOMPARE(c.text(true), QStringLiteral("Pend 12.00  Libro -5.50"));
         c.outstandingChange = 0;
         QCOMPARE(c.text(), QStringLiteral("Book -5.50"));
     }
