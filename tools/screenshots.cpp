@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +103,15 @@ int main(int argc, char* argv[]) {
                 window.openWindow(QStringLiteral("frmIMPORT_BANK_STATEMENT")))) {
             import->loadFile(demoStatementFile(root.path()));
             save(import->frame(), output, QStringLiteral("frmIMPORT_BANK_STATEMENT-statement"));
+            // OK hands the statement over; Clear's OK saves its dates and Reconcile follows.
+            import->findChild<QPushButton*>(QStringLiteral("tbcOK"))->click();
+            if (ChildWindow* clear =
+                    window.openWindow(QStringLiteral("frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT")))
+                clear->findChild<QPushButton*>(QStringLiteral("tbcOK"))->click();
+            if (ChildWindow* reconcile =
+                    window.openWindow(QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES")))
+                save(reconcile->frame(), output,
+                     QStringLiteral("frmRECONCILE_CHECKING_ACCOUNT_BALANCES-followed"));
         }
         // Every window where it opens, then the help viewer over them, with the program's
         // own help texts (this tool's name is not the program's).

@@ -77,7 +77,7 @@ frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
     layout->addWidget(grdOUTSTANDING, 1);
     layout->addWidget(grdAGEING);
     layout->addWidget(control);
-    resize(820, 480);
+    resize(930, 480);
 
     addCaption(this, QStringLiteral("Outstanding Items"), QStringLiteral("Partidas Pendientes"));
 

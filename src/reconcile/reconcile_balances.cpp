@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -114,6 +115,9 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
     detail->addWidget(tbxOVRSHT = box("tbxOVRSHT", true), 8, 1, Qt::AlignRight);
     lblFIGURES_MOVED = addControl<QLabel>(grpDETAIL, "lblFIGURES_MOVED");
     lblFIGURES_MOVED->setWordWrap(true);
+    // It wraps within the width the figures take, never widening the window.
+    lblFIGURES_MOVED->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblFIGURES_MOVED->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblFIGURES_MOVED->setStyleSheet(QStringLiteral("color: #a00000"));
     lblFIGURES_MOVED->hide();
     detail->addWidget(lblFIGURES_MOVED, 9, 0, 1, 2);
@@ -173,7 +177,17 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::showFigures() {
     const QString moved = ledger::figuresMoved(m_outstandingBefore, m_ledgerBefore, m_month,
                                                m_month.saved, shared().spanish());
     lblFIGURES_MOVED->setText(moved);
+    if (moved.isEmpty() == lblFIGURES_MOVED->isHidden())
+        return;
     lblFIGURES_MOVED->setVisible(!moved.isEmpty());
+    // The window grows to show the line whole: it may say two things, over two lines each.
+    lblFIGURES_MOVED->setMinimumHeight(moved.isEmpty() ? 0 : fontMetrics().lineSpacing() * 4);
+    layout()->activate();
+    const QSize wanted = size().expandedTo(minimumSizeHint());
+    if (QMdiSubWindow* f = frame())
+        f->resize(f->size() + (wanted - size()));
+    else
+        resize(wanted);
 }
 
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::followWrite() {
