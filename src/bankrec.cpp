@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <memory>
@@ -26,7 +27,7 @@ int main(int argc, char* argv[]) {
         if (cli::needsFonts(arguments)) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
-            app = std::make_unique<QApplication>(argc, argv);
+            app = std::make_unique<QGuiApplication>(argc, argv);
         } else {
             app = std::make_unique<QCoreApplication>(argc, argv);
         }

@@ -7,7 +7,6 @@
 #include "database.h"
 #include "ledger.h"
 #include "matcher.h"
-#include "messages.h"
 #include "month_pdf.h"
 #include "report.h"
 #include "settings.h"
@@ -108,6 +107,9 @@ void openDatabase() {
     if (!startupConnectionReady())
         fail(QStringLiteral("the database cannot be opened"));
     prcLOAD_COMPANY(QStringLiteral("*"), QString());
+    // What a window would show from here on ends the command with that line on standard
+    // error; the list above goes with this function.
+    setMessageHook([](const QString& text, const QString&) { throw Failure(oneLine(text)); });
 }
 
 QString isoDate(int yyyymmdd) {
@@ -219,17 +221,9 @@ int reportCommand(const QStringList& words, QTextStream& out) {
         summary = activity = outstanding = true;
 
     openDatabase();
-    // Whatever the report window would show, it goes to standard error here.
-    QStringList messages;
-    setMessageHandler(
-        [&messages](const QString& text, const QString&) { messages << oneLine(text); });
-    const auto restore = qScopeGuard([] { setMessageHandler({}); });
-
     shared().wrkBACNBR = account;
     const MonthPdf written =
         writeMonthPdf(month.year(), month.month(), summary, activity, outstanding, pdf);
-    if (!messages.isEmpty())
-        throw Failure(messages.first());
     if (written.result == MonthPdf::Result::NoReconciliation)
         throw Failure(
             QStringLiteral("account %1 has no reconciliation for %2").arg(account).arg(monthText));

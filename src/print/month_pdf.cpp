@@ -1,7 +1,9 @@
 #include "month_pdf.h"
 
+#include "context.h"
+#include "database.h"
+#include "month_report.h"
 #include "print_engine.h"
-#include "reconciliation_report.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +21,11 @@ MonthPdf writeMonthPdf(int year, int month, bool summary, bool activity, bool ou
             return done;
         }
     }
-    frmPRINT_BANK_RECONCILIATION_REPORT window;
-    window.load();
     bool found = false;
     {
-        mdlPRINTING::PrinterSurface surface(QString(), file);
-        found = window.printMonth(year, month, summary, activity, outstanding, &surface);
+        mdlPRINTING::PdfSurface surface(file);
+        found = mdlPRINTING::printMonth(db(), shared().wrkBACNBR, year, month,
+                                        {activity, summary, outstanding}, &surface);
         surface.finish();
         if (mdlPRINTING::wrkPRINT_OBJECT == &surface)
             mdlPRINTING::wrkPRINT_OBJECT = nullptr;

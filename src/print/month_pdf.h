@@ -3,8 +3,8 @@
 #include <QString>
 
 // Writes the chosen reports of one month of the selected bank account (wrkBACNBR) into a
-// PDF file, drawn by the report window exactly as its Print draws them. Used by the archive
-// of a posting and by the command line.
+// PDF file, drawn as the report window's Print draws them, without a window. Used by the
+// archive of a posting and by the command line.
 struct MonthPdf {
     enum class Result { Written, NoReconciliation, NotWritten };
     Result result = Result::NotWritten;

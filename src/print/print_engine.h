@@ -5,8 +5,9 @@
 #include <QVariant>
 #include <memory>
 
+class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
+class QPdfWriter;
 
 // The report engine. A report writes its body lines onto a surface with print statements;
 // the engine adds what every report has: the page header, the page break with its page
@@ -110,21 +111,14 @@ void paintText(QPainter& painter, double dpi, const Surface& surface, int x, int
                const QString& text);
 void paintRule(QPainter& painter, double dpi, int width, int x1, int y1, int x2, int y2);
 
-// The printer through QPrinter: a system printer, or a PDF file. The document begins with
-// the first thing drawn; a new page is started only when something is drawn on it, so a
-// report that ends right after a page break leaves no blank sheet.
-class PrinterSurface : public Surface {
+// A surface of sheets: the printer or a PDF file. The document begins with the first thing
+// drawn; a new page is started only when something is drawn on it, so a report that ends
+// right after a page break leaves no blank sheet. In a file every document of the run goes
+// on from a new sheet; on a printer each document is a job of its own.
+class PagedSurface : public Surface {
 public:
-    // The default system printer.
-    PrinterSurface();
-    // A named system printer, or, with pdfFile, a PDF file (all documents of the run go
-    // into that one file, each from a new page).
-    explicit PrinterSurface(const QString& printerName, const QString& pdfFile = QString());
-    // The printer as the print dialog left it: printer or file, copies, collation, page size.
-    explicit PrinterSurface(std::unique_ptr<QPrinter> printer);
-    ~PrinterSurface() override;
+    ~PagedSurface() override;
 
-    QPrinter& printer() { return *m_printer; }
     bool setOrientation(int orientation) override;
     int page() const override { return m_page; }
     void newPage() override;
@@ -135,24 +129,47 @@ public:
     // Whether something drawn did not reach the printer or the file (a folder that cannot
     // be written, a refused job); nothing more is drawn after that.
     bool failed() const { return m_failed; }
-    bool toFile() const;
+    bool toFile() const { return m_toFile; }
     // The file written, or the printer's name.
-    QString destination() const;
+    virtual QString destination() const = 0;
 
 protected:
+    explicit PagedSurface(bool toFile);
+    // The device the derived surface owns; set in its constructor.
+    void setDevice(QPagedPaintDevice* device) { m_device = device; }
+    virtual int resolution() const = 0;
+    // Whether the device itself reports a failure once painting ends (a refused print job).
+    virtual bool deviceFailed() const { return false; }
     void drawText(int x, int y, const QString& text, int column) override;
     void drawRule(int x1, int y1, int x2, int y2) override;
 
 private:
     bool beginDrawing();
     void endPainting();
-    std::unique_ptr<QPrinter> m_printer;
+    QPagedPaintDevice* m_device = nullptr;
     std::unique_ptr<QPainter> m_painter;
-    bool m_pdf = false;
+    bool m_toFile = false;
     bool m_pendingPage = false;
     bool m_failed = false;
     int m_page = 1;
     int m_documents = 0;
+};
+
+// A PDF file on a letter sheet with the quarter-inch margins a laser printer cannot print on,
+// so a report reads in the file as it does on paper. Needs no printer system and no window:
+// the archive of a posting and the command line write through it.
+class PdfSurface : public PagedSurface {
+public:
+    explicit PdfSurface(const QString& file);
+    ~PdfSurface() override;
+    QString destination() const override { return m_file; }
+
+protected:
+    int resolution() const override;
+
+private:
+    QString m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
 };
 
 // Keeps every text item and rule for tests. As a printer it counts sheets and documents;

@@ -4,9 +4,10 @@
 #include "context.h"
 #include "hourglass.h"
 #include "messages.h"
-#include "outstanding_report.h"
+#include "month_report.h"
 #include "print_engine.h"
 #include "print_preview.h"
+#include "printer_surface.h"
 #include "report.h"
 
 #include <QApplication>
@@ -33,14 +34,6 @@ frmPRINT_BANK_RECONCILIATION_REPORT::ChosenPrinterOverride& printerOverride() {
     return value;
 }
 
-// A number as the number-to-text conversion writes it: a leading blank when not negative.
-QString leadingSpace(int value) {
-    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
-}
-
-const QString kActivityHeadings =
-    QStringLiteral("[6]Date[20]ChkNbr[35]Description[99]Debits[113]Credits");
-
 } // namespace
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride(PrinterOverride surface) {
@@ -55,7 +48,7 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::setChosenPrinterOverride(ChosenPrinter
 }
 
 QString frmPRINT_BANK_RECONCILIATION_REPORT::entryText(int period, int year) {
-    return QStringLiteral("Reconciliation for ") + leadingSpace(period) + leadingSpace(year);
+    return monthEntryText(period, year);
 }
 
 frmPRINT_BANK_RECONCILIATION_REPORT::frmPRINT_BANK_RECONCILIATION_REPORT(QWidget* parent)
@@ -126,47 +119,9 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::prcLOAD_RECONCILIATIONS() {
 // Statements
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::prcBANK_RECONCILIATION_HISTORY(const QString& action) {
-    const SharedValues& s = shared();
-    const QString account = QString::number(s.wrkBACNBR);
-    QString sql;
+    // The reports' own statements are built where the reports are drawn.
     if (action == QLatin1String("RECONCILIATIONS"))
-        sql = QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + s.wrkNOLOCK +
-              QStringLiteral(" where brhGLANBR=") + account +
-              QStringLiteral(" order by brhFSYEAR desc, brhMONTH desc");
-    else if (action == QLatin1String("RECONCILIATION"))
-        sql = QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY") + s.wrkNOLOCK +
-              QStringLiteral(" where brhGLANBR=") + account + QStringLiteral(" and brhMONTH=") +
-              QString::number(wrkPERMTH) + QStringLiteral(" and brhFSYEAR=") +
-              QString::number(wrkPERYER);
-    else
-        return;
-    rsRECONCILIATION = db().execute(sql);
-}
-
-void frmPRINT_BANK_RECONCILIATION_REPORT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
-    const SharedValues& s = shared();
-    QString cleared;
-    if (action == QLatin1String("CLEARED"))
-        cleared = QStringLiteral("gltRCNDTE>0");
-    else if (action == QLatin1String("OUTSTANDING"))
-        cleared = QStringLiteral("gltRCNDTE=0");
-    else
-        return;
-    rsTRANSACTION =
-        db().execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_TRANSACTION") + s.wrkNOLOCK +
-                     QStringLiteral(" where gltGLANBR=") + QString::number(s.wrkBACNBR) +
-                     QStringLiteral(" and gltSTATUS<>'R' and ") + cleared +
-                     QStringLiteral(" order by gltTRNDTE"));
-}
-
-void frmPRINT_BANK_RECONCILIATION_REPORT::prcGENERAL_LEDGER_MASTER(const QString& action) {
-    if (action != QLatin1String("LEDGER"))
-        return;
-    const SharedValues& s = shared();
-    rsLEDGER =
-        db().execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + s.wrkNOLOCK +
-                     QStringLiteral(" where glmFSYEAR=") + QString::number(wrkPERYER) +
-                     QStringLiteral(" and glmGLANBR=") + QString::number(s.wrkBACNBR));
+        rsRECONCILIATION = db().execute(reconciliationsStatement(shared().wrkBACNBR));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -200,7 +155,7 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
     const bool anything =
         !lbxRECONCILIATION->selectedItems().isEmpty() &&
         (chkACTIVITY->isChecked() || chkSUMMARY->isChecked() || chkOUTSTANDING->isChecked());
-    std::unique_ptr<PrinterSurface> printer;
+    std::unique_ptr<PagedSurface> printer;
     Surface* surface = anything && printerOverride() ? printerOverride()(chosen.get()) : nullptr;
     if (anything && !surface) {
         if (chosen) {
@@ -209,7 +164,7 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::printCommand() {
             const QString file = askForPdfFile();
             if (file.isEmpty())
                 return;
-            printer = std::make_unique<PrinterSurface>(QString(), file);
+            printer = std::make_unique<PdfSurface>(file);
         } else {
             printer = std::make_unique<PrinterSurface>();
         }
@@ -264,7 +219,7 @@ QString frmPRINT_BANK_RECONCILIATION_REPORT::askForPdfFile() {
 }
 
 // Tells the clerk where a PDF file went, or that the report did not get out.
-bool frmPRINT_BANK_RECONCILIATION_REPORT::reportPrinted(const PrinterSurface& printer) {
+bool frmPRINT_BANK_RECONCILIATION_REPORT::reportPrinted(const PagedSurface& printer) {
     const bool spanish = shared().spanish();
     const QString where = QDir::toNativeSeparators(printer.destination());
     if (printer.failed()) {
@@ -319,162 +274,24 @@ void frmPRINT_BANK_RECONCILIATION_REPORT::previewCommand() {
 }
 
 // ---------------------------------------------------------------------------------------
-// The reports
+// The reports, drawn where the command line and the archive draw them
 
-void frmPRINT_BANK_RECONCILIATION_REPORT::takePeriod(int entry) {
+ReportMonth frmPRINT_BANK_RECONCILIATION_REPORT::takePeriod(int entry) {
     const int data = lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt();
     wrkPERMTH = data % 100;
     wrkPERYER = data / 100;
-}
-
-QString frmPRINT_BANK_RECONCILIATION_REPORT::rightHandText() const {
-    return QString(15, QLatin1Char(' ')) + QStringLiteral("Period  ") + leadingSpace(wrkPERMTH) +
-           QLatin1Char('/') + leadingSpace(wrkPERYER);
-}
-
-void frmPRINT_BANK_RECONCILIATION_REPORT::printTransactions(QString& destination) {
-    while (!rsTRANSACTION.eof()) {
-        const int date =
-            static_cast<int>(fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltTRNDTE")));
-        const double check = fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltCHKNBR"));
-        const double amount = fncFIELD_NUMBER(rsTRANSACTION, QStringLiteral("gltTRNAMT"));
-        QList<PrintItem> items{col(4), text(fncFORMAT_DATE(date))};
-        if (check > 0)
-            items << col(20) << num(check);
-        items << col(35) << text(rsTRANSACTION.field(QStringLiteral("gltDESCPT")).toString());
-        if (amount >= 0)
-            items << col(95) << text(fncFORMAT_RIGHT(amount, QStringLiteral("#######0.00")));
-        else
-            items << col(110) << text(fncFORMAT_RIGHT(-amount, QStringLiteral("#######0.00")));
-        wrkPRINT_OBJECT->print(items);
-
-        prcCHECK_PAGE_BREAK(QStringLiteral("P"), destination);
-        if (destination.isEmpty())
-            return;
-        rsTRANSACTION.moveNext();
-    }
+    return {shared().wrkBACNBR, wrkPERYER, wrkPERMTH};
 }
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_ACTIVITY_REPORT(int entry, QString destination) {
-    takePeriod(entry);
-    prcPRINT_HEADER(QStringLiteral("P"), QStringLiteral("BANK RECONCILIATION ACTIVITY REPORT"),
-                    rightHandText(), kActivityHeadings, destination);
-    if (!wrkPRINT_OBJECT)
-        return;
-
-    const auto section = [](const QString& caption) {
-        wrkPRINT_OBJECT->print();
-        wrkPRINT_OBJECT->setFontBold(true);
-        wrkPRINT_OBJECT->print({col(35), text(caption)});
-        wrkPRINT_OBJECT->setFontBold(false);
-        wrkPRINT_OBJECT->print();
-    };
-
-    section(QStringLiteral("Bank Activity that has cleared."));
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("CLEARED"));
-    printTransactions(destination);
-    if (destination.isEmpty())
-        return;
-
-    section(QStringLiteral("Bank Activity that has not cleared."));
-    prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OUTSTANDING"));
-    printTransactions(destination);
-    if (destination.isEmpty())
-        return;
-
-    prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, true);
+    printActivityReport(db(), takePeriod(entry), destination);
 }
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_SUMMARY_REPORT(int entry, QString destination) {
-    takePeriod(entry);
-    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("RECONCILIATION"));
-    prcPRINT_HEADER(QStringLiteral("P"), QStringLiteral("BANK RECONCILIATION SUMMARY REPORT"),
-                    rightHandText(), QString(), destination);
-    Surface* surface = wrkPRINT_OBJECT;
-    if (!surface)
-        return;
-
-    surface->setFontSize(12);
-    surface->setFontBold(true);
-    surface->setCurrentY(1500);
-    prcGENERAL_LEDGER_MASTER(QStringLiteral("LEDGER"));
-    // A period or ledger row that is missing prints as zeros and an empty name.
-    surface->print({col(7), text(QStringLiteral("Reconciliation for Ledger Account Number: ")),
-                    num(shared().wrkBACNBR),
-                    text(rsLEDGER.field(QStringLiteral("glmGLANME")).toString())});
-
-    const auto amount = [this](const char* field) {
-        return fncFORMAT_RIGHT(fncFIELD_NUMBER(rsRECONCILIATION, QString::fromLatin1(field)),
-                               QStringLiteral("########0.00"));
-    };
-    const auto date = [this](const char* field) {
-        return fncFORMAT_DATE(
-            static_cast<int>(fncFIELD_NUMBER(rsRECONCILIATION, QString::fromLatin1(field))));
-    };
-    const auto blank = [surface](int lines) {
-        for (int i = 0; i < lines; ++i)
-            surface->print();
-    };
-
-    surface->setCurrentY(2000);
-    surface->print({col(7), text(QStringLiteral("Closing Date as per Bank Statement:")), col(69),
-                    text(date("brhSTMDTE"))});
-    blank(2);
-    surface->print({col(7), text(QStringLiteral("Closing Account Balance as per Bank Statement:")),
-                    col(65), text(amount("brhBNKBAL"))});
-    blank(1);
-    surface->print({col(7), text(QStringLiteral("Total Amount of Outstanding Account Items:")),
-                    col(65), text(amount("brhOUTSTD"))});
-    surface->print({col(7), text(QString(70, QLatin1Char('-')))});
-    surface->print({col(7), text(QStringLiteral("Adjusted Account Balance as per Bank Statement:")),
-                    col(65), text(amount("brhADJBAL"))});
-    blank(2);
-    surface->print({col(7), text(QStringLiteral("Closing Balance as per General Ledger:")), col(65),
-                    text(amount("brhEOMBAL"))});
-    blank(3);
-    surface->print({col(7),
-                    text(QStringLiteral("Overage/(-)Shortage between Bank Statement & Books:")),
-                    col(65), text(amount("brhOVRSHT"))});
-    blank(3);
-    if (fncFIELD_NUMBER(rsRECONCILIATION, QStringLiteral("brhPSTDTE")) > 0)
-        surface->print({col(7), text(QStringLiteral("This Reconciliation was FINALIZED on ")),
-                        col(69), text(date("brhPSTDTE"))});
-    else
-        surface->print(
-            {col(12),
-             text(QStringLiteral("** This account reconciliation has not yet been FINALIZED **"))});
-
-    prcPRINT_END_OF_REPORT(QStringLiteral("P"), destination, true);
+    printSummaryReport(db(), takePeriod(entry), destination);
 }
-
-// ---------------------------------------------------------------------------------------
-// The outstanding items, and a month printed for the archive or the command line
 
 void frmPRINT_BANK_RECONCILIATION_REPORT::prcPRINT_OUTSTANDING_REPORT(int entry,
                                                                       QString destination) {
-    takePeriod(entry);
-    // The items as they stood at the month's statement date, by today's lines.
-    const reports::Reconciliation month =
-        reports::reconciliationFor(db(), shared().wrkBACNBR, wrkPERYER, wrkPERMTH);
-    printOutstandingReport(reports::outstandingAsOf(db(), shared().wrkBACNBR, month.statementDate),
-                           rightHandText(), destination);
-}
-
-bool frmPRINT_BANK_RECONCILIATION_REPORT::printMonth(int year, int month, bool summary,
-                                                     bool activity, bool outstanding,
-                                                     Surface* surface) {
-    for (int entry = 0; entry < lbxRECONCILIATION->count(); ++entry) {
-        if (lbxRECONCILIATION->item(entry)->data(Qt::UserRole).toInt() != entryData(month, year))
-            continue;
-        wrkPRINT_OBJECT = surface;
-        // The order Print uses.
-        if (activity)
-            prcPRINT_ACTIVITY_REPORT(entry, QStringLiteral("P"));
-        if (summary)
-            prcPRINT_SUMMARY_REPORT(entry, QStringLiteral("P"));
-        if (outstanding)
-            prcPRINT_OUTSTANDING_REPORT(entry, QStringLiteral("P"));
-        return true;
-    }
-    return false;
+    printOutstandingItems(db(), takePeriod(entry), destination);
 }

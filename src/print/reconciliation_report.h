@@ -12,12 +12,14 @@ class QPrinter;
 class QPushButton;
 
 namespace mdlPRINTING {
-class PrinterSurface;
+class PagedSurface;
 class Surface;
+struct ReportMonth;
 } // namespace mdlPRINTING
 
-// Prints, or shows in the preview, the summary and the activity report of the chosen
-// reconciliation periods of the selected bank account.
+// Prints, or shows in the preview, the summary, the activity report and the outstanding items
+// of the chosen reconciliation periods of the selected bank account. The reports themselves
+// are drawn by month_report, which needs no window.
 class frmPRINT_BANK_RECONCILIATION_REPORT : public ChildWindow {
     Q_OBJECT
 public:
@@ -47,12 +49,6 @@ public:
     static QString entryText(int period, int year);
     static int entryData(int period, int year) { return year * 100 + period; }
 
-    // Draws the chosen reports of one month of the selected account onto a surface, as Print
-    // draws them (the archive of a posting and the command line use it). False when the
-    // account has no reconciliation for that month.
-    bool printMonth(int year, int month, bool summary, bool activity, bool outstanding,
-                    mdlPRINTING::Surface* surface);
-
 protected:
     void loadWindow() override;
 
@@ -62,20 +58,15 @@ private:
     void prcPRINT_SUMMARY_REPORT(int entry, QString destination);
     void prcPRINT_OUTSTANDING_REPORT(int entry, QString destination);
     void prcBANK_RECONCILIATION_HISTORY(const QString& action);
-    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
-    void prcGENERAL_LEDGER_MASTER(const QString& action);
 
     void printCommand();
     QString askForPdfFile();
-    bool reportPrinted(const mdlPRINTING::PrinterSurface& printer);
+    bool reportPrinted(const mdlPRINTING::PagedSurface& printer);
     void previewCommand();
-    void takePeriod(int entry);
-    QString rightHandText() const;
-    void printTransactions(QString& destination);
+    // The month of a list entry, as wrkPERMTH and wrkPERYER and as the reports take it.
+    mdlPRINTING::ReportMonth takePeriod(int entry);
 
     int wrkPERMTH = 0;
     int wrkPERYER = 0;
     Recordset rsRECONCILIATION;
-    Recordset rsTRANSACTION;
-    Recordset rsLEDGER;
 };

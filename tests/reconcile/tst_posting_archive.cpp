@@ -100,7 +100,7 @@ private Q_SLOTS:
         // Print of the same month, to a PDF file, before anything is posted.
         const QString printed = env->path("printed.pdf");
         {
-            PrinterSurface pdf(QString(), printed);
+            PdfSurface pdf(printed);
             frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride([&pdf] { return &pdf; });
             QPointer<frmPRINT_BANK_RECONCILIATION_REPORT> report =
                 openWindow<frmPRINT_BANK_RECONCILIATION_REPORT>();
