@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     reports::OutstandingList list;
     const double outstanding =
         bestOfFive([&] { list = reports::outstandingAsOf(db(), 1010, 20241231); });
-    reports::Reconciliation month;
+    ledger::HistoryRow month;
     month.account = 1010;
     month.statementDate = 20241130;
     month.postedOn = 20241205;

@@ -139,8 +139,7 @@ int main(int argc, char* argv[]) {
             inquiry->findChild<DatePicker*>(QStringLiteral("dbxSTRDTE"))->setDateNumber(20000101);
             // A fee entered into the last posted month after it was posted, so the column has
             // something to show (the demo database is a temporary copy).
-            const QList<reports::Reconciliation> posted =
-                reports::reconciliations(db(), shared().wrkBACNBR, 2);
+            const QList<ledger::HistoryRow> posted = ledger::history(db(), shared().wrkBACNBR, 2);
             if (posted.size() == 2)
                 db().execute(QStringLiteral("insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,"
                                             "gltLNENBR,gltTRNDTE,gltGLANBR,gltDESCPT,gltTRNAMT,"
@@ -153,8 +152,7 @@ int main(int argc, char* argv[]) {
             inquiry->findChild<QRadioButton*>(QStringLiteral("optRECONCILIATION"))->click();
             inquiry->frame()->resize(inquiry->frame()->sizeHint());
             save(inquiry->frame(), output, QStringLiteral("Reconciliations-changed"));
-            const QList<reports::Reconciliation> months =
-                reports::reconciliations(db(), shared().wrkBACNBR, 1);
+            const QList<ledger::HistoryRow> months = ledger::history(db(), shared().wrkBACNBR, 1);
             if (!months.isEmpty()) {
                 frmOUTSTANDING_ITEMS items(months.first().statementDate);
                 items.load();

@@ -21,7 +21,7 @@ BalanceChart::BalanceChart(QWidget* parent) : QChartView(parent) {
     setMinimumSize(640, 360);
 }
 
-void BalanceChart::setMonths(const QList<reports::MonthBalance>& months) {
+void BalanceChart::setMonths(const QList<ledger::HistoryRow>& months) {
     m_months = months;
     m_hovered = -1;
     const bool spanish = shared().spanish();
@@ -51,13 +51,13 @@ void BalanceChart::setMonths(const QList<reports::MonthBalance>& months) {
     double low = 0;
     double high = 0;
     for (int i = 0; i < months.size(); ++i) {
-        const reports::MonthBalance& m = months.at(i);
+        const ledger::HistoryRow& m = months.at(i);
         labels << m.label();
-        *difference << m.overShort;
+        *difference << m.difference;
         m_bank->append(i, m.bankBalance);
         ledger->append(i, m.ledgerBalance);
         outstanding->append(i, m.outstanding);
-        for (double v : {m.overShort, m.bankBalance, m.ledgerBalance, m.outstanding}) {
+        for (double v : {m.difference, m.bankBalance, m.ledgerBalance, m.outstanding}) {
             low = std::min(low, v);
             high = std::max(high, v);
         }
@@ -89,7 +89,7 @@ void BalanceChart::setMonths(const QList<reports::MonthBalance>& months) {
 QString BalanceChart::figuresText(int index) const {
     if (index < 0 || index >= m_months.size())
         return QString();
-    const reports::MonthBalance& m = m_months.at(index);
+    const ledger::HistoryRow& m = m_months.at(index);
     const auto money = [](double v) { return formatNumber(v, QStringLiteral("###0.00")); };
     return (shared().spanish()
                 ? QStringLiteral("%1 (estado de cuenta %2)\nSaldo del banco: %3\nSaldo del libro: "
@@ -99,7 +99,7 @@ QString BalanceChart::figuresText(int index) const {
                                  "Outstanding: %5\nOver/-Short: %6\nClick for the outstanding "
                                  "items."))
         .arg(m.label(), fncFORMAT_DATE(m.statementDate), money(m.bankBalance),
-             money(m.ledgerBalance), money(m.outstanding), money(m.overShort));
+             money(m.ledgerBalance), money(m.outstanding), money(m.difference));
 }
 
 QPoint BalanceChart::monthPosition(int index) const {

@@ -15,8 +15,8 @@ class BalanceChart : public QChartView {
 public:
     explicit BalanceChart(QWidget* parent = nullptr);
 
-    void setMonths(const QList<reports::MonthBalance>& months);
-    const QList<reports::MonthBalance>& months() const { return m_months; }
+    void setMonths(const QList<ledger::HistoryRow>& months);
+    const QList<ledger::HistoryRow>& months() const { return m_months; }
 
     // The figures of one month, as hovering shows them.
     QString figuresText(int index) const;
@@ -33,7 +33,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QList<reports::MonthBalance> m_months;
+    QList<ledger::HistoryRow> m_months;
     QLineSeries* m_bank = nullptr;
     int m_hovered = -1;
 };

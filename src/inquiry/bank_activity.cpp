@@ -553,7 +553,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeChangesSincePosting() {
     m_listedReconciliations.clear();
     if (m_nextRow <= 1)
         return;
-    QList<reports::Reconciliation> history = reports::reconciliations(db(), shared().wrkBACNBR);
+    QList<ledger::HistoryRow> history = ledger::history(db(), shared().wrkBACNBR);
     for (int row = 1; row < m_nextRow; ++row) {
         const int statement = grdACTIVITY->rowData(row);
         const auto month = std::find_if(history.begin(), history.end(), [statement](const auto& m) {

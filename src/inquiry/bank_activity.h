@@ -94,7 +94,7 @@ private:
     bool showBalances(); // true when the Balances option is chosen and the chart shown
     QRadioButton* optBALANCES = nullptr;
     BalanceChart* chtBALANCES = nullptr;
-    QHash<int, reports::Reconciliation> m_listedReconciliations; // by grid row
+    QHash<int, ledger::HistoryRow> m_listedReconciliations; // by grid row
 
     QHash<int, QString> m_dates;
     QString m_searchValue; // the amount or check number of the search statements

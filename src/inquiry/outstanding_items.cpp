@@ -40,7 +40,7 @@ void setHeadings(FlexGrid* grid, const QList<std::pair<const char*, const char*>
 }
 
 // Date, check number, description and amount of a line, as both lists show them.
-void writeLine(FlexGrid* grid, int row, const reports::LedgerItem& line) {
+void writeLine(FlexGrid* grid, int row, const ledger::Line& line) {
     grid->setText(row, 0, fncFORMAT_DATE(line.date));
     if (line.check > 0)
         grid->setText(row, 1, QString::number(line.check));
@@ -165,8 +165,7 @@ void frmOUTSTANDING_ITEMS::rowChanged(int row) {
     tbcVOID->setEnabled(item && item->stale);
 }
 
-frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
-                                                   QWidget* parent)
+frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const ledger::HistoryRow& month, QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent), m_month(month) {
     lblFIGURES = addControl<QLabel>(this, "lblFIGURES");
     grdCHANGES = makeGrid(this, "grdCHANGES", 7);

@@ -46,8 +46,7 @@ class frmCHANGES_SINCE_POSTING : public ChildWindow {
     Q_OBJECT
 public:
     static constexpr char kName[] = "frmCHANGES_SINCE_POSTING";
-    explicit frmCHANGES_SINCE_POSTING(const reports::Reconciliation& month,
-                                      QWidget* parent = nullptr);
+    explicit frmCHANGES_SINCE_POSTING(const ledger::HistoryRow& month, QWidget* parent = nullptr);
 
     FlexGrid* grdCHANGES = nullptr;
     QLabel* lblFIGURES = nullptr;
@@ -57,5 +56,5 @@ protected:
     void loadWindow() override;
 
 private:
-    reports::Reconciliation m_month;
+    ledger::HistoryRow m_month;
 };

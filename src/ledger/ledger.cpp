@@ -10,6 +10,107 @@
 
 namespace ledger {
 
+// ---------------------------------------------------------------------------------------
+// Reading lines and months
+
+namespace {
+
+const QString kLineColumns =
+    QStringLiteral("gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,gltTRNAMT,gltRCNDTE,"
+                   "gltSTATUS,gltPSTDTE");
+
+const QString kHistoryColumns =
+    QStringLiteral("brhGLANBR,brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,"
+                   "brhEOMBAL,brhOVRSHT,brhRLSDTE,brhPSTDTE");
+
+// The columns of kLineColumns, read by position: a long listing spends its time here.
+Line readLine(const Recordset& rs) {
+    const auto whole = [&rs](int column) { return qint64(fncFIELD_NUMBER(rs.field(column))); };
+    Line l;
+    l.fiscalYear = int(whole(0));
+    l.line = int(whole(1));
+    l.date = int(whole(2));
+    l.check = whole(3);
+    l.description = rs.field(4).toString();
+    l.amount = fncFIELD_NUMBER(rs.field(5));
+    l.cleared = int(whole(6));
+    l.status = rs.field(7).toString();
+    l.posted = int(whole(8));
+    return l;
+}
+
+// The columns of kHistoryColumns, read by position.
+HistoryRow readHistoryRow(const Recordset& rs) {
+    const auto number = [&rs](int column) { return fncFIELD_NUMBER(rs.field(column)); };
+    HistoryRow h;
+    h.account = int(number(0));
+    h.year = int(number(1));
+    h.month = int(number(2));
+    h.statementDate = int(number(3));
+    h.bankBalance = number(4);
+    h.outstanding = number(5);
+    h.adjustedBalance = number(6);
+    h.ledgerBalance = number(7);
+    h.difference = number(8);
+    h.savedOn = int(number(9));
+    h.postedOn = int(number(10));
+    return h;
+}
+
+} // namespace
+
+QList<Line> lines(Connection& db, int account, const QString& condition, int through) {
+    QString sql = QStringLiteral("Select ") + kLineColumns +
+                  QStringLiteral(" from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
+                  QStringLiteral(" where gltGLANBR=") + QString::number(account);
+    if (through > 0)
+        sql += QStringLiteral(" and gltTRNDTE<=") + QString::number(through);
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" and ") + condition;
+    QList<Line> read;
+    for (Recordset rs = db.execute(sql + QStringLiteral(" order by gltTRNDTE, gltLNENBR"));
+         !rs.eof(); rs.moveNext())
+        read << readLine(rs);
+    return read;
+}
+
+QString HistoryRow::label() const {
+    return QStringLiteral("%1-%2")
+        .arg(year, 4, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'));
+}
+
+QList<HistoryRow> history(Connection& db, int account, int limit) {
+    QList<HistoryRow> rows;
+    for (Recordset rs = db.execute(
+             QStringLiteral("Select ") + kHistoryColumns +
+             QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
+             QStringLiteral(" where brhGLANBR=") + QString::number(account) +
+             QStringLiteral(" order by brhSTMDTE desc, brhFSYEAR desc, brhMONTH desc"));
+         !rs.eof() && (limit <= 0 || rows.size() < limit); rs.moveNext())
+        rows << readHistoryRow(rs);
+    return rows;
+}
+
+HistoryRow historyRow(Connection& db, int account, int year, int month) {
+    const Recordset rs =
+        db.execute(QStringLiteral("Select ") + kHistoryColumns +
+                   QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
+                   QStringLiteral(" where brhGLANBR=") + QString::number(account) +
+                   QStringLiteral(" and brhFSYEAR=") + QString::number(year) +
+                   QStringLiteral(" and brhMONTH=") + QString::number(month));
+    if (!rs.eof())
+        return readHistoryRow(rs);
+    HistoryRow none;
+    none.account = account;
+    none.year = year;
+    none.month = month;
+    return none;
+}
+
+// ---------------------------------------------------------------------------------------
+// Which lines count
+
 QString outstandingCondition() {
     return QStringLiteral("gltRCNDTE=0");
 }
@@ -113,6 +214,7 @@ QString figuresMoved(double outstandingBefore, double ledgerBefore, const Month&
 Month loadMonth(Connection& db, int account, const QDate& today) {
     const QString accountText = QString::number(account);
     Month m;
+    m.account = account;
     const Recordset last =
         db.execute(QStringLiteral("Select max(brhSTMDTE) as maxSTMDTE from "
                                   "LDG_BANK_RECONCILIATION_HISTORY where brhGLANBR=") +

@@ -17,6 +17,43 @@ namespace ledger {
 // An amount as it is shown and stored with the month: to the cent.
 double cents(double amount);
 
+// One ledger line of a bank account, as every window, report and command reads it.
+struct Line {
+    int fiscalYear = 0; // gltFSYEAR and gltLNENBR: the key of the line
+    int line = 0;
+    int date = 0;      // gltTRNDTE, yyyymmdd
+    double amount = 0; // gltTRNAMT: deposits positive, checks negative
+    qint64 check = 0;  // gltCHKNBR, 0 for none
+    QString description;
+    int cleared = 0; // gltRCNDTE, 0 while not cleared
+    QString status;  // gltSTATUS: "R" reconciled, "V" voided, "N" NSF; NULL reads as ""
+    int posted = 0;  // gltPSTDTE
+};
+// The account's lines that meet the condition (a part of a where clause; "" for all), dated
+// on or before through (0: every date), oldest first.
+QList<Line> lines(Connection& db, int account, const QString& condition = QString(),
+                  int through = 0);
+
+// One month of a bank account's reconciliation history, as saved.
+struct HistoryRow {
+    int account = 0;
+    int year = 0;
+    int month = 0;
+    int statementDate = 0;
+    double bankBalance = 0;
+    double outstanding = 0;
+    double adjustedBalance = 0;
+    double ledgerBalance = 0;
+    double difference = 0; // over (+) or short (-)
+    int savedOn = 0;
+    int postedOn = 0;      // 0 while the month is open
+    QString label() const; // "2024-02"
+};
+// The account's months, newest statement first; at most limit when given.
+QList<HistoryRow> history(Connection& db, int account, int limit = 0);
+// The row of one month; postedOn and statementDate 0 when there is none.
+HistoryRow historyRow(Connection& db, int account, int year, int month);
+
 // Which of an account's lines count where: each condition is written here once, as the
 // statements that use it write it.
 // - Outstanding: not cleared, whatever the status (a voided check counts until it is
@@ -29,20 +66,12 @@ QString unreconciledCondition(); // "gltSTATUS<>'R'"
 QString openLinesStatement(int account);
 
 // One month's reconciliation of a bank account, as the window shows it and OK stores it.
-struct Month {
+struct Month : HistoryRow {
     enum class Mode { Add, Update };
     Mode mode = Mode::Add;
-    int year = 0;
-    int month = 0;
     // The first month of an account is written with a two-digit month ("05"), as it always
     // was; the months after a posted one as plain numbers.
     bool paddedPeriod = false;
-    int statementDate = 0;
-    double bankBalance = 0;
-    double outstanding = 0;
-    double adjustedBalance = 0;
-    double ledgerBalance = 0;
-    double difference = 0;
     // Ledger lines dated before this day count (the end of the month before today's).
     int cutOff = 0;
     // An open month as it was saved: its figures are worked out afresh, and these say what

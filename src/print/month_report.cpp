@@ -172,8 +172,7 @@ void printSummaryReport(Connection& db, const ReportMonth& m, QString destinatio
 
 void printOutstandingItems(Connection& db, const ReportMonth& m, QString destination) {
     // The items as they stood at the month's statement date, by today's lines.
-    const reports::Reconciliation month =
-        reports::reconciliationFor(db, m.account, m.year, m.month);
+    const ledger::HistoryRow month = ledger::historyRow(db, m.account, m.year, m.month);
     printOutstandingReport(reports::outstandingAsOf(db, m.account, month.statementDate),
                            rightHandText(m), destination);
 }

@@ -87,8 +87,7 @@ void frmFINALIZE_POST_BANK_RECONCILIATION::post() {
 bool frmFINALIZE_POST_BANK_RECONCILIATION::archiveOpenMonths() {
     const bool spanish = shared().spanish();
     const QString folder = reports::archiveFolder();
-    for (const reports::Reconciliation& month :
-         reports::reconciliations(db(), shared().wrkBACNBR)) {
+    for (const ledger::HistoryRow& month : ledger::history(db(), shared().wrkBACNBR)) {
         if (month.savedOn <= 0 || month.postedOn != 0)
             continue;
         // The month as Print shows it at this moment: summary, activity, outstanding items.

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cmath>
 
 namespace reports {
@@ -24,70 +25,9 @@ double cents(double value) {
     return std::round(value * 100.0) / 100.0;
 }
 
-int number(const Recordset& rs, const char* field) {
-    return static_cast<int>(fncFIELD_NUMBER(rs, QString::fromLatin1(field)));
-}
-
-double amount(const Recordset& rs, const char* field) {
-    return fncFIELD_NUMBER(rs, QString::fromLatin1(field));
-}
-
-const QString kLineColumns =
-    QStringLiteral("gltFSYEAR,gltLNENBR,gltTRNDTE,gltCHKNBR,gltDESCPT,gltTRNAMT,gltRCNDTE,"
-                   "gltSTATUS,gltPSTDTE");
-
-const QString kHistoryColumns =
-    QStringLiteral("brhGLANBR,brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,"
-                   "brhEOMBAL,brhOVRSHT,brhRLSDTE,brhPSTDTE");
-
-// The columns of kLineColumns, read by position: a long listing spends its time here.
-LedgerItem readLine(const Recordset& rs) {
-    const auto whole = [&rs](int column) {
-        return static_cast<int>(fncFIELD_NUMBER(rs.field(column)));
-    };
-    LedgerItem item;
-    item.year = whole(0);
-    item.line = whole(1);
-    item.date = whole(2);
-    item.check = whole(3);
-    item.description = rs.field(4).toString();
-    item.amount = fncFIELD_NUMBER(rs.field(5));
-    item.cleared = whole(6);
-    item.status = rs.field(7).toString();
-    item.posted = whole(8);
-    return item;
-}
-
-Reconciliation readReconciliation(const Recordset& rs) {
-    Reconciliation r;
-    r.account = number(rs, "brhGLANBR");
-    r.year = number(rs, "brhFSYEAR");
-    r.month = number(rs, "brhMONTH");
-    r.statementDate = number(rs, "brhSTMDTE");
-    r.bankBalance = amount(rs, "brhBNKBAL");
-    r.outstanding = amount(rs, "brhOUTSTD");
-    r.adjustedBalance = amount(rs, "brhADJBAL");
-    r.ledgerBalance = amount(rs, "brhEOMBAL");
-    r.overShort = amount(rs, "brhOVRSHT");
-    r.savedOn = number(rs, "brhRLSDTE");
-    r.postedOn = number(rs, "brhPSTDTE");
-    return r;
-}
-
-QList<LedgerItem> readLines(Connection& connection, int account, int through,
-                            const QString& condition) {
-    QString sql = QStringLiteral("Select ") + kLineColumns +
-                  QStringLiteral(" from LDG_GENERAL_LEDGER_TRANSACTION") + shared().wrkNOLOCK +
-                  QStringLiteral(" where gltGLANBR=") + QString::number(account);
-    if (through > 0)
-        sql += QStringLiteral(" and gltTRNDTE<=") + QString::number(through);
-    if (!condition.isEmpty())
-        sql += QStringLiteral(" and ") + condition;
-    Recordset rs = connection.execute(sql + QStringLiteral(" order by gltTRNDTE, gltLNENBR"));
-    QList<LedgerItem> lines;
-    for (; !rs.eof(); rs.moveNext())
-        lines << readLine(rs);
-    return lines;
+QList<ledger::Line> readLines(Connection& connection, int account, int through,
+                              const QString& condition) {
+    return ledger::lines(connection, account, condition, through);
 }
 
 } // namespace
@@ -98,14 +38,14 @@ int daysBetween(int from, int to) {
     return a.isValid() && b.isValid() ? static_cast<int>(a.daysTo(b)) : 0;
 }
 
-bool isOutstandingAt(const LedgerItem& item, int asOf) {
-    return item.date <= asOf && (item.cleared <= 0 || item.cleared > asOf);
+bool isOutstandingAt(const ledger::Line& line, int asOf) {
+    return line.date <= asOf && (line.cleared <= 0 || line.cleared > asOf);
 }
 
-QString statusNote(const LedgerItem& item, bool spanish) {
-    if (item.status.compare(QLatin1String("V"), Qt::CaseInsensitive) == 0)
+QString statusNote(const ledger::Line& line, bool spanish) {
+    if (line.status.compare(QLatin1String("V"), Qt::CaseInsensitive) == 0)
         return spanish ? QStringLiteral("Anulado") : QStringLiteral("Voided");
-    if (item.status.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0)
+    if (line.status.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0)
         return spanish ? QStringLiteral("Sin fondos") : QStringLiteral("NSF");
     return QString();
 }
@@ -138,11 +78,11 @@ QString bucketCaption(Bucket bucket, bool spanish) {
     return spanish ? QStringLiteral("Más de 180") : QStringLiteral("Over 180");
 }
 
-OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int asOf) {
+OutstandingList outstandingFrom(const QList<ledger::Line>& lines, int account, int asOf) {
     OutstandingList list;
     list.account = account;
     list.asOf = asOf;
-    for (const LedgerItem& line : lines) {
+    for (const ledger::Line& line : lines) {
         if (!isOutstandingAt(line, asOf))
             continue;
         OutstandingItem item;
@@ -172,39 +112,6 @@ OutstandingList outstandingAsOf(Connection& connection, int account, int asOf) {
                            account, asOf);
 }
 
-QList<LedgerItem> ledgerLines(Connection& connection, int account, int through) {
-    return readLines(connection, account, through, QString());
-}
-
-QList<Reconciliation> reconciliations(Connection& connection, int account, int limit) {
-    Recordset rs = connection.execute(
-        QStringLiteral("Select ") + kHistoryColumns +
-        QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") + shared().wrkNOLOCK +
-        QStringLiteral(" where brhGLANBR=") + QString::number(account) +
-        QStringLiteral(" order by brhSTMDTE desc, brhFSYEAR desc, brhMONTH desc"));
-    QList<Reconciliation> list;
-    for (; !rs.eof() && (limit <= 0 || list.size() < limit); rs.moveNext())
-        list << readReconciliation(rs);
-    return list;
-}
-
-Reconciliation reconciliationFor(Connection& connection, int account, int year, int month) {
-    Recordset rs = connection.execute(QStringLiteral("Select ") + kHistoryColumns +
-                                      QStringLiteral(" from LDG_BANK_RECONCILIATION_HISTORY") +
-                                      shared().wrkNOLOCK + QStringLiteral(" where brhGLANBR=") +
-                                      QString::number(account) + QStringLiteral(" and brhFSYEAR=") +
-                                      QString::number(year) + QStringLiteral(" and brhMONTH=") +
-                                      QString::number(month));
-    if (rs.eof()) {
-        Reconciliation none;
-        none.account = account;
-        none.year = year;
-        none.month = month;
-        return none;
-    }
-    return readReconciliation(rs);
-}
-
 QString changeCaption(Change change, bool spanish) {
     if (change == Change::PostedLater)
         return spanish ? QStringLiteral("Registrada después del cierre del mes")
@@ -228,13 +135,13 @@ QString ChangesSincePosting::text(bool spanish) const {
     return parts.join(QStringLiteral("  "));
 }
 
-ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
-                                const QList<LedgerItem>& lines) {
+ChangesSincePosting changesFrom(const ledger::HistoryRow& reconciliation,
+                                const QList<ledger::Line>& lines) {
     ChangesSincePosting result;
     result.reconciliation = reconciliation;
     const int asOf = reconciliation.statementDate;
     const int postedOn = reconciliation.postedOn;
-    for (const LedgerItem& line : lines) {
+    for (const ledger::Line& line : lines) {
         if (line.date > asOf)
             continue;
         const bool outstanding = isOutstandingAt(line, asOf);
@@ -265,7 +172,7 @@ ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
 }
 
 ChangesSincePosting changesSincePosting(Connection& connection,
-                                        const Reconciliation& reconciliation) {
+                                        const ledger::HistoryRow& reconciliation) {
     // Reconciled lines cleared by the date are settled history: neither outstanding now nor
     // changed since; leaving them to the database keeps a long-kept account quick.
     const QString date = QString::number(reconciliation.statementDate);
@@ -278,25 +185,9 @@ ChangesSincePosting changesSincePosting(Connection& connection,
                       QString::number(reconciliation.postedOn) + QLatin1Char(')')));
 }
 
-QString MonthBalance::label() const {
-    return QStringLiteral("%1-%2")
-        .arg(year, 4, 10, QLatin1Char('0'))
-        .arg(month, 2, 10, QLatin1Char('0'));
-}
-
-QList<MonthBalance> balanceSeries(Connection& connection, int account, int months) {
-    QList<MonthBalance> series;
-    for (const Reconciliation& r : reconciliations(connection, account, months)) {
-        MonthBalance m;
-        m.year = r.year;
-        m.month = r.month;
-        m.statementDate = r.statementDate;
-        m.bankBalance = r.bankBalance;
-        m.ledgerBalance = r.ledgerBalance;
-        m.overShort = r.overShort;
-        m.outstanding = r.outstanding;
-        series.prepend(m);
-    }
+QList<ledger::HistoryRow> balanceSeries(Connection& connection, int account, int months) {
+    QList<ledger::HistoryRow> series = ledger::history(connection, account, months);
+    std::reverse(series.begin(), series.end());
     return series;
 }
 

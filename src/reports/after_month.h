@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ledger.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -13,26 +15,13 @@ class Connection;
 // given.
 namespace reports {
 
-// One ledger line of the bank account, as these questions read it.
-struct LedgerItem {
-    int year = 0; // gltFSYEAR
-    int line = 0; // gltLNENBR
-    int date = 0; // gltTRNDTE, yyyymmdd
-    int check = 0;
-    QString description;
-    double amount = 0;
-    int cleared = 0; // gltRCNDTE, 0 = not cleared
-    QString status;
-    int posted = 0; // gltPSTDTE
-};
-
 // A line was outstanding at a date when it is dated on or before it and was not cleared by
 // then (no cleared date, or a later one), whatever its status: the lines the reconciliation
 // counts, so a list adds up to the month's outstanding total. A voided check or a deposit
 // returned unpaid stays outstanding until it is cleared, and is marked as such.
-bool isOutstandingAt(const LedgerItem& item, int asOf);
+bool isOutstandingAt(const ledger::Line& line, int asOf);
 // "Voided" or "NSF" (in Spanish "Anulado", "Sin fondos") for such a line; "" for others.
-QString statusNote(const LedgerItem& item, bool spanish = false);
+QString statusNote(const ledger::Line& line, bool spanish = false);
 
 // The ageing buckets: 0-30, 31-60, 61-90, 91-180 and over 180 days.
 enum class Bucket { Days30, Days60, Days90, Days180, Over180 };
@@ -43,7 +32,7 @@ QString bucketCaption(Bucket bucket, bool spanish = false); // its heading
 int daysBetween(int from, int to);
 
 struct OutstandingItem {
-    LedgerItem line;
+    ledger::Line line;
     int days = 0;
     Bucket bucket = Bucket::Days30;
     // An issued check outstanding over 180 days and not voided yet: a candidate for voiding.
@@ -62,40 +51,21 @@ struct OutstandingList {
 // The account's items outstanding at asOf, with their age at that date.
 OutstandingList outstandingAsOf(Connection& connection, int account, int asOf);
 // The same from lines already read (those not outstanding at asOf are left out).
-OutstandingList outstandingFrom(const QList<LedgerItem>& lines, int account, int asOf);
-
-// One reconciliation row of the history.
-struct Reconciliation {
-    int account = 0;
-    int year = 0;
-    int month = 0;
-    int statementDate = 0;
-    double bankBalance = 0;
-    double outstanding = 0;
-    double adjustedBalance = 0;
-    double ledgerBalance = 0;
-    double overShort = 0;
-    int savedOn = 0;
-    int postedOn = 0; // 0 = open
-};
-// The account's reconciliations, newest statement first; at most `limit` when given.
-QList<Reconciliation> reconciliations(Connection& connection, int account, int limit = 0);
-// The one of a month; postedOn and statementDate 0 when there is none.
-Reconciliation reconciliationFor(Connection& connection, int account, int year, int month);
+OutstandingList outstandingFrom(const QList<ledger::Line>& lines, int account, int asOf);
 
 // What happened to a month's lines after the month was posted.
 enum class Change { PostedLater, ClearedMoved };
 QString changeCaption(Change change, bool spanish = false);
 
 struct ChangedLine {
-    LedgerItem line;
+    ledger::Line line;
     Change change = Change::PostedLater;
     double outstandingEffect = 0; // on the outstanding total at the statement date
     double ledgerEffect = 0;      // on the ledger balance at the statement date
 };
 
 struct ChangesSincePosting {
-    Reconciliation reconciliation;
+    ledger::HistoryRow reconciliation;
     QList<ChangedLine> lines;
     double outstandingChange = 0;
     double ledgerChange = 0;
@@ -114,27 +84,13 @@ struct ChangesSincePosting {
 //    (posting reconciles every cleared line): it was outstanding then and no longer is.
 // Voiding a check or returning a deposit moves neither figure: the line stays counted, as
 // the reconciliation counts it, until it is cleared.
-ChangesSincePosting changesFrom(const Reconciliation& reconciliation,
-                                const QList<LedgerItem>& lines);
+ChangesSincePosting changesFrom(const ledger::HistoryRow& reconciliation,
+                                const QList<ledger::Line>& lines);
 ChangesSincePosting changesSincePosting(Connection& connection,
-                                        const Reconciliation& reconciliation);
+                                        const ledger::HistoryRow& reconciliation);
 
-// The account's lines dated on or before a date (all when 0), oldest first.
-QList<LedgerItem> ledgerLines(Connection& connection, int account, int through = 0);
-
-// One month of the balance chart.
-struct MonthBalance {
-    int year = 0;
-    int month = 0;
-    int statementDate = 0;
-    double bankBalance = 0;
-    double ledgerBalance = 0;
-    double overShort = 0;
-    double outstanding = 0;
-    QString label() const; // "2024-02"
-};
-// The last 24 reconciliations of the account, oldest first.
-QList<MonthBalance> balanceSeries(Connection& connection, int account, int months = 24);
+// The last reconciliations of the account (24 by default), oldest first.
+QList<ledger::HistoryRow> balanceSeries(Connection& connection, int account, int months = 24);
 
 // The folder posted months are archived in: the setting "REPORTARCHIVE" of "Startup", else
 // "Bank Reconciliations" under the user's documents.

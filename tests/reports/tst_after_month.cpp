@@ -90,7 +90,7 @@ private Q_SLOTS:
                            "gltTRNDTE<=20240229 and (gltRCNDTE=0 or gltRCNDTE>20240229) order by "
                            "gltTRNDTE, gltLNENBR"));
         // The rule applied to lines read whole agrees with the statement.
-        QCOMPARE(outstandingFrom(ledgerLines(db(), 1010), 1010, kStatement).items.size(),
+        QCOMPARE(outstandingFrom(ledger::lines(db(), 1010), 1010, kStatement).items.size(),
                  list.items.size());
     }
 
@@ -189,7 +189,7 @@ private Q_SLOTS:
             {.line = 7, .date = date, .amount = -80, .status = status, .cleared = cleared});
         postLine(7, posted);
         insertReconciliation(2024, 2, kStatement, 0, 20240305);
-        const Reconciliation month = reconciliationFor(db(), 1010, 2024, 2);
+        const ledger::HistoryRow month = ledger::historyRow(db(), 1010, 2024, 2);
         QCOMPARE(month.postedOn, 20240305);
         const ChangesSincePosting changes = reports::changesSincePosting(db(), month);
         QCOMPARE(changes.lines.size(), change < 0 ? 0 : 1);
@@ -207,7 +207,7 @@ private Q_SLOTS:
         postLine(1, 20240310);
         insertReconciliation(2024, 2, kStatement, 0, 0);
         const ChangesSincePosting changes =
-            reports::changesSincePosting(db(), reconciliationFor(db(), 1010, 2024, 2));
+            reports::changesSincePosting(db(), ledger::historyRow(db(), 1010, 2024, 2));
         QVERIFY(!changes.changed());
         QCOMPARE(changes.outstandingNow, -80.0);
     }
@@ -229,13 +229,13 @@ private Q_SLOTS:
             insertReconciliation(year, month, year * 10000 + month * 100 + 28, i, 1, 1000 + i,
                                  900 + i, i - 1);
         }
-        const QList<MonthBalance> series = balanceSeries(db(), 1010);
+        const QList<ledger::HistoryRow> series = balanceSeries(db(), 1010);
         QCOMPARE(series.size(), 24);
         QCOMPARE(series.first().label(), QStringLiteral("2022-03"));
         QCOMPARE(series.last().label(), QStringLiteral("2024-02"));
         QCOMPARE(series.last().bankBalance, 1025.0);
         QCOMPARE(series.last().ledgerBalance, 925.0);
-        QCOMPARE(series.last().overShort, 24.0);
+        QCOMPARE(series.last().difference, 24.0);
         QCOMPARE(series.last().outstanding, 25.0);
     }
 
