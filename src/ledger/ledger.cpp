@@ -156,6 +156,23 @@ int cutOffDate(const QDate& today) {
 
 void refreshFigures(Connection& db, int account, const QDate& today, Month& m) {
     m.cutOff = cutOffDate(today);
+    figuresAtCutOff(db, account, m);
+}
+
+Month monthNow(Connection& db, int account, int year, int month) {
+    Month m;
+    static_cast<HistoryRow&>(m) = historyRow(db, account, year, month);
+    m.mode = m.statementDate > 0 ? Month::Mode::Update : Month::Mode::Add;
+    m.saved = m.statementDate > 0;
+    m.savedOutstanding = m.outstanding;
+    m.savedLedgerBalance = m.ledgerBalance;
+    // Reconcile shows a month in the month after it: lines dated before its last day count.
+    m.cutOff = monthEnd(year * 10000 + month * 100 + 1);
+    figuresAtCutOff(db, account, m);
+    return m;
+}
+
+void figuresAtCutOff(Connection& db, int account, Month& m) {
     const QString head = QStringLiteral("Select sum(gltTRNAMT) as sumTRNAMT from "
                                         "LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=") +
                          QString::number(account);

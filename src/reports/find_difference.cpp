@@ -1,0 +1,355 @@
+#include "find_difference.h"
+
+#include "common.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace reports {
+
+namespace {
+
+qint64 toCents(double amount) {
+    return std::llround(amount * 100.0);
+}
+
+QString money(qint64 cents) {
+    return formatNumber(double(cents) / 100.0, QStringLiteral("###0.00"));
+}
+
+// A line as the clerk knows it: "check 1003 of 02/02/24 (-318.40, Rapid Parts)".
+QString lineText(const ledger::Line& l, bool spanish) {
+    QString text =
+        l.check > 0
+            ? (spanish ? QStringLiteral("el cheque %1 del %2") : QStringLiteral("check %1 of %2"))
+                  .arg(l.check)
+                  .arg(fncFORMAT_DATE(l.date))
+            : (spanish ? QStringLiteral("la línea del %1") : QStringLiteral("the line of %1"))
+                  .arg(fncFORMAT_DATE(l.date));
+    text += QStringLiteral(" (") + money(toCents(l.amount));
+    if (!l.description.trimmed().isEmpty())
+        text += QStringLiteral(", ") + l.description.trimmed();
+    return text + QLatin1Char(')');
+}
+
+QString linesText(const QList<ledger::Line>& lines, bool spanish) {
+    QStringList parts;
+    for (const ledger::Line& l : lines)
+        parts << lineText(l, spanish);
+    return parts.join(spanish ? QStringLiteral(" y ") : QStringLiteral(" and "));
+}
+
+class Search {
+public:
+    Search(const ledger::Month& month, const QList<ledger::Line>& lines,
+           const QList<BankLine>& bank, const DifferenceOptions& options)
+        : m_month(month), m_lines(lines), m_bank(bank), m_options(options),
+          m_target(-toCents(month.difference)) {
+        for (const ledger::Line& l : lines)
+            if (counted(l))
+                (l.cleared > 0 ? m_cleared : m_outstanding) << &l;
+    }
+
+    DifferenceSearch run() {
+        DifferenceSearch result;
+        result.difference = -m_target;
+        if (m_target == 0)
+            return result;
+        clearItem();
+        amountCorrections(CauseKind::WrongSign);
+        if (m_target % 9 == 0)
+            amountCorrections(CauseKind::Transposed);
+        amountCorrections(CauseKind::DecimalPoint);
+        twoItems();
+        result.threeItemsBounded = threeItems();
+        bankAmounts();
+        bankLines();
+        wrongMonth();
+        result.causes = m_causes;
+        return result;
+    }
+
+private:
+    // The lines Reconcile counts: unreconciled and dated before the cut-off.
+    bool counted(const ledger::Line& l) const { return l.date > 0 && l.date < m_month.cutOff; }
+    static qint64 cents(const ledger::Line& l) { return toCents(l.amount); }
+    // How correcting a counted line's amount by delta cents moves the difference: a line not
+    // cleared is in the outstanding total as well as in the ledger balance.
+    static qint64 correctionEffect(const ledger::Line& l, qint64 delta) {
+        return -(l.cleared > 0 ? 1 : 2) * delta;
+    }
+    bool full() const { return m_causes.size() >= m_options.maxCauses; }
+
+    void add(CauseKind kind, QList<ledger::Line> lines, qint64 corrected, const QString& english,
+             const QString& spanish, QList<int> bankLines = {}) {
+        if (full())
+            return;
+        Cause c;
+        c.kind = kind;
+        c.lines = std::move(lines);
+        c.bankLines = std::move(bankLines);
+        c.explained = m_target;
+        c.correctedCents = corrected;
+        c.english = english;
+        c.spanish = spanish;
+        m_causes << c;
+    }
+
+    QString differenceText() const { return money(-m_target); }
+
+    void clearItem() {
+        for (const ledger::Line* l : std::as_const(m_outstanding))
+            if (cents(*l) == m_target)
+                add(CauseKind::ClearItem, {*l}, 0,
+                    QStringLiteral("%1 is outstanding and clearing it explains the difference "
+                                   "of %2: it has probably cleared. Clear it.")
+                        .arg(lineText(*l, false), differenceText()),
+                    QStringLiteral("%1 está pendiente y vaciarla explica la diferencia de %2: "
+                                   "probablemente ya se vació. Vacíela.")
+                        .arg(lineText(*l, true), differenceText()));
+    }
+
+    // The amounts the line may have been meant to hold, for one kind of slip.
+    static QList<qint64> meantAmounts(CauseKind kind, qint64 written) {
+        QList<qint64> meant;
+        if (kind == CauseKind::WrongSign) {
+            meant << -written;
+        } else if (kind == CauseKind::DecimalPoint) {
+            meant << written * 10 << written * 100;
+            if (written % 10 == 0)
+                meant << written / 10;
+            if (written % 100 == 0)
+                meant << written / 100;
+        } else {
+            // Two adjacent digits of the amount in cents swapped, with no leading zero made.
+            const QByteArray digits = QByteArray::number(std::llabs(written));
+            for (int i = 0; i + 1 < digits.size(); ++i) {
+                if (digits[i] == digits[i + 1] || (i == 0 && digits[i + 1] == '0'))
+                    continue;
+                QByteArray swapped = digits;
+                std::swap(swapped[i], swapped[i + 1]);
+                meant << (written < 0 ? -1 : 1) * swapped.toLongLong();
+            }
+        }
+        meant.removeAll(written);
+        return meant;
+    }
+
+    void amountCorrections(CauseKind kind) {
+        for (const QList<const ledger::Line*>* group : {&m_cleared, &m_outstanding})
+            for (const ledger::Line* l : *group) {
+                const qint64 written = cents(*l);
+                if (written == 0)
+                    continue;
+                for (qint64 meant : meantAmounts(kind, written)) {
+                    if (correctionEffect(*l, meant - written) != m_target)
+                        continue;
+                    const QString how =
+                        kind == CauseKind::WrongSign    ? QStringLiteral("with the other sign")
+                        : kind == CauseKind::Transposed ? QStringLiteral("two digits swapped")
+                                                        : QStringLiteral("the decimal point "
+                                                                         "moved");
+                    const QString como = kind == CauseKind::WrongSign
+                                             ? QStringLiteral("con el otro signo")
+                                         : kind == CauseKind::Transposed
+                                             ? QStringLiteral("dos dígitos intercambiados")
+                                             : QStringLiteral("el punto decimal movido");
+                    add(kind, {*l}, meant,
+                        QStringLiteral("%1 was probably meant as %2 (%3): corrected, the "
+                                       "difference of %4 is gone.")
+                            .arg(lineText(*l, false), money(meant), how, differenceText()),
+                        QStringLiteral("%1 probablemente debía ser %2 (%3): corregida, la "
+                                       "diferencia de %4 desaparece.")
+                            .arg(lineText(*l, true), money(meant), como, differenceText()));
+                }
+            }
+    }
+
+    void twoItems() {
+        QHash<qint64, QList<int>> byAmount;
+        for (int i = 0; i < m_outstanding.size(); ++i) {
+            const qint64 amount = cents(*m_outstanding.at(i));
+            const auto partners = byAmount.constFind(m_target - amount);
+            if (partners != byAmount.constEnd())
+                for (int j : *partners)
+                    addItems(CauseKind::TwoItems, {*m_outstanding.at(j), *m_outstanding.at(i)});
+            byAmount[amount] << i;
+        }
+    }
+
+    // False when every outstanding item was looked at; true when the bound cut the search.
+    bool threeItems() {
+        // The newest items: an old item that has not cleared for months rarely clears now.
+        QList<const ledger::Line*> items = m_outstanding;
+        std::sort(items.begin(), items.end(),
+                  [](const ledger::Line* a, const ledger::Line* b) { return a->date > b->date; });
+        const bool bounded = items.size() > m_options.threeItemBound;
+        if (bounded)
+            items = items.mid(0, m_options.threeItemBound);
+        QHash<qint64, QList<int>> byAmount;
+        for (int k = 0; k < items.size(); ++k)
+            byAmount[cents(*items.at(k))] << k;
+        for (int i = 0; i < items.size() && !full(); ++i)
+            for (int j = i + 1; j < items.size() && !full(); ++j) {
+                const auto third =
+                    byAmount.constFind(m_target - cents(*items.at(i)) - cents(*items.at(j)));
+                if (third == byAmount.constEnd())
+                    continue;
+                for (int k : *third)
+                    if (k > j)
+                        addItems(CauseKind::ThreeItems, {*items.at(i), *items.at(j), *items.at(k)});
+            }
+        return bounded;
+    }
+
+    void addItems(CauseKind kind, const QList<ledger::Line>& items) {
+        add(kind, items, 0,
+            QStringLiteral("Clearing the outstanding items %1 explains the difference of %2: "
+                           "they have probably cleared.")
+                .arg(linesText(items, false), differenceText()),
+            QStringLiteral("Vaciar las partidas pendientes %1 explica la diferencia de %2: "
+                           "probablemente ya se vaciaron.")
+                .arg(linesText(items, true), differenceText()));
+    }
+
+    const ledger::Line* matched(const BankLine& b) const {
+        for (const ledger::Line& l : m_lines)
+            if (l.fiscalYear == b.matchedYear && l.line == b.matchedLine)
+                return &l;
+        return nullptr;
+    }
+
+    void bankAmounts() {
+        for (int i = 0; i < m_bank.size(); ++i) {
+            const BankLine& b = m_bank.at(i);
+            const ledger::Line* l = b.matchedLine > 0 ? matched(b) : nullptr;
+            if (!l || !counted(*l) || b.cents == cents(*l))
+                continue;
+            // Corrected to the bank's amount, and cleared when it is not yet.
+            const qint64 written = cents(*l);
+            const qint64 effect = (l->cleared > 0 ? 0 : written) - (b.cents - written);
+            if (effect != m_target)
+                continue;
+            add(CauseKind::BankAmount, {*l}, b.cents,
+                QStringLiteral("The bank took %1 for %2: with the ledger line corrected to the "
+                               "bank's amount and cleared, the difference of %3 is gone.")
+                    .arg(money(b.cents), lineText(*l, false), differenceText()),
+                QStringLiteral("El banco registró %1 para %2: con la línea del libro corregida "
+                               "al importe del banco y vaciada, la diferencia de %3 desaparece.")
+                    .arg(money(b.cents), lineText(*l, true), differenceText()),
+                {i});
+        }
+    }
+
+    void bankLines() {
+        QList<int> unmatched;
+        qint64 sum = 0;
+        for (int i = 0; i < m_bank.size(); ++i)
+            if (m_bank.at(i).matchedLine <= 0 && m_bank.at(i).date < m_month.cutOff) {
+                unmatched << i;
+                sum += m_bank.at(i).cents;
+            }
+        // Added as adjustments and cleared, the bank's lines lower the difference by their sum.
+        const auto describe = [this](const QList<int>& which, bool spanish) {
+            QStringList parts;
+            for (int i : which)
+                parts << QStringLiteral("%1 %2 (%3)")
+                             .arg(fncFORMAT_DATE(m_bank.at(i).date), m_bank.at(i).description,
+                                  money(m_bank.at(i).cents));
+            return parts.join(spanish ? QStringLiteral(", ") : QStringLiteral(", "));
+        };
+        const auto offer = [&](const QList<int>& which) {
+            add(CauseKind::BankLines, {}, 0,
+                QStringLiteral("The bank's lines %1 are not in the ledger and explain the "
+                               "difference of %2: add them as adjustments.")
+                    .arg(describe(which, false), differenceText()),
+                QStringLiteral("Las líneas del banco %1 no están en el libro y explican la "
+                               "diferencia de %2: agréguelas como ajustes.")
+                    .arg(describe(which, true), differenceText()),
+                which);
+        };
+        if (!unmatched.isEmpty() && -sum == m_target) {
+            offer(unmatched);
+            return;
+        }
+        for (int i : unmatched)
+            if (-m_bank.at(i).cents == m_target)
+                offer({i});
+    }
+
+    void wrongMonth() {
+        const int statement = m_month.statementDate > 0 ? m_month.statementDate : m_month.cutOff;
+        for (const ledger::Line& l : m_lines) {
+            const qint64 amount = cents(l);
+            if (counted(l) && l.cleared > statement && -amount == m_target) {
+                // Not cleared by the statement date: it belongs in the outstanding total.
+                add(CauseKind::WrongMonth, {l}, 0,
+                    QStringLiteral("%1 was cleared on %2, after the statement date %3: it was "
+                                   "still outstanding then. Clear it next month.")
+                        .arg(lineText(l, false), fncFORMAT_DATE(l.cleared),
+                             fncFORMAT_DATE(statement)),
+                    QStringLiteral("%1 se vació el %2, después de la fecha del estado %3: aún "
+                                   "estaba pendiente. Vacíela el mes próximo.")
+                        .arg(lineText(l, true), fncFORMAT_DATE(l.cleared),
+                             fncFORMAT_DATE(statement)));
+            } else if (!counted(l) && l.date > 0 && l.cleared > 0 && l.cleared < m_month.cutOff &&
+                       -amount == m_target) {
+                // The bank shows it this month, the ledger counts it next month.
+                add(CauseKind::WrongMonth, {l}, 0,
+                    QStringLiteral("%1 is dated after the cut-off but was cleared on %2: the bank "
+                                   "counts it in this month, the ledger in the next. Check its "
+                                   "date.")
+                        .arg(lineText(l, false), fncFORMAT_DATE(l.cleared)),
+                    QStringLiteral("%1 tiene fecha posterior al corte pero se vació el %2: el "
+                                   "banco la cuenta este mes, el libro el próximo. Revise su "
+                                   "fecha.")
+                        .arg(lineText(l, true), fncFORMAT_DATE(l.cleared)));
+            }
+        }
+    }
+
+    const ledger::Month& m_month;
+    const QList<ledger::Line>& m_lines;
+    const QList<BankLine>& m_bank;
+    const DifferenceOptions& m_options;
+    const qint64 m_target; // what an action must move the difference by: minus it
+    QList<const ledger::Line*> m_outstanding;
+    QList<const ledger::Line*> m_cleared;
+    QList<Cause> m_causes;
+};
+
+} // namespace
+
+DifferenceSearch findDifference(const ledger::Month& month, const QList<ledger::Line>& lines,
+                                const QList<BankLine>& bank, const DifferenceOptions& options) {
+    return Search(month, lines, bank, options).run();
+}
+
+QString causeKindName(CauseKind kind, bool spanish) {
+    switch (kind) {
+    case CauseKind::ClearItem:
+        return spanish ? QStringLiteral("Partida vaciada") : QStringLiteral("Item cleared");
+    case CauseKind::WrongSign:
+        return spanish ? QStringLiteral("Signo equivocado") : QStringLiteral("Wrong sign");
+    case CauseKind::Transposed:
+        return spanish ? QStringLiteral("Dígitos intercambiados")
+                       : QStringLiteral("Digits swapped");
+    case CauseKind::DecimalPoint:
+        return spanish ? QStringLiteral("Punto decimal") : QStringLiteral("Decimal point");
+    case CauseKind::TwoItems:
+        return spanish ? QStringLiteral("Dos partidas") : QStringLiteral("Two items");
+    case CauseKind::ThreeItems:
+        return spanish ? QStringLiteral("Tres partidas") : QStringLiteral("Three items");
+    case CauseKind::BankAmount:
+        return spanish ? QStringLiteral("Importe del banco") : QStringLiteral("Bank's amount");
+    case CauseKind::BankLines:
+        return spanish ? QStringLiteral("Líneas del banco") : QStringLiteral("Bank's lines");
+    case CauseKind::WrongMonth:
+        break;
+    }
+    return spanish ? QStringLiteral("Mes equivocado") : QStringLiteral("Wrong month");
+}
+
+} // namespace reports

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ledger.h"
+
+#include <QList>
+#include <QString>
+
+// Finding the cause of a month's difference. Reconcile works its figures out as
+//   adjusted balance = bank balance - outstanding total
+//   difference       = adjusted balance - ledger balance
+// from the account's unreconciled lines dated before the cut-off: the outstanding total
+// sums those not cleared, the ledger balance all of them (and the year's beginning balance).
+// Each cause found is an action on the lines, in exact cents, that brings the difference the
+// window shows to exactly 0; "nothing explains it" is an answer too.
+namespace reports {
+
+// A line of the bank's statement, with the ledger line it was matched to (none: 0).
+struct BankLine {
+    int date = 0;
+    qint64 cents = 0; // the ledger's sign: money into the account positive
+    QString description;
+    int matchedYear = 0; // the matched ledger line's key
+    int matchedLine = 0;
+};
+
+enum class CauseKind {
+    ClearItem,    // an outstanding item probably cleared: clear it
+    WrongSign,    // an item entered with the wrong sign
+    Transposed,   // two adjacent digits swapped
+    DecimalPoint, // the decimal point slipped
+    TwoItems,     // two outstanding items probably cleared
+    ThreeItems,   // three outstanding items probably cleared
+    BankAmount,   // the bank paid a matched line at another amount
+    BankLines,    // the bank's lines the ledger lacks: add them as adjustments
+    WrongMonth,   // a line cleared in the wrong month
+};
+
+struct Cause {
+    CauseKind kind = CauseKind::ClearItem;
+    QList<ledger::Line> lines; // the ledger lines it involves
+    QList<int> bankLines;      // the bank's lines it involves, by index
+    qint64 explained = 0;      // cents the action moves the difference by: minus the difference
+    qint64 correctedCents = 0; // the amount a corrected line should hold (the amount kinds)
+    QString english;
+    QString spanish;
+    QString sentence(bool spanish) const { return spanish ? this->spanish : english; }
+};
+
+struct DifferenceOptions {
+    // The search of three looks at no more than this many outstanding items (the newest),
+    // so it stays fast on any account.
+    int threeItemBound = 400;
+    int maxCauses = 50;
+};
+
+struct DifferenceSearch {
+    qint64 difference = 0;          // in cents, as the window shows it
+    QList<Cause> causes;            // in the order of the kinds, then by date
+    bool threeItemsBounded = false; // more outstanding items than the bound
+};
+
+// month: the figures as Reconcile shows them (its difference and cut-off); lines: the
+// account's unreconciled lines (ledger::lines with the unreconciled condition), of any date;
+// bank: the month's statement lines with their matches, when a statement was read.
+DifferenceSearch findDifference(const ledger::Month& month, const QList<ledger::Line>& lines,
+                                const QList<BankLine>& bank = {},
+                                const DifferenceOptions& options = {});
+
+// The name of a kind in the clerk's words.
+QString causeKindName(CauseKind kind, bool spanish = false);
+
+} // namespace reports

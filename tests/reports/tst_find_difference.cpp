@@ -1,0 +1,179 @@
+// Finding the cause of a month's difference: each kind of cause planted into a small ledger
+// is found first, with its lines, and applying its action leaves the month with no difference.
+
+#include "database.h"
+#include "find_difference.h"
+#include "ledger.h"
+#include "test_support.h"
+
+#include <QTest>
+
+using namespace reports;
+
+namespace {
+
+// February 2024, reconciled in March: a deposit and a check cleared, check 102 outstanding.
+// With a bank balance of 1200.00 the month has no difference.
+void insertMonth(double bank) {
+    insertAccount(1010, "Bank", 2024, "CA", "BNK", 1000);
+    insertLedgerLine({.line = 1, .date = 20240205, .amount = 500, .cleared = 20240206});
+    insertLedgerLine(
+        {.line = 2, .date = 20240210, .amount = -200, .cleared = 20240212, .check = 101});
+    insertLedgerLine({.line = 3, .date = 20240220, .amount = -50, .check = 102});
+    insertHistoryRow({.month = 2, .statement = 20240229, .bank = bank, .saved = 20240305});
+}
+
+ledger::Month month() {
+    return ledger::monthNow(db(), 1010, 2024, 2);
+}
+
+DifferenceSearch search(const QList<BankLine>& bank) {
+    return findDifference(month(), ledger::lines(db(), 1010, ledger::unreconciledCondition()),
+                          bank);
+}
+
+// Does what the cause says, as the clerk would in the windows.
+void apply(const Cause& cause, const QList<BankLine>& bank) {
+    const auto update = [](const ledger::Line& l, const QString& set) {
+        sqlExec(QStringLiteral("update LDG_GENERAL_LEDGER_TRANSACTION set %1 where gltFSYEAR=%2 "
+                               "and gltLNENBR=%3")
+                    .arg(set)
+                    .arg(l.fiscalYear)
+                    .arg(l.line));
+    };
+    for (const ledger::Line& l : cause.lines) {
+        switch (cause.kind) {
+        case CauseKind::WrongSign:
+        case CauseKind::Transposed:
+        case CauseKind::DecimalPoint:
+            update(l, QStringLiteral("gltTRNAMT=%1").arg(double(cause.correctedCents) / 100));
+            break;
+        case CauseKind::BankAmount:
+            update(l, QStringLiteral("gltTRNAMT=%1, gltRCNDTE=20240228")
+                          .arg(double(cause.correctedCents) / 100));
+            break;
+        case CauseKind::WrongMonth:
+            update(l, l.date < 20240229 ? QStringLiteral("gltRCNDTE=0")
+                                        : QStringLiteral("gltTRNDTE=gltRCNDTE"));
+            break;
+        default:
+            update(l, QStringLiteral("gltRCNDTE=20240228"));
+        }
+    }
+    for (int i : cause.bankLines) {
+        if (cause.kind != CauseKind::BankLines)
+            continue;
+        const BankLine& b = bank.at(i);
+        const ledger::PostedAdjustment posted = ledger::postAdjustment(
+            db(), {b.date, 120000, 1010, 5010, b.description, double(b.cents) / 100},
+            QDate(2024, 3, 5));
+        ledger::writeClearedDates(db(), 1010, {{posted.fiscalYear, posted.line, b.date}});
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(reports::BankLine)
+
+class TestFindDifference : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+
+private Q_SLOTS:
+    void init() {
+        env = std::make_unique<TestEnvironment>(20240315);
+        env->openDatabase();
+    }
+    void cleanup() { env.reset(); }
+
+    void plantedCauseIsFoundFirst_data() {
+        QTest::addColumn<double>("bank");
+        QTest::addColumn<QStringList>("planted"); // statements that make the month wrong
+        QTest::addColumn<QList<BankLine>>("statement");
+        QTest::addColumn<int>("kind"); // -1: nothing explains it
+        QTest::addColumn<QList<int>>("lines");
+        const QString line = QStringLiteral("insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,"
+                                            "gltLNENBR,gltTRNDTE,gltGLANBR,gltTRNAMT,gltRCNDTE,"
+                                            "gltSTATUS) values(2024,%1,%2,1010,%3,0,'')");
+        const auto amount = [](int l, const char* value) {
+            return QStringLiteral("update LDG_GENERAL_LEDGER_TRANSACTION set gltTRNAMT=%1 where "
+                                  "gltLNENBR=%2")
+                .arg(QLatin1String(value))
+                .arg(l);
+        };
+        QTest::newRow("check paid, not cleared") << 1250.0 << QStringList{} << QList<BankLine>{}
+                                                 << int(CauseKind::ClearItem) << QList<int>{3};
+        QTest::newRow("deposit entered as a payment")
+            << 1200.0 << QStringList{amount(1, "-500")} << QList<BankLine>{}
+            << int(CauseKind::WrongSign) << QList<int>{1};
+        QTest::newRow("381.40 written as 318.40")
+            << 1018.6 << QStringList{amount(2, "-318.40")} << QList<BankLine>{}
+            << int(CauseKind::Transposed) << QList<int>{2};
+        QTest::newRow("200.00 written as 2000.00")
+            << 1200.0 << QStringList{amount(2, "-2000")} << QList<BankLine>{}
+            << int(CauseKind::DecimalPoint) << QList<int>{2};
+        QTest::newRow("two checks paid")
+            << 1150.35
+            << QStringList{line.arg(4).arg(20240221).arg(-31.25),
+                           line.arg(5).arg(20240222).arg(-18.40)}
+            << QList<BankLine>{} << int(CauseKind::TwoItems) << QList<int>{4, 5};
+        QTest::newRow("three checks paid")
+            << 1133.32
+            << QStringList{line.arg(4).arg(20240221).arg(-11.11),
+                           line.arg(5).arg(20240222).arg(-22.22),
+                           line.arg(6).arg(20240223).arg(-33.35)}
+            << QList<BankLine>{} << int(CauseKind::ThreeItems) << QList<int>{6, 5, 4};
+        QTest::newRow("bank paid check 102 at 55.00")
+            << 1245.0 << QStringList{} << QList<BankLine>{{20240226, -5500, "CHECK 102", 2024, 3}}
+            << int(CauseKind::BankAmount) << QList<int>{3};
+        QTest::newRow("a fee the ledger lacks")
+            << 1187.66 << QStringList{}
+            << QList<BankLine>{{20240227, -1234, "SERVICE CHARGE"},
+                               {20240206, 50000, "DEPOSIT", 2024, 1}}
+            << int(CauseKind::BankLines) << QList<int>{};
+        QTest::newRow("cleared after the statement date")
+            << 1000.0
+            << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240305 where "
+                           "gltLNENBR=2"}
+            << QList<BankLine>{} << int(CauseKind::WrongMonth) << QList<int>{2};
+        QTest::newRow("dated after the cut-off, cleared before it")
+            << 1129.0
+            << QStringList{line.arg(4).arg(20240301).arg(-71),
+                           "update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240227 where "
+                           "gltLNENBR=4"}
+            << QList<BankLine>{} << int(CauseKind::WrongMonth) << QList<int>{4};
+        QTest::newRow("nothing explains 0.07")
+            << 1200.07 << QStringList{} << QList<BankLine>{} << -1 << QList<int>{};
+    }
+
+    void plantedCauseIsFoundFirst() {
+        QFETCH(double, bank);
+        QFETCH(QStringList, planted);
+        QFETCH(QList<BankLine>, statement);
+        QFETCH(int, kind);
+        QFETCH(QList<int>, lines);
+        insertMonth(bank);
+        for (const QString& sql : planted)
+            sqlExec(sql);
+        const DifferenceSearch found = search(statement);
+        QVERIFY(found.difference != 0);
+        if (kind < 0) {
+            QCOMPARE(found.causes.size(), 0);
+            return;
+        }
+        QVERIFY(!found.causes.isEmpty());
+        const Cause& first = found.causes.first();
+        QCOMPARE(int(first.kind), kind);
+        QList<int> involved;
+        for (const ledger::Line& l : first.lines)
+            involved << l.line;
+        QCOMPARE(involved, lines);
+        QCOMPARE(first.explained, -found.difference);
+        QVERIFY(!first.english.isEmpty() && !first.spanish.isEmpty());
+        apply(first, statement);
+        QCOMPARE(qRound64(month().difference * 100), 0);
+    }
+};
+
+QTEST_MAIN(TestFindDifference)
+#include "tst_find_difference.moc"
