@@ -5,6 +5,7 @@
 #include "company.h"
 #include "context.h"
 #include "database.h"
+#include "find_difference.h"
 #include "ledger.h"
 #include "matcher.h"
 #include "month_pdf.h"
@@ -31,7 +32,7 @@ struct Failure : std::runtime_error {
 };
 
 const QStringList kCommands = {QStringLiteral("report"), QStringLiteral("outstanding"),
-                               QStringLiteral("import")};
+                               QStringLiteral("import"), QStringLiteral("difference")};
 
 bool isHelp(const QString& argument) {
     return argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
@@ -290,6 +291,60 @@ int importCommand(const QStringList& words, QTextStream& out) {
     return 0;
 }
 
+// The month's difference as Reconcile would show it now, and its likely causes.
+int differenceCommand(const QStringList& words, QTextStream& out) {
+    const Arguments arguments = parse(
+        words,
+        {QStringLiteral("--account"), QStringLiteral("--month"), QStringLiteral("--statement")},
+        {});
+    noOperands(arguments);
+    const int account = accountOf(arguments);
+    const QString monthText = arguments.value(QStringLiteral("--month"));
+    const QDate first = QDate::fromString(monthText + QStringLiteral("-01"), Qt::ISODate);
+    if (!first.isValid() || monthText.size() != 7)
+        throw Failure(QStringLiteral("--month must be a month such as 2024-02: ") + monthText);
+    openDatabase();
+    const ledger::Month month = ledger::monthNow(db(), account, first.year(), first.month());
+    if (!month.saved)
+        throw Failure(
+            QStringLiteral("account %1 has no reconciliation for %2").arg(account).arg(monthText));
+    QString file = arguments.value(QStringLiteral("--statement"));
+    if (file.isEmpty())
+        file = reports::statementFileOfMonth(account, first.year(), first.month());
+    QList<reports::BankLine> bank;
+    if (!file.isEmpty()) {
+        try {
+            bank = reports::bankLinesOf(db(), account, file);
+        } catch (const StatementError& e) {
+            throw Failure(oneLine(e.message()));
+        }
+    }
+    const reports::DifferenceSearch found = reports::findDifference(
+        month, ledger::lines(db(), account, ledger::unreconciledCondition()), bank);
+    const auto money = [](double amount) { return QString::number(amount, 'f', 2); };
+    out << "Account " << account << ", " << monthText << ": bank " << money(month.bankBalance)
+        << ", outstanding " << money(month.outstanding) << ", adjusted "
+        << money(month.adjustedBalance) << ", ledger " << money(month.ledgerBalance)
+        << ", difference " << money(month.difference) << "\n";
+    if (month.postedOn > 0)
+        out << "Posted on " << isoDate(month.postedOn) << ": the figures as posted.\n";
+    if (!file.isEmpty())
+        out << "Statement " << QFileInfo(file).fileName() << ", " << bank.size() << " lines\n";
+    if (found.difference == 0) {
+        out << "The month has no difference.\n";
+        return 0;
+    }
+    if (found.causes.isEmpty())
+        out << "No single cause found.\n";
+    for (int i = 0; i < found.causes.size(); ++i) {
+        const reports::Cause& cause = found.causes.at(i);
+        out << i + 1 << ". " << reports::causeKindName(cause.kind) << ": " << cause.english << "\n";
+    }
+    if (found.threeItemsBounded)
+        out << "(Three items were searched among the newest 400 outstanding items only.)\n";
+    return 0;
+}
+
 } // namespace
 
 bool isCommand(const QStringList& arguments) {
@@ -312,6 +367,8 @@ QString usage() {
         "      the items outstanding at a date with their ageing\n"
         "  bankrec import --account N FILE --dry-run\n"
         "      the match table of a bank statement file\n"
+        "  bankrec difference --account N --month YYYY-MM [--statement FILE]\n"
+        "      the month's difference as Reconcile shows it now, and its likely causes\n"
         "  bankrec --help          this text\n"
         "Settings and database are those of the windows. Exit code 0 on success, 1 on an "
         "error.\n");
@@ -333,6 +390,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
             code = outstandingCommand(words, out);
         else if (command == QLatin1String("import"))
             code = importCommand(words, out);
+        else if (command == QLatin1String("difference"))
+            code = differenceCommand(words, out);
         else
             throw Failure(QStringLiteral("unknown command ") + command +
                           QStringLiteral(" (see bankrec --help)"));

@@ -168,7 +168,9 @@ Month monthNow(Connection& db, int account, int year, int month) {
     m.savedLedgerBalance = m.ledgerBalance;
     // Reconcile shows a month in the month after it: lines dated before its last day count.
     m.cutOff = monthEnd(year * 10000 + month * 100 + 1);
-    figuresAtCutOff(db, account, m);
+    // A posted month's lines are reconciled and count no more: its figures stay as posted.
+    if (m.postedOn == 0)
+        figuresAtCutOff(db, account, m);
     return m;
 }
 

@@ -101,7 +101,8 @@ void refreshFigures(Connection& db, int account, const QDate& today, Month& mont
 // The same at the month's own cut-off, kept in it.
 void figuresAtCutOff(Connection& db, int account, Month& month);
 // A month as Reconcile would show it in the month after it: its stored statement date and
-// bank balance (none when it was never saved), its figures worked out from today's lines.
+// bank balance (none when it was never saved), its figures worked out from today's lines; a
+// posted month as it was posted.
 Month monthNow(Connection& db, int account, int year, int month);
 // What moved between figures the clerk saw before and the month's figures now ("Outstanding
 // was -275.50 when this month was saved; it is -230.00 now"); "" when nothing did. sinceSaved

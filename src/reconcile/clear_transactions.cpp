@@ -387,3 +387,15 @@ int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(
     }
     return listed;
 }
+
+bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::showLine(int fiscalYear, int line) {
+    for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
+        if (!grdTRANSACTION->rowValue(row, kLineValue).isValid() || lineOfRow(row) != line ||
+            fiscalYearOfRow(row) != fiscalYear)
+            continue;
+        m_editing = true;
+        goToRow(row);
+        return true;
+    }
+    return false;
+}

@@ -37,6 +37,9 @@ public:
     int lineOfRow(int row) const;
     int fiscalYearOfRow(int row) const;
     int rowOfLine(int line) const;
+    // Brings the line's row into view with the editor on its cleared date, as a click would;
+    // false when the line is not listed.
+    bool showLine(int fiscalYear, int line);
 
 protected:
     void loadWindow() override;

@@ -4,6 +4,7 @@
 #include "clear_transactions.h"
 #include "common.h"
 #include "context.h"
+#include "find_difference.h"
 #include "flex_grid.h"
 #include "ledger.h"
 #include "messages.h"
@@ -480,6 +481,9 @@ void frmIMPORT_BANK_STATEMENT::onOk() {
                                                                             m_open.at(i).line),
                          m_statement.lines.at(s).date);
     }
+    // The month's statement, for the search of its difference.
+    reports::rememberStatementFile(shared().wrkBACNBR, m_statement.statementDate(),
+                                   tbxFILE->text().trimmed());
     if (m_statement.hasClosing)
         if (auto* w = open<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>())
             w->offerStatement(m_statement.statementDate(), m_statement.closing);

@@ -4,6 +4,7 @@
 #include "common.h"
 #include "context.h"
 #include "date_picker.h"
+#include "find_difference_window.h"
 #include "messages.h"
 #include "report.h"
 #include "statement.h"
@@ -35,6 +36,7 @@ frmRECONCILE_CHECKING_ACCOUNT_BALANCES::frmRECONCILE_CHECKING_ACCOUNT_BALANCES(Q
     buildControls();
     connect(tbcOK, &QPushButton::clicked, this, &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk);
     followLedgerWrites([this] { followWrite(); });
+    connectCommand(tbcFIND_DIFFERENCE, &QPushButton::clicked, [this] { findDifference(); });
     connect(tbcCANCEL, &QPushButton::clicked, this,
             &frmRECONCILE_CHECKING_ACCOUNT_BALANCES::closeWindow);
 }
@@ -122,7 +124,12 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
     lblFIGURES_MOVED->hide();
     detail->addWidget(lblFIGURES_MOVED, 9, 0, 1, 2);
 
-    QGroupBox* grpCONTROL = addControlFrame(tbcOK, tbcCANCEL);
+    QGroupBox* grpCONTROL = addControlFrame(
+        {{tbcFIND_DIFFERENCE, "tbcFIND_DIFFERENCE", QStringLiteral("Find the &Difference"),
+          QStringLiteral("Buscar la &Diferencia")},
+         {tbcOK, "tbcOK", QStringLiteral("&OK"), QStringLiteral("Bueno")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("&Cancel"), QStringLiteral("Cancele")}});
+    tbcFIND_DIFFERENCE->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grpDETAIL);
@@ -131,6 +138,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::buildControls() {
 
     setTabOrder(dbxSTMDTE, tbxBNKBAL);
     setTabOrder(tbxBNKBAL, tbcOK);
+    setTabOrder(tbcCANCEL, tbcFIND_DIFFERENCE);
     setTabOrder(tbcOK, tbcCANCEL);
     setFocusProxy(dbxSTMDTE);
 }
@@ -163,6 +171,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::prcLOAD_RECONCILIATION() {
     tbxYEAR->setText(m_month.yearText());
     dbxSTMDTE->setDateNumber(m_month.statementDate);
     tbxBNKBAL->setText(formatNumber(m_month.bankBalance, kAmountMask));
+    m_balanceEntered = m_month.saved;
     m_outstandingBefore = m_month.saved ? m_month.savedOutstanding : m_month.outstanding;
     m_ledgerBefore = m_month.saved ? m_month.savedLedgerBalance : m_month.ledgerBalance;
     showFigures();
@@ -174,6 +183,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::showFigures() {
     tbxADJBAL->setText(formatNumber(m_month.adjustedBalance, kAmountMask));
     tbxEOMBAL->setText(formatNumber(m_month.ledgerBalance, kAmountMask));
     tbxOVRSHT->setText(formatNumber(m_month.difference, kAmountMask));
+    tbcFIND_DIFFERENCE->setEnabled(m_balanceEntered && std::llround(m_month.difference * 100) != 0);
     const QString moved = ledger::figuresMoved(m_outstandingBefore, m_ledgerBefore, m_month,
                                                m_month.saved, shared().spanish());
     lblFIGURES_MOVED->setText(moved);
@@ -236,6 +246,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::completeBankBalance() {
     const std::optional<double> amount = bankBalance();
     if (!amount)
         return;
+    m_balanceEntered = true;
     prcCALCULATE_BALANCES(*amount);
     tbcOK->setFocus();
 }
@@ -249,8 +260,10 @@ bool frmRECONCILE_CHECKING_ACCOUNT_BALANCES::eventFilter(QObject* watched, QEven
             // message box or another window taking the focus is no leaving of the box.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                if (const std::optional<double> amount = typedBankBalance())
+                if (const std::optional<double> amount = typedBankBalance()) {
+                    m_balanceEntered = m_balanceEntered || m_entryStarted;
                     prcCALCULATE_BALANCES(*amount);
+                }
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             switch (key) {
@@ -301,5 +314,12 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::onOk() {
 void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::offerStatement(int statementDate, double bankBalance) {
     if (statementDate > 0)
         dbxSTMDTE->setDateNumber(statementDate);
+    m_balanceEntered = true;
     prcCALCULATE_BALANCES(bankBalance);
+}
+
+void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::findDifference() {
+    m_month.statementDate = dbxSTMDTE->dateNumber();
+    if (auto* window = open<frmFIND_DIFFERENCE>())
+        window->setMonth(m_month);
 }

@@ -48,6 +48,7 @@ private:
     std::optional<double> bankBalance();
     void completeBankBalance();
     void onOk();
+    void findDifference();
 
     QLineEdit* tbxMONTH;
     QLineEdit* tbxYEAR;
@@ -58,6 +59,7 @@ private:
     QLineEdit* tbxEOMBAL;
     QLineEdit* tbxOVRSHT;
     QLabel* lblFIGURES_MOVED;
+    QPushButton* tbcFIND_DIFFERENCE;
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
@@ -68,4 +70,7 @@ private:
     double m_ledgerBefore = 0;
     bool m_entryStarted = false;
     bool m_saving = false;
+    // A bank balance was entered (typed, offered by the import, or saved with the month):
+    // only then is a difference worth looking into.
+    bool m_balanceEntered = false;
 };

@@ -1,7 +1,13 @@
 #include "find_difference.h"
 
 #include "common.h"
+#include "context.h"
+#include "database.h"
+#include "matcher.h"
+#include "settings.h"
+#include "statement.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
@@ -247,7 +253,7 @@ private:
         QList<int> unmatched;
         qint64 sum = 0;
         for (int i = 0; i < m_bank.size(); ++i)
-            if (m_bank.at(i).matchedLine <= 0 && m_bank.at(i).date < m_month.cutOff) {
+            if (m_bank.at(i).matchedLine == 0 && m_bank.at(i).date < m_month.cutOff) {
                 unmatched << i;
                 sum += m_bank.at(i).cents;
             }
@@ -325,6 +331,58 @@ private:
 DifferenceSearch findDifference(const ledger::Month& month, const QList<ledger::Line>& lines,
                                 const QList<BankLine>& bank, const DifferenceOptions& options) {
     return Search(month, lines, bank, options).run();
+}
+
+namespace {
+const QString kImportSection = QStringLiteral("ImportBankStatement");
+} // namespace
+
+QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
+    const Statement statement = readStatementFile(
+        file,
+        CsvMapping::fromText(getSetting(kImportSection, QStringLiteral("CSV-%1").arg(account))));
+    Recordset rs = db.execute(ledger::openLinesStatement(account));
+    const QVector<OpenLine> open = openLinesFrom(rs);
+    MatchOptions options;
+    const QString days = getSetting(kImportSection, QStringLiteral("DAYS"));
+    if (!days.isEmpty())
+        options.days = days.toInt();
+    const QVector<Match> matches = matchStatement(statement.lines, open, options);
+    QList<BankLine> lines;
+    for (qsizetype i = 0; i < statement.lines.size(); ++i) {
+        const StatementLine& s = statement.lines.at(i);
+        BankLine b{s.date, toCents(s.amount), s.description};
+        const Match& m = matches.at(i);
+        // A line matched to one ledger line, or already cleared on it; a deposit slip of
+        // several lines is matched as a whole and compared by its sum elsewhere.
+        if ((m.state == MatchState::Matched || m.state == MatchState::AlreadyCleared) &&
+            m.lines.size() == 1) {
+            b.matchedYear = open.at(m.lines.first()).year;
+            b.matchedLine = open.at(m.lines.first()).line;
+        } else if (m.state != MatchState::NoMatch) {
+            b.matchedLine = -1; // matched otherwise: neither compared nor offered
+        }
+        lines << b;
+    }
+    return lines;
+}
+
+QString statementFileOfMonth(int account, int year, int month) {
+    const QString file = getSetting(
+        kImportSection,
+        QStringLiteral("LAST-%1-%2-%3").arg(account).arg(year).arg(month, 2, 10, QLatin1Char('0')));
+    return !file.isEmpty() && QFileInfo::exists(file) ? file : QString();
+}
+
+void rememberStatementFile(int account, int statementDate, const QString& file) {
+    if (statementDate <= 0)
+        return;
+    saveSetting(kImportSection,
+                QStringLiteral("LAST-%1-%2-%3")
+                    .arg(account)
+                    .arg(statementDate / 10000)
+                    .arg(statementDate / 100 % 100, 2, 10, QLatin1Char('0')),
+                QFileInfo(file).absoluteFilePath());
 }
 
 QString causeKindName(CauseKind kind, bool spanish) {

@@ -2,6 +2,8 @@
 
 #include "ledger.h"
 
+class Connection;
+
 #include <QList>
 #include <QString>
 
@@ -14,7 +16,8 @@
 // window shows to exactly 0; "nothing explains it" is an answer too.
 namespace reports {
 
-// A line of the bank's statement, with the ledger line it was matched to (none: 0).
+// A line of the bank's statement, with the ledger line it was matched to: none (0), or -1
+// when it was matched otherwise (a deposit slip, a choice left to the clerk).
 struct BankLine {
     int date = 0;
     qint64 cents = 0; // the ledger's sign: money into the account positive
@@ -65,6 +68,15 @@ struct DifferenceSearch {
 DifferenceSearch findDifference(const ledger::Month& month, const QList<ledger::Line>& lines,
                                 const QList<BankLine>& bank = {},
                                 const DifferenceOptions& options = {});
+
+// The bank's lines of a statement file with the ledger lines they match, as the import
+// matches them (the account's CSV columns and days apart as the import window keeps them).
+// Throws StatementError for a file that cannot be read.
+QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file);
+// The statement file last imported for the account's month ("" when none was, or when it is
+// no longer there), and recording it as the import's OK does.
+QString statementFileOfMonth(int account, int year, int month);
+void rememberStatementFile(int account, int statementDate, const QString& file);
 
 // The name of a kind in the clerk's words.
 QString causeKindName(CauseKind kind, bool spanish = false);

@@ -1,0 +1,221 @@
+#include "find_difference_window.h"
+
+#include "account_adjustments.h"
+#include "clear_transactions.h"
+#include "clock.h"
+#include "common.h"
+#include "context.h"
+#include "flex_grid.h"
+#include "messages.h"
+#include "statement.h"
+#include "void_checks.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString say(const char* english, const char* spanish) {
+    return QString::fromUtf8(shared().spanish() ? spanish : english);
+}
+
+} // namespace
+
+frmFIND_DIFFERENCE::frmFIND_DIFFERENCE(QWidget* parent)
+    : ChildWindow(QLatin1String(kName), parent) {
+    setBankBound(true);
+    addCaption(this, QStringLiteral("Find the Difference"), QStringLiteral("Buscar la Diferencia"));
+    lblDIFFERENCE = addControl<QLabel>(this, "lblDIFFERENCE");
+    lblSTATEMENT = addControl<QLabel>(this, "lblSTATEMENT");
+    grdCAUSES = addControl<FlexGrid>(this, "grdCAUSES");
+    grdCAUSES->setCols(3);
+    grdCAUSES->setRows(1);
+    grdCAUSES->setRowHighlight(true);
+    lblSENTENCE = addControl<QLabel>(this, "lblSENTENCE");
+    lblSENTENCE->setWordWrap(true);
+    lblSENTENCE->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblSENTENCE->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblSENTENCE->setMinimumHeight(fontMetrics().lineSpacing() * 3);
+
+    QGroupBox* control = addControlFrame(
+        {{tbcCLEAR, "tbcCLEAR", QStringLiteral("Open in &Clear"),
+          QStringLiteral("Abrir en &Vaciar")},
+         {tbcADJUSTMENT, "tbcADJUSTMENT", QStringLiteral("Add as &Adjustment"),
+          QStringLiteral("Agregar como &Ajuste")},
+         {tbcVOID, "tbcVOID", QStringLiteral("&Void Check"), QStringLiteral("&Anule Cheque")},
+         {tbcSTATEMENT, "tbcSTATEMENT", QStringLiteral("&Statement File..."),
+          QStringLiteral("Archivo del &Estado...")},
+         {tbcCANCEL, "tbcCANCEL", QStringLiteral("C&lose"), QStringLiteral("&Cierre")}});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblDIFFERENCE);
+    layout->addWidget(lblSTATEMENT);
+    layout->addWidget(grdCAUSES, 1);
+    layout->addWidget(lblSENTENCE);
+    layout->addWidget(control);
+    resize(820, 420);
+
+    connect(grdCAUSES, &FlexGrid::currentCellChanged, this,
+            [this](int row, int) { rowChanged(row); });
+    connectCommand(tbcCLEAR, &QPushButton::clicked, [this] { openClear(); });
+    connectCommand(tbcADJUSTMENT, &QPushButton::clicked, [this] { addAdjustment(); });
+    connectCommand(tbcVOID, &QPushButton::clicked, [this] { voidCheck(); });
+    connectCommand(tbcSTATEMENT, &QPushButton::clicked, [this] { pickStatement(); });
+    connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+    // After each action elsewhere the month's figures and its causes are worked out again.
+    followLedgerWrites([this] {
+        if (m_hasMonth) {
+            ledger::refreshFigures(db(), bankLoaded(), today(), m_month);
+            searchAgain();
+        }
+    });
+}
+
+void frmFIND_DIFFERENCE::loadWindow() {
+    // Opened on its own, the window takes the month as Reconcile would show it.
+    if (!m_hasMonth) {
+        m_month = ledger::loadMonth(db(), shared().wrkBACNBR, today());
+        m_hasMonth = true;
+        setStatementFile(
+            reports::statementFileOfMonth(shared().wrkBACNBR, m_month.year, m_month.month));
+    }
+    searchAgain();
+}
+
+void frmFIND_DIFFERENCE::setMonth(const ledger::Month& month) {
+    m_month = month;
+    m_hasMonth = true;
+    if (m_statementFile.isEmpty())
+        setStatementFile(reports::statementFileOfMonth(bankLoaded(), month.year, month.month));
+    else
+        runCommand([this] { searchAgain(); });
+}
+
+void frmFIND_DIFFERENCE::setStatementFile(const QString& file) {
+    m_statementFile = file;
+    m_bank.clear();
+    if (!file.isEmpty()) {
+        try {
+            m_bank = reports::bankLinesOf(db(), bankLoaded(), file);
+        } catch (const StatementError& e) {
+            showMessage(e.message(shared().spanish()));
+            m_statementFile.clear();
+        }
+    }
+    lblSTATEMENT->setText(
+        m_statementFile.isEmpty()
+            ? say("No bank statement file: the bank's own lines are not searched.",
+                  "Sin archivo del estado de cuenta: no se buscan las líneas del banco.")
+            : say("Bank statement: %1 (%2 lines)", "Estado de cuenta: %1 (%2 líneas)")
+                  .arg(QFileInfo(m_statementFile).fileName())
+                  .arg(m_bank.size()));
+    runCommand([this] { searchAgain(); });
+}
+
+void frmFIND_DIFFERENCE::searchAgain() {
+    if (!m_hasMonth)
+        return;
+    m_search = reports::findDifference(
+        m_month, ledger::lines(db(), bankLoaded(), ledger::unreconciledCondition()), m_bank);
+    const QString difference = formatNumber(m_month.difference, QStringLiteral("#0.00"));
+    lblDIFFERENCE->setText(
+        m_search.difference == 0
+            ? say("The month %1/%2 has no difference.", "El mes %1/%2 no tiene diferencia.")
+                  .arg(m_month.month)
+                  .arg(m_month.year)
+            : say("Difference over or short of %1/%2: %3", "Diferencia del mes %1/%2: %3")
+                  .arg(m_month.month)
+                  .arg(m_month.year)
+                  .arg(difference));
+    fillGrid();
+}
+
+void frmFIND_DIFFERENCE::fillGrid() {
+    grdCAUSES->setRows(1);
+    grdCAUSES->clearCells();
+    const bool spanish = shared().spanish();
+    grdCAUSES->setText(0, 0, say("Cause", "Causa"));
+    grdCAUSES->setText(0, 1, say("Explains", "Explica"));
+    grdCAUSES->setText(0, 2, say("What to do", "Qué hacer"));
+    const QList<reports::Cause>& causes = m_search.causes;
+    grdCAUSES->setRows(int(causes.size()) + 1);
+    for (int i = 0; i < causes.size(); ++i) {
+        const reports::Cause& c = causes.at(i);
+        grdCAUSES->setText(i + 1, 0, reports::causeKindName(c.kind, spanish));
+        grdCAUSES->setText(i + 1, 1,
+                           formatNumber(double(-c.explained) / 100, QStringLiteral("###0.00")));
+        grdCAUSES->setText(i + 1, 2, c.sentence(spanish));
+        grdCAUSES->setRowData(i + 1, i);
+    }
+    grdCAUSES->setColAlignment(1, Qt::AlignRight);
+    grdCAUSES->widenColumns({{0, reports::causeKindName(reports::CauseKind::Transposed, true)},
+                             {1, QStringLiteral("-000000.00")}});
+    grdCAUSES->setColWidthTwips(2, 9000);
+    if (causes.isEmpty())
+        lblSENTENCE->setText(m_search.difference == 0
+                                 ? QString()
+                                 : say("No single cause found: look for several small ones, "
+                                       "or a line the bank and the ledger both lack.",
+                                       "No se encontró una causa única: busque varias pequeñas, "
+                                       "o una línea que falte en el banco y en el libro."));
+    grdCAUSES->setCurrentCell(causes.isEmpty() ? 0 : 1, 0);
+    rowChanged(causes.isEmpty() ? 0 : 1);
+}
+
+const reports::Cause* frmFIND_DIFFERENCE::causeAt(int row) const {
+    if (row < 1 || row >= grdCAUSES->rows())
+        return nullptr;
+    const int index = grdCAUSES->rowData(row);
+    return index >= 0 && index < m_search.causes.size() ? &m_search.causes.at(index) : nullptr;
+}
+
+void frmFIND_DIFFERENCE::rowChanged(int row) {
+    const reports::Cause* c = causeAt(row);
+    if (c)
+        lblSENTENCE->setText(c->sentence(shared().spanish()));
+    tbcCLEAR->setEnabled(c && !c->lines.isEmpty());
+    tbcADJUSTMENT->setEnabled(c && !c->bankLines.isEmpty() &&
+                              m_bank.at(c->bankLines.first()).matchedLine == 0);
+    tbcVOID->setEnabled(c && c->lines.size() == 1 && c->lines.first().check > 0 &&
+                        c->lines.first().amount < 0 && c->lines.first().cleared == 0);
+}
+
+void frmFIND_DIFFERENCE::openClear() {
+    const reports::Cause* c = causeAt(grdCAUSES->row());
+    if (!c || c->lines.isEmpty())
+        return;
+    if (auto* clear = open<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>())
+        clear->showLine(c->lines.first().fiscalYear, c->lines.first().line);
+}
+
+void frmFIND_DIFFERENCE::addAdjustment() {
+    const reports::Cause* c = causeAt(grdCAUSES->row());
+    if (!c || c->bankLines.isEmpty())
+        return;
+    const reports::BankLine& b = m_bank.at(c->bankLines.first());
+    if (auto* adjustments = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
+        adjustments->prefillFromStatement(b.date, b.description, double(b.cents) / 100);
+}
+
+void frmFIND_DIFFERENCE::voidCheck() {
+    const reports::Cause* c = causeAt(grdCAUSES->row());
+    if (!c || c->lines.isEmpty())
+        return;
+    if (auto* voids = open<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>())
+        voids->searchFor(QString::number(c->lines.first().check));
+}
+
+void frmFIND_DIFFERENCE::pickStatement() {
+    const QString file = QFileDialog::getOpenFileName(
+        this, say("Bank Statement File", "Archivo del Estado de Cuenta"),
+        m_statementFile.isEmpty() ? QString() : QFileInfo(m_statementFile).absolutePath(),
+        say("Bank statements (*.ofx *.qfx *.xml *.bai *.bai2 *.txt *.csv);;All files (*)",
+            "Estados de cuenta (*.ofx *.qfx *.xml *.bai *.bai2 *.txt *.csv);;Todos (*)"));
+    if (!file.isEmpty())
+        setStatementFile(file);
+}

@@ -1,0 +1,79 @@
+// Finding the difference from Reconcile: the button, the list of causes, and acting on one in
+// Clear, after which the list and Reconcile follow.
+
+#include "clear_transactions.h"
+#include "find_difference_window.h"
+#include "flex_grid.h"
+#include "reconcile_balances.h"
+#include "test_support.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using Reconcile = frmRECONCILE_CHECKING_ACCOUNT_BALANCES;
+
+// February, saved with a bank balance of 1450.00: check 102 was paid but is not cleared.
+void insertMonth() {
+    insertAccount(1010, "Bank", 2024, "CA", "BNK", 1000);
+    insertLedgerLine({.line = 1, .date = 20240205, .amount = 500, .cleared = 20240206});
+    insertLedgerLine({.line = 3, .date = 20240220, .amount = -50, .check = 102});
+    insertHistoryRow({.month = 2, .statement = 20240229, .bank = 1450, .saved = 20240305});
+}
+
+} // namespace
+
+class TestFindDifferenceWindow : public QObject, WindowFixture<Reconcile> {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { setUp(20240315); }
+    void cleanup() {
+        deleteProgramWindows();
+        tearDown();
+    }
+
+    void buttonWantsABalanceAndADifference() {
+        insertAccount(1010, "Bank", 2024, "CA", "BNK", 1000);
+        w = openWindow<Reconcile>();
+        auto* find = child<QPushButton>(w, "tbcFIND_DIFFERENCE");
+        QCOMPARE(find->text(), QStringLiteral("Find the &Difference"));
+        QVERIFY(!find->isEnabled()); // no balance entered yet
+        typeInto(child<QLineEdit>(w, "tbxBNKBAL"), "900", Qt::Key_Return);
+        QVERIFY(find->isEnabled());
+        typeInto(child<QLineEdit>(w, "tbxBNKBAL"), "1000", Qt::Key_Return);
+        QVERIFY(!find->isEnabled()); // no difference
+    }
+
+    void causeActedOnInClear() {
+        insertMonth();
+        w = openWindow<Reconcile>();
+        QCOMPARE(child<QLineEdit>(w, "tbxOVRSHT")->text(), QStringLiteral("50.00"));
+        QTest::mouseClick(child<QPushButton>(w, "tbcFIND_DIFFERENCE"), Qt::LeftButton);
+        auto* found = topLevel<frmFIND_DIFFERENCE>();
+        QVERIFY(found);
+        QCOMPARE(found->grdCAUSES->text(1, 0), QStringLiteral("Item cleared"));
+        QVERIFY(found->lblSENTENCE->text().startsWith(
+            "check 102 of 02/20/24 (-50.00, Line 3) is outstanding"));
+        QVERIFY(found->tbcCLEAR->isEnabled() && !found->tbcADJUSTMENT->isEnabled());
+
+        QTest::mouseClick(found->tbcCLEAR, Qt::LeftButton);
+        auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>();
+        QVERIFY(clear);
+        QCOMPARE(child<FlexGrid>(clear, "grdTRANSACTION")->row(), clear->rowOfLine(3));
+        auto* editor = child<QLineEdit>(clear, "tbxTRANSACTION");
+        QTRY_VERIFY(editor->isVisible());
+        QTest::keyClicks(editor, "02/26/24");
+        QTest::mouseClick(child<QPushButton>(clear, "tbcOK"), Qt::LeftButton);
+        // Both follow the write: nothing left to explain.
+        QCOMPARE(child<QLineEdit>(w, "tbxOVRSHT")->text(), QStringLiteral("0.00"));
+        QCOMPARE(found->lblDIFFERENCE->text(),
+                 QStringLiteral("The month 2/2024 has no difference."));
+        QCOMPARE(found->grdCAUSES->rows(), 1);
+    }
+};
+
+QTEST_MAIN(TestFindDifferenceWindow)
+#include "tst_find_difference_window.moc"
