@@ -5,6 +5,7 @@
 #include "company.h"
 #include "context.h"
 #include "database.h"
+#include "import_session.h"
 #include "matcher.h"
 #include "messages.h"
 #include "month_pdf.h"
@@ -240,9 +241,10 @@ int reportCommand(const QStringList& words, QTextStream& out) {
 
 // The statement's lines matched against the account's open lines, as the import window
 // shows them; nothing is written (the clerk confirms cleared dates in the Clear window).
-int importCommand(const QStringList& words, QTextStream& out) {
+int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) {
     const Arguments arguments =
-        parse(words, {QStringLiteral("--account")}, {QStringLiteral("--dry-run")});
+        parse(words, {QStringLiteral("--account"), QStringLiteral("--statement-account")},
+              {QStringLiteral("--dry-run")});
     const int account = accountOf(arguments);
     if (arguments.operands.size() != 1)
         throw Failure(QStringLiteral("import needs one statement file"));
@@ -250,14 +252,47 @@ int importCommand(const QStringList& words, QTextStream& out) {
         throw Failure(QStringLiteral("import only shows its matches (--dry-run): cleared dates "
                                      "are saved in the Clear window"));
     const QString file = arguments.operands.first();
-    const QString csv =
-        getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("CSV-%1").arg(account));
-    Statement statement;
+    const bool spanish = shared().spanish();
+    const auto said = [spanish](const ReadFault& f) { return spanish ? f.spanish : f.english; };
+    StatementFile read;
     try {
-        statement = readStatementFile(file, CsvMapping::fromText(csv));
+        read = readStatementFile(file, CsvMapping::fromText(import_session::accountSetting(
+                                           QStringLiteral("CSV"), account)));
     } catch (const StatementError& e) {
-        throw Failure(oneLine(e.message()));
+        throw Failure(oneLine(e.message(spanish)));
     }
+    // The statement account: the one named, else the one known, else the file's only one;
+    // nothing is remembered here.
+    using Kind = import_session::AccountPick::Kind;
+    const QString known = import_session::accountSetting(QStringLiteral("ACCOUNT"), account);
+    const import_session::AccountPick pick = import_session::pickAccount(read, known);
+    QString statementAccount = arguments.value(QStringLiteral("--statement-account"));
+    if (!statementAccount.isEmpty()) {
+        if (!pick.accounts.contains(statementAccount))
+            throw Failure(QStringLiteral("the file holds no statement of account %1; it holds %2")
+                              .arg(statementAccount, pick.accounts.join(QStringLiteral(", "))));
+    } else if (pick.kind == Kind::Known) {
+        statementAccount = pick.account;
+    } else if (pick.kind == Kind::OnlyOne) {
+        statementAccount = pick.account;
+        err << "bankrec: note: the file holds the statements of account " << pick.account
+            << " only; they are taken for bank account " << account << "\n";
+    } else if (pick.kind == Kind::Other) {
+        throw Failure(QStringLiteral("the statement is for account %1, but this bank account's "
+                                     "statements were for account %2; name it with "
+                                     "--statement-account to go on")
+                          .arg(pick.account, known));
+    } else {
+        throw Failure(QStringLiteral("the file holds statements of accounts %1; name one with "
+                                     "--statement-account")
+                          .arg(pick.accounts.join(QStringLiteral(", "))));
+    }
+    QVector<ReadFault> warnings;
+    const Statement statement = read.forAccount(statementAccount, &warnings);
+    const ReadFault currency = import_session::currencyFault(
+        statement, import_session::accountSetting(QStringLiteral("CURRENCY"), account));
+    if (!currency.english.isEmpty())
+        throw Failure(said(currency));
     openDatabase();
     Recordset rs = db().execute(openLinesStatement(account));
     const QVector<OpenLine> open = openLinesFrom(rs);
@@ -273,6 +308,8 @@ int importCommand(const QStringList& words, QTextStream& out) {
         out << " for account " << statement.account;
     out << ", " << statement.lines.size() << " lines against " << open.size() << " open lines of "
         << account << "\n";
+    for (const ReadFault& w : std::as_const(warnings))
+        out << "Note: " << oneLine(said(w)) << "\n";
     out << "Date        Check        Amount  State            Lines       Why\n";
     QHash<int, int> counts;
     for (qsizetype i = 0; i < matches.size(); ++i) {
@@ -284,7 +321,7 @@ int importCommand(const QStringList& words, QTextStream& out) {
             keys << QString::number(open.at(index).line);
         out << isoDate(line.date).leftJustified(11) << ' '
             << (line.check > 0 ? QString::number(line.check) : QString()).rightJustified(6) << ' '
-            << QString::number(line.amount, 'f', 2).rightJustified(12) << "  "
+            << centsText(line.cents).rightJustified(12) << "  "
             << matchStateName(int(match.state), options.spanish).leftJustified(16) << ' '
             << keys.join(QLatin1Char(',')).leftJustified(11) << ' ' << match.why << "\n";
     }
@@ -315,7 +352,7 @@ QString usage() {
         "      the month's reports as a PDF file (all three when none is chosen)\n"
         "  bankrec outstanding --account N --as-of YYYY-MM-DD [--csv FILE|-]\n"
         "      the items outstanding at a date with their ageing\n"
-        "  bankrec import --account N FILE --dry-run\n"
+        "  bankrec import --account N FILE --dry-run [--statement-account NUMBER]\n"
         "      the match table of a bank statement file\n"
         "  bankrec --help          this text\n"
         "Settings and database are those of the windows. Exit code 0 on success, 1 on an "
@@ -337,7 +374,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         else if (command == QLatin1String("outstanding"))
             code = outstandingCommand(words, out);
         else if (command == QLatin1String("import"))
-            code = importCommand(words, out);
+            code = importCommand(words, out, err);
         else
             throw Failure(QStringLiteral("unknown command ") + command +
                           QStringLiteral(" (see bankrec --help)"));

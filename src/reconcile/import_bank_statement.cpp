@@ -5,6 +5,7 @@
 #include "common.h"
 #include "context.h"
 #include "flex_grid.h"
+#include "import_session.h"
 #include "messages.h"
 #include "reconcile_balances.h"
 #include "report.h"
@@ -20,6 +21,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -194,6 +196,11 @@ QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
     lblSTATEMENT = addControl<QLabel>(grpDETAIL, "lblSTATEMENT");
     lblCOUNTS = addControl<QLabel>(grpDETAIL, "lblCOUNTS");
     auto* detail = new QVBoxLayout(grpDETAIL);
+    // What the file holds beside this statement, and balances that do not add up.
+    lblNOTES = addControl<QLabel>(grpDETAIL, "lblNOTES");
+    lblNOTES->setWordWrap(true);
+    lblNOTES->setVisible(false);
+    detail->addWidget(lblNOTES);
     detail->addWidget(grdSTATEMENT, 1);
     detail->addWidget(lblSTATEMENT);
     detail->addWidget(lblCOUNTS);
@@ -201,11 +208,11 @@ QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
 }
 
 QString frmIMPORT_BANK_STATEMENT::setting(const QString& key) const {
-    return getSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR));
+    return import_session::accountSetting(key, shared().wrkBACNBR);
 }
 
 void frmIMPORT_BANK_STATEMENT::saveAccountSetting(const QString& key, const QString& value) const {
-    saveSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR), value);
+    import_session::saveAccountSetting(key, shared().wrkBACNBR, value);
 }
 
 void frmIMPORT_BANK_STATEMENT::loadWindow() {
@@ -215,6 +222,8 @@ void frmIMPORT_BANK_STATEMENT::loadWindow() {
     m_matches.clear();
     m_chosen.clear();
     tbxFILE->clear();
+    lblNOTES->clear();
+    lblNOTES->setVisible(false);
     const QString days = getSetting(kSection, QStringLiteral("DAYS"));
     const QSignalBlocker quiet(tbxDAYS);
     tbxDAYS->setValue(days.isEmpty() ? MatchOptions().days : days.toInt());
@@ -231,21 +240,30 @@ void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& acti
 bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     if (path.isEmpty())
         return false;
-    Statement read;
+    StatementFile file;
     try {
-        read = readStatementFile(path, CsvMapping::fromText(setting(QStringLiteral("CSV"))));
+        file = readStatementFile(path, CsvMapping::fromText(setting(QStringLiteral("CSV"))));
     } catch (const StatementError& e) {
         showMessage(e.message(shared().spanish()));
         return false;
     }
+    QString account;
+    if (!chooseAccount(file, &account))
+        return false;
+    QVector<ReadFault> warnings;
+    Statement read = file.forAccount(account, &warnings);
     if (read.lines.isEmpty()) {
         showMessage(QFileInfo(path).fileName() + say(": the statement holds no items.",
                                                      ": el estado de cuenta no tiene "
                                                      "partidas."));
         return false;
     }
-    if (!acceptAccountAndCurrency(read))
+    const ReadFault currency =
+        import_session::currencyFault(read, setting(QStringLiteral("CURRENCY")));
+    if (!currency.english.isEmpty()) {
+        showMessage(shared().spanish() ? currency.spanish : currency.english);
         return false;
+    }
     bool loaded = false;
     runCommand([&] {
         prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OPEN"));
@@ -253,6 +271,11 @@ bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
         rsGENERAL_LEDGER_TRANSACTION.close();
         m_open = std::move(open);
         m_statement = std::move(read);
+        QStringList notes;
+        for (const ReadFault& w : std::as_const(warnings))
+            notes << (shared().spanish() ? w.spanish : w.english);
+        lblNOTES->setText(notes.join(QLatin1Char('\n')));
+        lblNOTES->setVisible(!notes.isEmpty());
         m_chosen.clear();
         if (tbxFILE->text() != path)
             tbxFILE->setText(path);
@@ -263,31 +286,41 @@ bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     return loaded;
 }
 
-bool frmIMPORT_BANK_STATEMENT::acceptAccountAndCurrency(const Statement& s) {
-    const QString currency = setting(QStringLiteral("CURRENCY"));
-    const QString expected = currency.isEmpty() ? QStringLiteral("USD") : currency;
-    if (!s.currency.isEmpty() && s.currency.compare(expected, Qt::CaseInsensitive) != 0) {
-        showMessage(say("The statement is in %1, but this bank account keeps %2; it was not "
-                        "loaded.",
-                        "El estado de cuenta está en %1, pero esta cuenta bancaria lleva %2; no "
-                        "se cargó.")
-                        .arg(s.currency, expected));
-        return false;
+bool frmIMPORT_BANK_STATEMENT::chooseAccount(const StatementFile& file, QString* account) {
+    using Kind = import_session::AccountPick::Kind;
+    const import_session::AccountPick pick =
+        import_session::pickAccount(file, setting(QStringLiteral("ACCOUNT")));
+    *account = pick.account;
+    switch (pick.kind) {
+    case Kind::Known:
+        return true;
+    case Kind::OnlyOne:
+        // Asked once: the answer is what the next statements are known by.
+        if (!askQuestion(say("Statements of account %1 belong to bank account %2?",
+                             "¿Los estados de cuenta de la cuenta %1 son de la cuenta bancaria "
+                             "%2?")
+                             .arg(pick.account, QString::number(shared().wrkBACNBR))))
+            return false;
+        saveAccountSetting(QStringLiteral("ACCOUNT"), pick.account);
+        return true;
+    case Kind::Other:
+        return askQuestion(say("The statement is for account %1, but this bank account's "
+                               "statements were for account %2. Go on with it?",
+                               "El estado de cuenta es de la cuenta %1, pero los de esta cuenta "
+                               "bancaria eran de la cuenta %2. ¿Seguir con él?")
+                               .arg(pick.account, setting(QStringLiteral("ACCOUNT"))));
+    case Kind::Several:
+        break;
     }
-    if (s.account.isEmpty())
-        return true;
-    const QString known = setting(QStringLiteral("ACCOUNT"));
-    if (known.isEmpty()) {
-        saveAccountSetting(QStringLiteral("ACCOUNT"), s.account); // the first statement read
-        return true;
-    }
-    if (known == s.account)
-        return true;
-    return askQuestion(say("The statement is for account %1, but this bank account's statements "
-                           "were for account %2. Go on with it?",
-                           "El estado de cuenta es de la cuenta %1, pero los de esta cuenta "
-                           "bancaria eran de la cuenta %2. ¿Seguir con él?")
-                           .arg(s.account, known));
+    bool ok = false;
+    *account = QInputDialog::getItem(this, windowTitle(),
+                                     say("The file holds statements of several accounts. Which "
+                                         "one belongs to bank account %1?",
+                                         "El archivo contiene estados de cuenta de varias "
+                                         "cuentas. ¿Cuál es de la cuenta bancaria %1?")
+                                         .arg(shared().wrkBACNBR),
+                                     pick.accounts, 0, false, &ok);
+    return ok;
 }
 
 void frmIMPORT_BANK_STATEMENT::matchLines() {
@@ -321,7 +354,7 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
         grdSTATEMENT->setRowData(row, s);
         grdSTATEMENT->setText(row, kColDate, fncFORMAT_DATE(b.date));
         grdSTATEMENT->setText(row, kColCheck, b.check ? QString::number(b.check) : QString());
-        grdSTATEMENT->setText(row, kColAmount, amountText(b.amount));
+        grdSTATEMENT->setText(row, kColAmount, amountText(centsToUnits(b.cents)));
         grdSTATEMENT->setText(row, kColDescription, b.description);
         if (m.lines.size() == 1)
             grdSTATEMENT->setText(row, kColMatched, lineText(m_open.at(m.lines.first())));
@@ -389,8 +422,9 @@ void frmIMPORT_BANK_STATEMENT::showSummary() {
         return;
     }
     const Statement& s = m_statement;
-    auto balance = [](bool has, double value) {
-        return has ? formatNumber(value, QStringLiteral("#0.00")) : QStringLiteral("-");
+    auto balance = [](bool has, Cents value) {
+        return has ? formatNumber(centsToUnits(value), QStringLiteral("#0.00"))
+                   : QStringLiteral("-");
     };
     lblSTATEMENT->setText(say("Account %1   Period %2 to %3   Opening balance %4   Closing "
                               "balance %5",
@@ -439,7 +473,7 @@ void frmIMPORT_BANK_STATEMENT::addAsAdjustment(int row) {
     const StatementLine& b = m_statement.lines.at(row - 1);
     runCommand([&] {
         if (auto* w = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
-            w->prefillFromStatement(b.date, b.description, b.amount);
+            w->prefillFromStatement(b.date, b.description, centsToUnits(b.cents));
     });
 }
 
@@ -481,7 +515,7 @@ void frmIMPORT_BANK_STATEMENT::onOk() {
     }
     if (m_statement.hasClosing)
         if (auto* w = open<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>())
-            w->offerStatement(m_statement.statementDate(), m_statement.closing);
+            w->offerStatement(m_statement.statementDate(), centsToUnits(m_statement.closing));
     if (!dates.isEmpty()) {
         auto* clear = open<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>();
         const int listed = clear ? clear->setClearedDates(dates) : 0;

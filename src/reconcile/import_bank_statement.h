@@ -43,7 +43,7 @@ private:
 
     QString setting(const QString& key) const;
     void saveAccountSetting(const QString& key, const QString& value) const;
-    bool acceptAccountAndCurrency(const Statement& s);
+    bool chooseAccount(const StatementFile& file, QString* account);
     void matchLines();
     void fillGrid();
     void showSummary();
@@ -59,6 +59,7 @@ private:
     QPushButton* tbcCOLUMNS;
     QSpinBox* tbxDAYS;
     FlexGrid* grdSTATEMENT;
+    QLabel* lblNOTES;
     QLabel* lblSTATEMENT;
     QLabel* lblCOUNTS;
     QPushButton* tbcOK;
