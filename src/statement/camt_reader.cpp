@@ -11,6 +11,7 @@ using namespace statement_text;
 
 namespace {
 
+constexpr int kMaxDepth = 64;
 const QString kNamespacePrefix = QStringLiteral("urn:iso:std:iso:20022:tech:xsd:camt.053.001.");
 
 struct Amount {
@@ -124,6 +125,13 @@ private:
             checkRoot(name);
         m_stack.push_back(name);
         m_text.clear();
+        // No statement nests this deep; the limit keeps the cost of a hostile file linear.
+        if (m_stack.size() > kMaxDepth)
+            fail(line(), ReadFault{QStringLiteral("elements are nested deeper than a statement's "
+                                                  "(%1 levels)."),
+                                   QStringLiteral("los elementos se anidan más hondo que los de un "
+                                                  "estado de cuenta (%1 niveles).")}
+                             .arg(kMaxDepth));
         if (name == QLatin1String("Stmt")) {
             m_s = Statement();
             m_s.format = m_file.format;
@@ -224,8 +232,8 @@ private:
     void endInBalance(const QString& name, const QString& up, const QString& text) {
         if (name == QLatin1String("Cd") && up == QLatin1String("CdOrPrtry"))
             m_balanceCode = text;
-        else if (name == QLatin1String("Amt") && up == QLatin1String("Bal"))
-            m_balanceAmount = amountHere(text);
+        else if (name == QLatin1String("Amt") && up == QLatin1String("Bal") && !text.isEmpty())
+            m_balanceAmount = amountHere(text); // an empty balance is no balance
         else if (name == QLatin1String("CdtDbtInd") && up == QLatin1String("Bal"))
             m_balanceSign = text;
         else if ((name == QLatin1String("Dt") || name == QLatin1String("DtTm")) &&
