@@ -6,13 +6,14 @@
 // format, each read in a process of its own so its peak memory is its own.
 //
 //   bench_statement_match [statement lines] [open lines]
-//   bench_statement_match --files [lines]
+//   bench_statement_match --files [lines] [folder to keep the files in]
 
 #include "matcher.h"
 #include "statement_files.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -29,6 +30,19 @@ int ymd(const QDate& d) {
     return d.year() * 10000 + d.month() * 100 + d.day();
 }
 
+// The peak of this program alone: Linux keeps the largest resident size across exec, so a
+// child started by a large parent would report the parent's; VmHWM belongs to this image.
+double ownPeakMegabytes() {
+#ifdef Q_OS_LINUX
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+#endif
+    return 0;
+}
+
 double peakMegabytes() {
 #ifdef Q_OS_UNIX
     rusage usage{};
@@ -41,7 +55,7 @@ double peakMegabytes() {
 
 // Reads one file, in this process: the time and the peak memory of reading it.
 int readOne(const QString& path, const QString& mapping) {
-    const double before = peakMegabytes();
+    const double before = ownPeakMegabytes();
     QElapsedTimer clock;
     clock.start();
     const StatementFile file = readStatementFile(path, CsvMapping::fromText(mapping));
@@ -51,16 +65,18 @@ int readOne(const QString& path, const QString& mapping) {
         lines += s.lines.size();
     QTextStream(stdout) << file.format.leftJustified(16) << QString::number(lines).rightJustified(8)
                         << " lines  " << QString::number(ms, 'f', 0).rightJustified(6) << " ms  "
-                        << QString::number(peakMegabytes(), 'f', 1).rightJustified(7)
+                        << QString::number(ownPeakMegabytes(), 'f', 1).rightJustified(7)
                         << " MB peak (" << QString::number(before, 'f', 1) << " MB before)\n";
     return 0;
 }
 
-int files(const QString& program, int lines) {
+int files(const QString& program, int lines, const QString& keep) {
     using namespace statement_files;
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QDir dir(keep.isEmpty() ? temporary.path() : keep);
     QTextStream out(stdout);
     out << "reading statement files of " << lines << " items\n";
+    out.flush();
     const std::pair<Format, const char*> formats[] = {{Format::OfxSgml, "sgml.ofx"},
                                                       {Format::OfxXml, "xml.ofx"},
                                                       {Format::Camt053, "camt.xml"},
@@ -93,7 +109,8 @@ int main(int argc, char** argv) {
     if (args.value(1) == QLatin1String("--read"))
         return readOne(args.value(2), args.value(3));
     if (args.value(1) == QLatin1String("--files"))
-        return files(app.applicationFilePath(), args.size() > 2 ? args.at(2).toInt() : 100000);
+        return files(app.applicationFilePath(), args.size() > 2 ? args.at(2).toInt() : 100000,
+                     args.value(3));
     const int statementSize = args.size() > 1 ? args.at(1).toInt() : 5000;
     const int openSize = args.size() > 2 ? args.at(2).toInt() : 100000;
 

@@ -4,7 +4,7 @@
 
 #include "statement.h"
 
-#include <QRegularExpression>
+#include <QSet>
 #include <QXmlStreamReader>
 
 using namespace statement_text;
@@ -12,6 +12,25 @@ using namespace statement_text;
 namespace {
 
 constexpr int kMaxDepth = 64;
+// The aggregates whose insides are read differently.
+const QSet<QString> kCounted{QStringLiteral("Bal"), QStringLiteral("Acct"),
+                             QStringLiteral("FrToDt"), QStringLiteral("TxDtls"),
+                             QStringLiteral("RltdPties")};
+
+// The digits of a check number as the bank wrote it ("CHQ 1002"); 0 when there are none or
+// too many to be one.
+qint64 checkNumber(const QString& text) {
+    qint64 n = 0;
+    int digits = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            continue;
+        if (++digits > 18)
+            return 0;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n;
+}
 const QString kNamespacePrefix = QStringLiteral("urn:iso:std:iso:20022:tech:xsd:camt.053.001.");
 
 struct Amount {
@@ -40,17 +59,18 @@ struct Entry {
 
 class CamtReader {
 public:
-    CamtReader(const QString& path, const QByteArray& data) : m_path(path), m_xml(data) {
+    CamtReader(const QString& path, const QByteArray& data) : m_path(path), m_data(data) {
         m_file.format = QStringLiteral("camt.053");
     }
 
     StatementFile read() {
-        while (!m_xml.atEnd()) {
-            const auto token = m_xml.readNext();
+        XmlFeed feed(m_xml, m_data);
+        QXmlStreamReader::TokenType token;
+        while (feed.next(&token)) {
             if (token == QXmlStreamReader::StartElement)
                 start();
-            else if (token == QXmlStreamReader::Characters)
-                m_text += m_xml.text();
+            else if (token == QXmlStreamReader::Characters && !m_xml.isWhitespace())
+                m_text += m_xml.text(); // the indentation between elements is no one's text
             else if (token == QXmlStreamReader::EndElement)
                 end();
         }
@@ -80,9 +100,12 @@ private:
         const QStringList path = m_stack.mid(std::max<qsizetype>(0, m_stack.size() - 3));
         throw StatementError(m_path, line, fault, path.join(QLatin1Char('/')));
     }
-    bool under(const char* name) const { return m_stack.contains(QLatin1String(name)); }
-    QString parent(int up = 1) const {
-        return m_stack.size() > up ? m_stack.at(m_stack.size() - 1 - up) : QString();
+    // Whether an element of the name is open; counted as they open and close, so a lookup
+    // costs nothing however deep the element.
+    bool under(const char* name) const { return m_open.value(QLatin1String(name)) > 0; }
+    const QString& parent() const {
+        static const QString none;
+        return m_stack.size() > 1 ? m_stack.at(m_stack.size() - 2) : none;
     }
     int line() const { return int(m_xml.lineNumber()); }
 
@@ -124,6 +147,8 @@ private:
         if (m_stack.isEmpty())
             checkRoot(name);
         m_stack.push_back(name);
+        if (kCounted.contains(name))
+            ++m_open[name];
         m_text.clear();
         // No statement nests this deep; the limit keeps the cost of a hostile file linear.
         if (m_stack.size() > kMaxDepth)
@@ -195,11 +220,13 @@ private:
     }
 
     void end() {
-        const QString name = m_stack.isEmpty() ? QString() : m_stack.last();
+        const QString name = m_stack.last();
         const QString text = m_text.trimmed();
         m_text.clear();
+        if (kCounted.contains(name))
+            --m_open[name];
         if (m_inStatement) {
-            const QString up = parent();
+            const QString& up = parent();
             if (name == QLatin1String("Stmt"))
                 finishStatement();
             else if (m_inEntry)
@@ -274,10 +301,7 @@ private:
             else if (name == QLatin1String("CdtDbtInd") && up == QLatin1String("TxDtls"))
                 detail->sign = text;
             else if (name == QLatin1String("ChqNb"))
-                detail->check = QString(text)
-                                    .remove(QRegularExpression(QStringLiteral("\\D")))
-                                    .left(18)
-                                    .toLongLong();
+                detail->check = checkNumber(text);
             else if (name == QLatin1String("Ustrd"))
                 detail->unstructured +=
                     (detail->unstructured.isEmpty() ? QString() : QStringLiteral(" ")) + text;
@@ -401,9 +425,11 @@ private:
     }
 
     QString m_path;
+    const QByteArray& m_data;
     QXmlStreamReader m_xml;
     QStringList m_stack;
     QString m_text;
+    QHash<QString, int> m_open; // open elements of kCounted, by name
     QString m_version;
     StatementFile m_file;
     Statement m_s;

@@ -368,13 +368,15 @@ private:
 
 // Reads to the end; returns the last line.
 int readXml(const QByteArray& data, OfxBuilder& builder) {
-    QXmlStreamReader xml(data);
+    QXmlStreamReader xml;
+    XmlFeed feed(xml, data);
+    QXmlStreamReader::TokenType token;
     bool pending = false; // an element started, and no element inside it yet
     QString pendingName;
     QString text;
     int pendingLine = 0;
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
+    while (feed.next(&token)) {
+        switch (token) {
         case QXmlStreamReader::StartElement:
             if (pending)
                 builder.start(pendingName, pendingLine);

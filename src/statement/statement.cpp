@@ -185,6 +185,20 @@ ReadFault dateFault(QStringView text, const QString& expected) {
         .arg(quoted(text.trimmed()), expected);
 }
 
+bool XmlFeed::next(QXmlStreamReader::TokenType* token) {
+    constexpr qsizetype kPiece = 1 << 20;
+    for (;;) {
+        *token = m_xml.readNext();
+        if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError &&
+            m_fed < m_data.size()) {
+            m_xml.addData(m_data.mid(m_fed, kPiece));
+            m_fed += kPiece;
+            continue;
+        }
+        return !m_xml.atEnd() && !m_xml.hasError();
+    }
+}
+
 } // namespace statement_text
 
 using namespace statement_text;

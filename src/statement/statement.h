@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVector>
+#include <QXmlStreamReader>
 #include <exception>
 
 // A bank statement as the bank sent it, whatever the file's format: the account, the period,
@@ -146,4 +147,17 @@ int isoDate(QStringView text);
 ReadFault amountFault(QStringView text, MoneyFault fault);
 // The reason for a date that is not one, with the form expected.
 ReadFault dateFault(QStringView text, const QString& expected);
+// Reads an XML document fed in pieces, so the reader never holds the whole file decoded at
+// once; ends at the document's end or at its first error.
+class XmlFeed {
+public:
+    XmlFeed(QXmlStreamReader& xml, const QByteArray& data) : m_xml(xml), m_data(data) {}
+    // The next token; false at the end or at an error.
+    bool next(QXmlStreamReader::TokenType* token);
+
+private:
+    QXmlStreamReader& m_xml;
+    const QByteArray& m_data;
+    qsizetype m_fed = 0;
+};
 } // namespace statement_text
