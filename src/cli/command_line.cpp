@@ -254,18 +254,17 @@ int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) 
     const QString file = arguments.operands.first();
     const bool spanish = shared().spanish();
     const auto said = [spanish](const ReadFault& f) { return spanish ? f.spanish : f.english; };
+    import_session::Session session(account);
     StatementFile read;
     try {
-        read = readStatementFile(file, CsvMapping::fromText(import_session::accountSetting(
-                                           QStringLiteral("CSV"), account)));
+        read = session.read(file);
     } catch (const StatementError& e) {
         throw Failure(oneLine(e.message(spanish)));
     }
     // The statement account: the one named, else the one known, else the file's only one;
     // nothing is remembered here.
     using Kind = import_session::AccountPick::Kind;
-    const QString known = import_session::accountSetting(QStringLiteral("ACCOUNT"), account);
-    const import_session::AccountPick pick = import_session::pickAccount(read, known);
+    const import_session::AccountPick pick = session.pick(read);
     QString statementAccount = arguments.value(QStringLiteral("--statement-account"));
     if (!statementAccount.isEmpty()) {
         if (!pick.accounts.contains(statementAccount))
@@ -281,41 +280,39 @@ int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) 
         throw Failure(QStringLiteral("the statement is for account %1, but this bank account's "
                                      "statements were for account %2; name it with "
                                      "--statement-account to go on")
-                          .arg(pick.account, known));
+                          .arg(pick.account,
+                               import_session::accountSetting(QStringLiteral("ACCOUNT"), account)));
     } else {
         throw Failure(QStringLiteral("the file holds statements of accounts %1; name one with "
                                      "--statement-account")
                           .arg(pick.accounts.join(QStringLiteral(", "))));
     }
-    QVector<ReadFault> warnings;
-    const Statement statement = read.forAccount(statementAccount, &warnings);
-    const ReadFault currency = import_session::currencyFault(
-        statement, import_session::accountSetting(QStringLiteral("CURRENCY"), account));
-    if (!currency.english.isEmpty())
-        throw Failure(said(currency));
+    ReadFault refusal;
+    if (!session.take(read, statementAccount, &refusal))
+        throw Failure(said(refusal));
     openDatabase();
     Recordset rs = db().execute(openLinesStatement(account));
-    const QVector<OpenLine> open = openLinesFrom(rs);
     MatchOptions options;
-    const QString days = getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("DAYS"));
+    const QString days = getSetting(import_session::settingsSection(), QStringLiteral("DAYS"));
     if (!days.isEmpty())
         options.days = days.toInt();
-    options.spanish = shared().spanish();
-    const QVector<Match> matches = matchStatement(statement.lines, open, options);
+    options.spanish = spanish;
+    session.match(openLinesFrom(rs), options);
+    const Statement& statement = session.statement();
+    const QVector<OpenLine>& open = session.open();
+    const QVector<Match>& matches = session.matches();
 
     out << "Statement " << QFileInfo(file).fileName() << " (" << statement.format << ")";
     if (!statement.account.isEmpty())
         out << " for account " << statement.account;
     out << ", " << statement.lines.size() << " lines against " << open.size() << " open lines of "
         << account << "\n";
-    for (const ReadFault& w : std::as_const(warnings))
+    for (const ReadFault& w : session.notes())
         out << "Note: " << oneLine(said(w)) << "\n";
     out << "Date        Check        Amount  State            Lines       Why\n";
-    QHash<int, int> counts;
     for (qsizetype i = 0; i < matches.size(); ++i) {
         const StatementLine& line = statement.lines.at(i);
         const Match& match = matches.at(i);
-        ++counts[int(match.state)];
         QStringList keys;
         for (int index : match.lines)
             keys << QString::number(open.at(index).line);
@@ -325,10 +322,11 @@ int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) 
             << matchStateName(int(match.state), options.spanish).leftJustified(16) << ' '
             << keys.join(QLatin1Char(',')).leftJustified(11) << ' ' << match.why << "\n";
     }
-    out << counts.value(int(MatchState::Matched)) << " matched, "
-        << counts.value(int(MatchState::NeedsChoice)) << " need a choice, "
-        << counts.value(int(MatchState::NoMatch)) << " without a match, "
-        << counts.value(int(MatchState::AlreadyCleared)) << " already cleared\n";
+    const QVector<int> counts = session.counts();
+    out << counts.at(int(MatchState::Matched)) << " matched, "
+        << counts.at(int(MatchState::NeedsChoice)) << " need a choice, "
+        << counts.at(int(MatchState::NoMatch)) << " without a match, "
+        << counts.at(int(MatchState::AlreadyCleared)) << " already cleared\n";
     return 0;
 }
 
