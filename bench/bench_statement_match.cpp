@@ -58,7 +58,13 @@ int readOne(const QString& path, const QString& mapping) {
     const double before = ownPeakMegabytes();
     QElapsedTimer clock;
     clock.start();
-    const StatementFile file = readStatementFile(path, CsvMapping::fromText(mapping));
+    StatementFile file;
+    try {
+        file = readStatementFile(path, CsvMapping::fromText(mapping));
+    } catch (const StatementError& e) {
+        QTextStream(stderr) << e.message() << "\n";
+        return 1;
+    }
     const double ms = clock.nsecsElapsed() / 1e6;
     qsizetype lines = 0;
     for (const Statement& s : file.statements)
