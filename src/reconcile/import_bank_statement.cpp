@@ -309,6 +309,8 @@ bool frmIMPORT_BANK_STATEMENT::chooseAccount(const import_session::Session& sess
                                          "cuentas. ¿Cuál es de la cuenta bancaria %1?")
                                          .arg(shared().wrkBACNBR),
                                      pick.accounts, 0, false, &ok);
+    if (ok) // the clerk's pick is what the next statements are known by
+        session.rememberAccount(*account);
     return ok;
 }
 

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -273,6 +274,28 @@ private Q_SLOTS:
         QCOMPARE(clearDateOf(clear, 7), QStringLiteral("03/10/24"));
         // A CSV has no closing balance: Reconcile is not offered one.
         QVERIFY(!topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>());
+    }
+
+    // A file of two accounts: the clerk picks the bank account's, which is kept, and the other
+    // is named above the grid.
+    void severalAccounts() {
+        QVector<Statement> both = february();
+        both += february("9999999999");
+        both.last().lines.removeLast();
+        QPointer<Window> w = openWindow<Window>();
+        whenModalAppears([](QWidget* dialog) {
+            auto* input = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(input);
+            QCOMPARE(input->comboBoxItems(), QStringList({"4410012345", "9999999999"}));
+            input->setTextValue(QStringLiteral("4410012345"));
+            input->accept();
+        });
+        loadInto(w, written(both));
+        QCOMPARE(w->statement().account, QStringLiteral("4410012345"));
+        QCOMPARE(w->findChild<FlexGrid*>("grdSTATEMENT")->rows(), 4);
+        QCOMPARE(w->findChild<QLabel*>("lblNOTES")->text(),
+                 QStringLiteral("also in the file: account 9999999999, 2 lines, not read."));
+        QCOMPARE(getSetting("ImportBankStatement", "ACCOUNT-1010"), QStringLiteral("4410012345"));
     }
 
     // The demo's own statement of last month: its first half was cleared already, the rest
