@@ -325,12 +325,7 @@ private:
                       QStringLiteral("su código de tipo %1 no es de abono (100-399) ni de cargo "
                                      "(400-699).")}
                 .arg(typeText);
-        if (!m_file.skipped.isEmpty() && m_file.skipped.last().account == m_s.account &&
-            m_file.skipped.last().reason.english == reason.english) {
-            ++m_file.skipped.last().count;
-            return;
-        }
-        m_file.skipped.push_back(SkippedEntries{m_s.account, 1, line, reason});
+        m_file.skip(m_s.account, line, reason);
     }
 
     QString m_path;

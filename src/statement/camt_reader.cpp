@@ -346,17 +346,7 @@ private:
         return fallback;
     }
 
-    // Entries left out are counted with their reason; consecutive ones of one reason together.
-    void skip(const ReadFault& reason) {
-        if (!m_file.skipped.isEmpty()) {
-            SkippedEntries& last = m_file.skipped.last();
-            if (last.account == m_s.account && last.reason.english == reason.english) {
-                ++last.count;
-                return;
-            }
-        }
-        m_file.skipped.push_back(SkippedEntries{m_s.account, 1, m_entry.line, reason});
-    }
+    void skip(const ReadFault& reason) { m_file.skip(m_s.account, m_entry.line, reason); }
 
     void finishEntry() {
         // Only booked items are on the statement; pending ones come again when booked.

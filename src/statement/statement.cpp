@@ -215,6 +215,15 @@ QString dateText(int yyyymmdd) {
 
 } // namespace
 
+void StatementFile::skip(const QString& account, int fileLine, const ReadFault& reason) {
+    if (!skipped.isEmpty() && skipped.last().account == account &&
+        skipped.last().reason.english == reason.english) {
+        ++skipped.last().count;
+        return;
+    }
+    skipped.push_back(SkippedEntries{account, 1, fileLine, reason});
+}
+
 QStringList StatementFile::accounts() const {
     QStringList out;
     for (const Statement& s : statements)

@@ -104,6 +104,8 @@ struct StatementFile {
     QVector<Statement> statements;
     QVector<SkippedEntries> skipped;
 
+    // Counts an entry not read; entries in a row of one account and one reason count together.
+    void skip(const QString& account, int fileLine, const ReadFault& reason);
     // The accounts the file holds statements for, in the order of the file.
     QStringList accounts() const;
     // The statements of one account joined into one, in the order of the file: the first's
