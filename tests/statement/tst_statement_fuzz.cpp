@@ -47,7 +47,7 @@ private Q_SLOTS:
     void valuesComeBackOrAreRefused() {
         QFETCH(int, format);
         int exact = 0;
-        for (quint32 seed = 1; seed <= 150; ++seed) {
+        for (quint32 seed = 1; seed <= 100; ++seed) {
             QRandomGenerator random(seed);
             Options o;
             o.format = Format(format);
@@ -85,7 +85,7 @@ private Q_SLOTS:
             }
         }
         // Most files hold no form that reads two ways; a reader refusing all would fail here.
-        QVERIFY2(exact > 30, qPrintable(QString::number(exact)));
+        QVERIFY2(exact > 20, qPrintable(QString::number(exact)));
     }
 
     void damageEndsInAStatementOrARefusal_data() { formats(); }
@@ -93,7 +93,7 @@ private Q_SLOTS:
     void damageEndsInAStatementOrARefusal() {
         QFETCH(int, format);
         static const char noise[] = {'\0', '<', '>', '/', ',', '\n', '\r', '"', '&', ';', '9', '-'};
-        for (quint32 seed = 1; seed <= 200; ++seed) {
+        for (quint32 seed = 1; seed <= 150; ++seed) {
             QRandomGenerator random(seed * 7919);
             Options o;
             o.format = Format(format);
