@@ -286,12 +286,11 @@ Statement StatementFile::forAccount(const QString& account, QVector<ReadFault>* 
         if (out.periodStart == 0 || (s.periodStart > 0 && s.periodStart < out.periodStart))
             out.periodStart = s.periodStart;
         out.periodEnd = std::max(out.periodEnd, s.periodEnd);
-        // An empty closing balance is no closing balance: the last one given stands.
-        if (s.hasClosing) {
-            out.hasClosing = true;
-            out.closing = s.closing;
-            out.closingDate = s.closingDate;
-        }
+        // The closing balance is the last statement's; one that gives none offers none, rather
+        // than an earlier day's as if it were the end.
+        out.hasClosing = s.hasClosing;
+        out.closing = s.closing;
+        out.closingDate = s.closingDate;
         out.lines += s.lines;
         before = &s;
     }

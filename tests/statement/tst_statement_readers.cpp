@@ -158,8 +158,18 @@ class TestStatementReaders : public QObject {
             for (qsizetype i = 0; i < got.lines.size(); ++i)
                 QCOMPARE(got.lines.at(i).fileLine, want.lines.at(i).fileLine);
         }
+        // The first account's statements joined: all their lines, and the last one's closing.
         QVector<ReadFault> warnings;
-        read.forAccount(read.accounts().first(), &warnings);
+        const Statement joined = read.forAccount(read.accounts().first(), &warnings);
+        qsizetype lines = 0;
+        const Statement* last = nullptr;
+        for (const Statement& s : std::as_const(w.expected.statements))
+            if (s.account == joined.account) {
+                lines += s.lines.size();
+                last = &s;
+            }
+        QCOMPARE(joined.lines.size(), lines);
+        QCOMPARE(joined.closing, last->closing);
         QStringList said;
         for (const ReadFault& f : warnings)
             said << f.english;
