@@ -1,6 +1,8 @@
 #include "statement_files.h"
 
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 
 namespace statement_files {
@@ -532,6 +534,51 @@ Written write(const QVector<Statement>& statements, const Options& options) {
 
 Written write(const Options& options) {
     return write(randomStatements(options), options);
+}
+
+QStringList writeOtherFormats(const QString& ofxPath) {
+    const StatementFile file = readStatementFile(ofxPath);
+    QVector<ReadFault> notes;
+    Statement month = file.forAccount(file.accounts().value(0), &notes);
+    // OFX gives no opening balance; the closing less the items is the one the others carry.
+    Cents total = 0;
+    for (const StatementLine& l : std::as_const(month.lines))
+        total += l.cents;
+    month.hasOpening = month.hasClosing;
+    month.opening = month.closing - total;
+    // BAI2 reports one day at a time.
+    QVector<Statement> days;
+    Cents balance = month.opening;
+    for (const StatementLine& l : std::as_const(month.lines)) {
+        if (days.isEmpty() || days.last().periodEnd != l.date) {
+            Statement day = month;
+            day.lines.clear();
+            day.periodStart = day.periodEnd = day.closingDate = l.date;
+            day.opening = day.closing = balance;
+            days << day;
+        }
+        days.last().lines << l;
+        days.last().closing += l.cents;
+        balance += l.cents;
+    }
+    const QFileInfo ofx(ofxPath);
+    QStringList written;
+    const std::pair<Format, const char*> formats[] = {
+        {Format::Camt053, "xml"}, {Format::Bai2, "bai"}, {Format::Csv, "csv"}};
+    for (const auto& [format, extension] : formats) {
+        Options options;
+        options.format = format;
+        const Written w = write(format == Format::Bai2 ? days : QVector<Statement>{month}, options);
+        const QString path = ofx.absolutePath() + QLatin1Char('/') + ofx.completeBaseName() +
+                             QLatin1Char('.') + QLatin1String(extension);
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(w.bytes) != w.bytes.size())
+            throw StatementError(path, 0,
+                                 ReadFault{QStringLiteral("the file cannot be written."),
+                                           QStringLiteral("el archivo no se puede escribir.")});
+        written << path;
+    }
+    return written;
 }
 
 QStringList summary(const Statement& statement) {

@@ -78,6 +78,12 @@ Written write(const QVector<Statement>& statements, const Options& options);
 // forms for the others. decimalComma: the CSV mapping's separator.
 QString moneyText(Cents cents, Format format, QRandomGenerator& random, bool decimalComma = false);
 
+// The statement of an OFX file written again beside it in the other formats, with the same
+// items: camt.053 (.xml), BAI2 as one prior-day report a day (.bai) and CSV (.csv, columns
+// date, description, check, amount after one heading line). Returns the files written;
+// throws StatementError when the OFX file cannot be read.
+QStringList writeOtherFormats(const QString& ofxPath);
+
 // The lines written as "yyyymmdd cents #check description", one per item, for comparing.
 QStringList summary(const Statement& statement);
 
