@@ -4,7 +4,6 @@
 
 #include "statement.h"
 
-#include <QSet>
 #include <QXmlStreamReader>
 
 using namespace statement_text;
@@ -13,9 +12,25 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 // The aggregates whose insides are read differently.
-const QSet<QString> kCounted{QStringLiteral("Bal"), QStringLiteral("Acct"),
-                             QStringLiteral("FrToDt"), QStringLiteral("TxDtls"),
-                             QStringLiteral("RltdPties")};
+enum Counted { Bal, Acct, FrToDt, TxDtls, RltdPties, kCountedCount };
+
+// Which of the counted aggregates an element is, else -1.
+int counted(const QString& name) {
+    switch (name.size()) {
+    case 3:
+        return name == QLatin1String("Bal") ? Bal : -1;
+    case 4:
+        return name == QLatin1String("Acct") ? Acct : -1;
+    case 6:
+        return name == QLatin1String("FrToDt")   ? FrToDt
+               : name == QLatin1String("TxDtls") ? TxDtls
+                                                 : -1;
+    case 9:
+        return name == QLatin1String("RltdPties") ? RltdPties : -1;
+    default:
+        return -1;
+    }
+}
 
 // The digits of a check number as the bank wrote it ("CHQ 1002"); 0 when there are none or
 // too many to be one.
@@ -102,7 +117,7 @@ private:
     }
     // Whether an element of the name is open; counted as they open and close, so a lookup
     // costs nothing however deep the element.
-    bool under(const char* name) const { return m_open.value(QLatin1String(name)) > 0; }
+    bool under(Counted aggregate) const { return m_open[aggregate] > 0; }
     const QString& parent() const {
         static const QString none;
         return m_stack.size() > 1 ? m_stack.at(m_stack.size() - 2) : none;
@@ -147,8 +162,8 @@ private:
         if (m_stack.isEmpty())
             checkRoot(name);
         m_stack.push_back(name);
-        if (kCounted.contains(name))
-            ++m_open[name];
+        if (const int c = counted(name); c >= 0)
+            ++m_open[c];
         m_text.clear();
         // No statement nests this deep; the limit keeps the cost of a hostile file linear.
         if (m_stack.size() > kMaxDepth)
@@ -223,8 +238,8 @@ private:
         const QString name = m_stack.last();
         const QString text = m_text.trimmed();
         m_text.clear();
-        if (kCounted.contains(name))
-            --m_open[name];
+        if (const int c = counted(name); c >= 0)
+            --m_open[c];
         if (m_inStatement) {
             const QString& up = parent();
             if (name == QLatin1String("Stmt"))
@@ -233,15 +248,15 @@ private:
                 endInEntry(name, up, text);
             else if (name == QLatin1String("Bal"))
                 finishBalance();
-            else if (under("Bal"))
+            else if (under(Bal))
                 endInBalance(name, up, text);
-            else if (under("Acct")) {
+            else if (under(Acct)) {
                 if (name == QLatin1String("IBAN") ||
                     (name == QLatin1String("Id") && up == QLatin1String("Othr")))
                     m_s.account = text;
                 else if (name == QLatin1String("Ccy") && up == QLatin1String("Acct"))
                     m_s.currency = text;
-            } else if (under("FrToDt")) {
+            } else if (under(FrToDt)) {
                 if (name == QLatin1String("FrDtTm"))
                     m_s.periodStart = dateHere(text);
                 else if (name == QLatin1String("ToDtTm"))
@@ -293,7 +308,7 @@ private:
             return;
         }
         Detail* detail =
-            under("TxDtls") && !m_entry.details.isEmpty() ? &m_entry.details.last() : nullptr;
+            under(TxDtls) && !m_entry.details.isEmpty() ? &m_entry.details.last() : nullptr;
         if (detail) {
             if (name == QLatin1String("Amt") &&
                 (up == QLatin1String("TxDtls") || up == QLatin1String("TxAmt")))
@@ -305,7 +320,7 @@ private:
             else if (name == QLatin1String("Ustrd"))
                 detail->unstructured +=
                     (detail->unstructured.isEmpty() ? QString() : QStringLiteral(" ")) + text;
-            else if (name == QLatin1String("Nm") && detail->party.isEmpty() && under("RltdPties"))
+            else if (name == QLatin1String("Nm") && detail->party.isEmpty() && under(RltdPties))
                 detail->party = text;
             else if (name == QLatin1String("AddtlTxInf"))
                 detail->additional = text;
@@ -419,7 +434,7 @@ private:
     QXmlStreamReader m_xml;
     QStringList m_stack;
     QString m_text;
-    QHash<QString, int> m_open; // open elements of kCounted, by name
+    int m_open[kCountedCount] = {}; // how many of each counted aggregate are open
     QString m_version;
     StatementFile m_file;
     Statement m_s;
