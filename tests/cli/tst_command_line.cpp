@@ -133,19 +133,20 @@ private Q_SLOTS:
 
     // The statement's lines against the account's open lines: the match table, nothing written.
     void importDryRun() {
-        CsvMapping mapping;
-        mapping.dateColumn = 1;
-        mapping.checkColumn = 2;
-        mapping.amountColumn = 3;
-        mapping.descriptionColumn = 4;
-        mapping.skipLines = 1;
-        saveSetting("ImportBankStatement", "CSV-1010", mapping.toText());
+        Statement march;
+        march.lines = {
+            {.date = 20240109, .cents = -12500, .check = 301, .description = "CHECK 301"},
+            {.date = 20240301, .cents = 4000, .description = "DEPOSIT"},
+            {.date = 20240302, .cents = -750, .description = "SERVICE FEE"}};
+        statement_files::Options options;
+        options.format = statement_files::Format::Csv;
+        const statement_files::Written csv = statement_files::write({march}, options);
+        saveSetting("ImportBankStatement", "CSV-1010", csv.mapping.toText());
         const QString file = env->path("march.csv");
-        QFile csv(file);
-        QVERIFY(csv.open(QIODevice::WriteOnly));
-        csv.write("Date,Check,Amount,Description\n01/09/2024,301,-125.00,CHECK 301\n"
-                  "03/01/2024,,40.00,DEPOSIT\n03/02/2024,,-7.50,SERVICE FEE\n");
-        csv.close();
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(csv.bytes);
+        out.close();
         const Result r = runCli({"import", "--account", "1010", file, "--dry-run"});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
