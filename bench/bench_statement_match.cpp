@@ -2,15 +2,23 @@
 // lines (checks, single deposits and deposit slips of several deposits a day, with bank
 // dates a few days after the ledger's, same-amount look-alikes and bank fees). Prints the
 // time of the matching, how many lines each rule decided and the process's peak memory.
+// With --files, the size of the statement files instead: a file of that many lines in each
+// format, each read in a process of its own so its peak memory is its own.
 //
 //   bench_statement_match [statement lines] [open lines]
+//   bench_statement_match --files [lines] [folder to keep the files in]
 
 #include "matcher.h"
+#include "statement_files.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTextStream>
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -20,6 +28,32 @@ namespace {
 
 int ymd(const QDate& d) {
     return d.year() * 10000 + d.month() * 100 + d.day();
+}
+
+// The peak of this program alone: Linux keeps the largest resident size across exec, so a
+// child started by a large parent would report the parent's; VmHWM belongs to this image.
+double ownPeakMegabytes() {
+#ifdef Q_OS_LINUX
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+#endif
+    return 0;
+}
+
+// The processor time this process has used, in milliseconds: on a machine shared with other
+// work, a fairer figure than the time on the clock.
+double cpuMilliseconds() {
+#ifdef Q_OS_UNIX
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+#else
+    return 0;
+#endif
 }
 
 double peakMegabytes() {
@@ -32,11 +66,73 @@ double peakMegabytes() {
 #endif
 }
 
+// Reads one file, in this process: the time and the peak memory of reading it.
+int readOne(const QString& path, const QString& mapping) {
+    const double before = ownPeakMegabytes();
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuBefore = cpuMilliseconds();
+    StatementFile file;
+    try {
+        file = readStatementFile(path, CsvMapping::fromText(mapping));
+    } catch (const StatementError& e) {
+        QTextStream(stderr) << e.message() << "\n";
+        return 1;
+    }
+    const double ms = clock.nsecsElapsed() / 1e6;
+    const double cpu = cpuMilliseconds() - cpuBefore;
+    qsizetype lines = 0;
+    for (const Statement& s : file.statements)
+        lines += s.lines.size();
+    QTextStream(stdout) << file.format.leftJustified(16) << QString::number(lines).rightJustified(8)
+                        << " lines  " << QString::number(ms, 'f', 0).rightJustified(6) << " ms ("
+                        << QString::number(cpu, 'f', 0) << " ms of processor)  "
+                        << QString::number(ownPeakMegabytes(), 'f', 1).rightJustified(7)
+                        << " MB peak (" << QString::number(before, 'f', 1) << " MB before)\n";
+    return 0;
+}
+
+int files(const QString& program, int lines, const QString& keep) {
+    using namespace statement_files;
+    QTemporaryDir temporary;
+    const QDir dir(keep.isEmpty() ? temporary.path() : keep);
+    QTextStream out(stdout);
+    out << "reading statement files of " << lines << " items\n";
+    out.flush();
+    const std::pair<Format, const char*> formats[] = {{Format::OfxSgml, "sgml.ofx"},
+                                                      {Format::OfxXml, "xml.ofx"},
+                                                      {Format::Camt053, "camt.xml"},
+                                                      {Format::Bai2, "bai2.bai"},
+                                                      {Format::Csv, "file.csv"}};
+    for (const auto& [format, name] : formats) {
+        Options options;
+        options.format = format;
+        options.lines = lines;
+        options.days = 365;
+        const Written written = write(options);
+        const QString path = dir.filePath(QLatin1String(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(written.bytes) != written.bytes.size())
+            return 1;
+        file.close();
+        QProcess reader;
+        reader.setProcessChannelMode(QProcess::ForwardedChannels);
+        reader.start(program, {QStringLiteral("--read"), path, written.mapping.toText()});
+        reader.waitForFinished(-1);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("--read"))
+        return readOne(args.value(2), args.value(3));
+    if (args.value(1) == QLatin1String("--files"))
+        return files(app.applicationFilePath(), args.size() > 2 ? args.at(2).toInt() : 100000,
+                     args.value(3));
     const int statementSize = args.size() > 1 ? args.at(1).toInt() : 5000;
     const int openSize = args.size() > 2 ? args.at(2).toInt() : 100000;
 
@@ -65,7 +161,7 @@ int main(int argc, char** argv) {
             if (statement.size() < statementSize && random.bounded(0, 40) == 0) {
                 StatementLine b;
                 b.date = ymd(date.addDays(random.bounded(2, 12)));
-                b.amount = random.bounded(0, 20) == 0 ? l.amount - 5 : l.amount;
+                b.cents = roundToCents(random.bounded(0, 20) == 0 ? l.amount - 5 : l.amount);
                 b.check = l.check;
                 statement.push_back(b);
             }
@@ -76,7 +172,7 @@ int main(int argc, char** argv) {
             if (statement.size() < statementSize && random.bounded(0, 40) == 0) {
                 StatementLine b;
                 b.date = ymd(date.addDays(random.bounded(0, 4)));
-                b.amount = l.amount;
+                b.cents = roundToCents(l.amount);
                 statement.push_back(b);
             }
         } else { // a slip of three deposits, credited as one
@@ -92,7 +188,7 @@ int main(int argc, char** argv) {
             if (statement.size() < statementSize && random.bounded(0, 15) == 0) {
                 StatementLine b;
                 b.date = ymd(date.addDays(random.bounded(0, 3)));
-                b.amount = total;
+                b.cents = roundToCents(total);
                 statement.push_back(b);
             }
         }
@@ -100,7 +196,7 @@ int main(int argc, char** argv) {
     while (statement.size() < statementSize) { // fees and items the ledger lacks
         StatementLine b;
         b.date = ymd(start.addDays(random.bounded(0, 540)));
-        b.amount = -random.bounded(1, 5000) / 100.0;
+        b.cents = -random.bounded(1, 5000);
         statement.push_back(b);
     }
 

@@ -1,5 +1,6 @@
-// Builds a demo installation: the program folder, the demo database beside it and the
-// settings file that turns demo mode on.
+// Builds a demo installation: the program folder, the demo database beside it, the settings
+// file that turns demo mode on, and last month's bank statement in every format the import
+// reads.
 //
 //   bankrec_demo ROOT [--large N]
 //
@@ -8,6 +9,7 @@
 
 #include "database.h"
 #include "demo_database.h"
+#include "statement_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,12 +54,19 @@ int main(int argc, char* argv[]) {
         out << "Program folder: " << QDir::toNativeSeparators(programs) << "\n"
             << "Settings file:  " << QDir::toNativeSeparators(settings) << "\n"
             << "Bank statement: " << QDir::toNativeSeparators(demoStatementFile(root))
-            << " (last month's, for Import Bank Statement)\n"
+            << " (last month's, for Import Bank Statement)\n";
+        for (const QString& other : statement_files::writeOtherFormats(demoStatementFile(root)))
+            out << "                " << QDir::toNativeSeparators(other) << "\n";
+        out << "(the same statement; for the CSV set the columns date 1, description 2, check 3, "
+               "amount 4, 1 heading line)\n"
             << "Built in " << clock.elapsed() << " ms. Run the program with\n"
             << "  ORLUNDE_SETTINGS=" << settings << " TKV_PROGRAM_FOLDER=" << programs
             << " bankrec\n";
     } catch (const DatabaseError& error) {
         err << "The demo could not be built: " << error.description() << "\n";
+        return 1;
+    } catch (const StatementError& error) {
+        err << "The demo's statement could not be written: " << error.message() << "\n";
         return 1;
     }
     return 0;

@@ -9,7 +9,6 @@ packages=(
     qt6-charts-dev libqt6opengl6-dev   # the balance chart of the inquiry (Charts needs OpenGL's CMake files)
     fonts-liberation   # "Courier New" of the reports maps to Liberation Mono
     poppler-utils      # pdftotext, used by the report tests
-    libofx-dev         # reads the bank's OFX and QFX statement files
     unixodbc libsqliteodbc   # the ODBC path of the tests, on SQLite's ODBC driver
     ccache             # keeps rebuilds short
     xvfb xauth         # a display for running the program on a machine without one

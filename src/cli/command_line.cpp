@@ -6,6 +6,7 @@
 #include "context.h"
 #include "database.h"
 #include "find_difference.h"
+#include "import_session.h"
 #include "ledger.h"
 #include "matcher.h"
 #include "month_pdf.h"
@@ -236,9 +237,10 @@ int reportCommand(const QStringList& words, QTextStream& out) {
 
 // The statement's lines matched against the account's open lines, as the import window
 // shows them; nothing is written (the clerk confirms cleared dates in the Clear window).
-int importCommand(const QStringList& words, QTextStream& out) {
+int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) {
     const Arguments arguments =
-        parse(words, {QStringLiteral("--account")}, {QStringLiteral("--dry-run")});
+        parse(words, {QStringLiteral("--account"), QStringLiteral("--statement-account")},
+              {QStringLiteral("--dry-run")});
     const int account = accountOf(arguments);
     if (arguments.operands.size() != 1)
         throw Failure(QStringLiteral("import needs one statement file"));
@@ -246,48 +248,81 @@ int importCommand(const QStringList& words, QTextStream& out) {
         throw Failure(QStringLiteral("import only shows its matches (--dry-run): cleared dates "
                                      "are saved in the Clear window"));
     const QString file = arguments.operands.first();
-    const QString csv =
-        getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("CSV-%1").arg(account));
-    Statement statement;
+    const bool spanish = shared().spanish();
+    const auto said = [spanish](const ReadFault& f) { return spanish ? f.spanish : f.english; };
+    import_session::Session session(account);
+    StatementFile read;
     try {
-        statement = readStatementFile(file, CsvMapping::fromText(csv));
+        read = session.read(file);
     } catch (const StatementError& e) {
-        throw Failure(oneLine(e.message()));
+        throw Failure(oneLine(e.message(spanish)));
     }
+    // The statement account: the one named, else the one known, else the file's only one;
+    // nothing is remembered here.
+    using Kind = import_session::AccountPick::Kind;
+    const import_session::AccountPick pick = session.pick(read);
+    QString statementAccount = arguments.value(QStringLiteral("--statement-account"));
+    if (!statementAccount.isEmpty()) {
+        if (!pick.accounts.contains(statementAccount))
+            throw Failure(QStringLiteral("the file holds no statement of account %1; it holds %2")
+                              .arg(statementAccount, pick.accounts.join(QStringLiteral(", "))));
+    } else if (pick.kind == Kind::Known) {
+        statementAccount = pick.account;
+    } else if (pick.kind == Kind::OnlyOne) {
+        statementAccount = pick.account;
+        err << "bankrec: note: the file holds the statements of account " << pick.account
+            << " only; they are taken for bank account " << account << "\n";
+    } else if (pick.kind == Kind::Other) {
+        throw Failure(QStringLiteral("the statement is for account %1, but this bank account's "
+                                     "statements were for account %2; name it with "
+                                     "--statement-account to go on")
+                          .arg(pick.account,
+                               import_session::accountSetting(QStringLiteral("ACCOUNT"), account)));
+    } else {
+        throw Failure(QStringLiteral("the file holds statements of accounts %1; name one with "
+                                     "--statement-account")
+                          .arg(pick.accounts.join(QStringLiteral(", "))));
+    }
+    ReadFault refusal;
+    if (!session.take(read, statementAccount, &refusal))
+        throw Failure(said(refusal));
     openDatabase();
     Recordset rs = db().execute(ledger::openLinesStatement(account));
-    const QVector<OpenLine> open = openLinesFrom(rs);
     MatchOptions options;
-    const QString days = getSetting(QStringLiteral("ImportBankStatement"), QStringLiteral("DAYS"));
+    const QString days = getSetting(import_session::settingsSection(), QStringLiteral("DAYS"));
     if (!days.isEmpty())
         options.days = days.toInt();
-    options.spanish = shared().spanish();
-    const QVector<Match> matches = matchStatement(statement.lines, open, options);
+    options.spanish = spanish;
+    session.match(openLinesFrom(rs), options);
+    const Statement& statement = session.statement();
+    const QVector<OpenLine>& open = session.open();
+    const QVector<Match>& matches = session.matches();
 
     out << "Statement " << QFileInfo(file).fileName() << " (" << statement.format << ")";
     if (!statement.account.isEmpty())
         out << " for account " << statement.account;
     out << ", " << statement.lines.size() << " lines against " << open.size() << " open lines of "
         << account << "\n";
+    for (const ReadFault& w : session.notes())
+        out << "Note: " << oneLine(said(w)) << "\n";
     out << "Date        Check        Amount  State            Lines       Why\n";
-    QHash<int, int> counts;
     for (qsizetype i = 0; i < matches.size(); ++i) {
         const StatementLine& line = statement.lines.at(i);
         const Match& match = matches.at(i);
-        ++counts[int(match.state)];
         QStringList keys;
         for (int index : match.lines)
             keys << QString::number(open.at(index).line);
         out << isoDate(line.date).leftJustified(11) << ' '
             << (line.check > 0 ? QString::number(line.check) : QString()).rightJustified(6) << ' '
-            << QString::number(line.amount, 'f', 2).rightJustified(12) << "  "
+            << centsText(line.cents).rightJustified(12) << "  "
             << matchStateName(int(match.state), options.spanish).leftJustified(16) << ' '
             << keys.join(QLatin1Char(',')).leftJustified(11) << ' ' << match.why << "\n";
     }
-    out << counts.value(int(MatchState::Matched)) << " matched, "
-        << counts.value(int(MatchState::NeedsChoice)) << " need a choice, "
-        << counts.value(int(MatchState::NoMatch)) << " without a match, "
-        << counts.value(int(MatchState::AlreadyCleared)) << " already cleared\n";
+    const QVector<int> counts = session.counts();
+    out << counts.at(int(MatchState::Matched)) << " matched, "
+        << counts.at(int(MatchState::NeedsChoice)) << " need a choice, "
+        << counts.at(int(MatchState::NoMatch)) << " without a match, "
+        << counts.at(int(MatchState::AlreadyCleared)) << " already cleared\n";
     return 0;
 }
 
@@ -365,7 +400,7 @@ QString usage() {
         "      the month's reports as a PDF file (all three when none is chosen)\n"
         "  bankrec outstanding --account N --as-of YYYY-MM-DD [--csv FILE|-]\n"
         "      the items outstanding at a date with their ageing\n"
-        "  bankrec import --account N FILE --dry-run\n"
+        "  bankrec import --account N FILE --dry-run [--statement-account NUMBER]\n"
         "      the match table of a bank statement file\n"
         "  bankrec difference --account N --month YYYY-MM [--statement FILE]\n"
         "      the month's difference as Reconcile shows it now, and its likely causes\n"
@@ -389,7 +424,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         else if (command == QLatin1String("outstanding"))
             code = outstandingCommand(words, out);
         else if (command == QLatin1String("import"))
-            code = importCommand(words, out);
+            code = importCommand(words, out, err);
         else if (command == QLatin1String("difference"))
             code = differenceCommand(words, out);
         else

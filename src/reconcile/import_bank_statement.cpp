@@ -6,6 +6,7 @@
 #include "context.h"
 #include "find_difference.h"
 #include "flex_grid.h"
+#include "import_session.h"
 #include "ledger.h"
 #include "messages.h"
 #include "reconcile_balances.h"
@@ -22,6 +23,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -147,7 +149,7 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     connect(tbcCOLUMNS, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::editColumns);
     connect(tbxDAYS, &QSpinBox::valueChanged, this, [this](int days) {
         saveSetting(kSection, QStringLiteral("DAYS"), QString::number(days));
-        if (!m_statement.lines.isEmpty())
+        if (!m_session.statement().lines.isEmpty())
             runCommand([this] { matchLines(); });
     });
     connectCommand(tbcOK, &QPushButton::clicked, [this] { onOk(); });
@@ -196,6 +198,11 @@ QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
     lblSTATEMENT = addControl<QLabel>(grpDETAIL, "lblSTATEMENT");
     lblCOUNTS = addControl<QLabel>(grpDETAIL, "lblCOUNTS");
     auto* detail = new QVBoxLayout(grpDETAIL);
+    // What the file holds beside this statement, and balances that do not add up.
+    lblNOTES = addControl<QLabel>(grpDETAIL, "lblNOTES");
+    lblNOTES->setWordWrap(true);
+    lblNOTES->setVisible(false);
+    detail->addWidget(lblNOTES);
     detail->addWidget(grdSTATEMENT, 1);
     detail->addWidget(lblSTATEMENT);
     detail->addWidget(lblCOUNTS);
@@ -203,20 +210,19 @@ QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
 }
 
 QString frmIMPORT_BANK_STATEMENT::setting(const QString& key) const {
-    return getSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR));
+    return import_session::accountSetting(key, shared().wrkBACNBR);
 }
 
 void frmIMPORT_BANK_STATEMENT::saveAccountSetting(const QString& key, const QString& value) const {
-    saveSetting(kSection, key + QLatin1Char('-') + QString::number(shared().wrkBACNBR), value);
+    import_session::saveAccountSetting(key, shared().wrkBACNBR, value);
 }
 
 void frmIMPORT_BANK_STATEMENT::loadWindow() {
     // A reload for another account starts over: the statement belonged to the old one.
-    m_statement = Statement();
-    m_open.clear();
-    m_matches.clear();
-    m_chosen.clear();
+    m_session = import_session::Session(shared().wrkBACNBR);
     tbxFILE->clear();
+    lblNOTES->clear();
+    lblNOTES->setVisible(false);
     const QString days = getSetting(kSection, QStringLiteral("DAYS"));
     const QSignalBlocker quiet(tbxDAYS);
     tbxDAYS->setValue(days.isEmpty() ? MatchOptions().days : days.toInt());
@@ -233,71 +239,92 @@ void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& acti
 bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     if (path.isEmpty())
         return false;
-    Statement read;
+    // A new session: what is on screen stays until the new file is read, checked and matched.
+    import_session::Session next(shared().wrkBACNBR);
+    StatementFile file;
     try {
-        read = readStatementFile(path, CsvMapping::fromText(setting(QStringLiteral("CSV"))));
+        file = next.read(path);
     } catch (const StatementError& e) {
         showMessage(e.message(shared().spanish()));
         return false;
     }
-    if (read.lines.isEmpty()) {
-        showMessage(QFileInfo(path).fileName() + say(": the statement holds no items.",
-                                                     ": el estado de cuenta no tiene "
-                                                     "partidas."));
+    QString account;
+    if (!chooseAccount(next, file, &account))
+        return false;
+    ReadFault refusal;
+    if (!next.take(file, account, &refusal)) {
+        showMessage(shared().spanish() ? refusal.spanish : refusal.english);
         return false;
     }
-    if (!acceptAccountAndCurrency(read))
-        return false;
     bool loaded = false;
     runCommand([&] {
         prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OPEN"));
         QVector<OpenLine> open = openLinesFrom(rsGENERAL_LEDGER_TRANSACTION);
         rsGENERAL_LEDGER_TRANSACTION.close();
-        m_open = std::move(open);
-        m_statement = std::move(read);
-        m_chosen.clear();
+        next.match(std::move(open), matchOptions());
+        m_session = std::move(next);
+        QStringList notes;
+        for (const ReadFault& w : m_session.notes())
+            notes << (shared().spanish() ? w.spanish : w.english);
+        lblNOTES->setText(notes.join(QLatin1Char('\n')));
+        lblNOTES->setVisible(!notes.isEmpty());
         if (tbxFILE->text() != path)
             tbxFILE->setText(path);
         saveAccountSetting(QStringLiteral("FOLDER"), QFileInfo(path).absolutePath());
-        matchLines();
+        fillGrid();
         loaded = true;
     });
     return loaded;
 }
 
-bool frmIMPORT_BANK_STATEMENT::acceptAccountAndCurrency(const Statement& s) {
-    const QString currency = setting(QStringLiteral("CURRENCY"));
-    const QString expected = currency.isEmpty() ? QStringLiteral("USD") : currency;
-    if (!s.currency.isEmpty() && s.currency.compare(expected, Qt::CaseInsensitive) != 0) {
-        showMessage(say("The statement is in %1, but this bank account keeps %2; it was not "
-                        "loaded.",
-                        "El estado de cuenta está en %1, pero esta cuenta bancaria lleva %2; no "
-                        "se cargó.")
-                        .arg(s.currency, expected));
-        return false;
+bool frmIMPORT_BANK_STATEMENT::chooseAccount(const import_session::Session& session,
+                                             const StatementFile& file, QString* account) {
+    using Kind = import_session::AccountPick::Kind;
+    const import_session::AccountPick pick = session.pick(file);
+    *account = pick.account;
+    switch (pick.kind) {
+    case Kind::Known:
+        return true;
+    case Kind::OnlyOne:
+        // Asked once: the answer is what the next statements are known by.
+        if (!askQuestion(say("Statements of account %1 belong to bank account %2?",
+                             "¿Los estados de cuenta de la cuenta %1 son de la cuenta bancaria "
+                             "%2?")
+                             .arg(pick.account, QString::number(shared().wrkBACNBR))))
+            return false;
+        session.rememberAccount(pick.account);
+        return true;
+    case Kind::Other:
+        return askQuestion(say("The statement is for account %1, but this bank account's "
+                               "statements were for account %2. Go on with it?",
+                               "El estado de cuenta es de la cuenta %1, pero los de esta cuenta "
+                               "bancaria eran de la cuenta %2. ¿Seguir con él?")
+                               .arg(pick.account, setting(QStringLiteral("ACCOUNT"))));
+    case Kind::Several:
+        break;
     }
-    if (s.account.isEmpty())
-        return true;
-    const QString known = setting(QStringLiteral("ACCOUNT"));
-    if (known.isEmpty()) {
-        saveAccountSetting(QStringLiteral("ACCOUNT"), s.account); // the first statement read
-        return true;
-    }
-    if (known == s.account)
-        return true;
-    return askQuestion(say("The statement is for account %1, but this bank account's statements "
-                           "were for account %2. Go on with it?",
-                           "El estado de cuenta es de la cuenta %1, pero los de esta cuenta "
-                           "bancaria eran de la cuenta %2. ¿Seguir con él?")
-                           .arg(s.account, known));
+    bool ok = false;
+    *account = QInputDialog::getItem(this, windowTitle(),
+                                     say("The file holds statements of several accounts. Which "
+                                         "one belongs to bank account %1?",
+                                         "El archivo contiene estados de cuenta de varias "
+                                         "cuentas. ¿Cuál es de la cuenta bancaria %1?")
+                                         .arg(shared().wrkBACNBR),
+                                     pick.accounts, 0, false, &ok);
+    if (ok) // the clerk's pick is what the next statements are known by
+        session.rememberAccount(*account);
+    return ok;
 }
 
-void frmIMPORT_BANK_STATEMENT::matchLines() {
+MatchOptions frmIMPORT_BANK_STATEMENT::matchOptions() const {
     MatchOptions options;
     options.days = tbxDAYS->value();
     options.spanish = shared().spanish();
-    m_matches = matchStatement(m_statement.lines, m_open, options);
-    m_chosen.clear();
+    return options;
+}
+
+void frmIMPORT_BANK_STATEMENT::matchLines() {
+    m_session.match(m_session.open(), matchOptions());
     fillGrid();
 }
 
@@ -315,38 +342,41 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
     grdSTATEMENT->setRows(1); // the row widgets go with their rows
     grdSTATEMENT->clearCells();
     setHeadings();
-    grdSTATEMENT->setRows(int(m_statement.lines.size()) + 1);
-    for (int s = 0; s < m_statement.lines.size(); ++s) {
-        const StatementLine& b = m_statement.lines.at(s);
-        const Match& m = m_matches.at(s);
+    const Statement& statement = m_session.statement();
+    const QVector<Match>& matches = m_session.matches();
+    const QVector<OpenLine>& open = m_session.open();
+    grdSTATEMENT->setRows(int(statement.lines.size()) + 1);
+    for (int s = 0; s < statement.lines.size(); ++s) {
+        const StatementLine& b = statement.lines.at(s);
+        const Match& m = matches.at(s);
         const int row = s + 1;
         grdSTATEMENT->setRowData(row, s);
         grdSTATEMENT->setText(row, kColDate, fncFORMAT_DATE(b.date));
         grdSTATEMENT->setText(row, kColCheck, b.check ? QString::number(b.check) : QString());
-        grdSTATEMENT->setText(row, kColAmount, amountText(b.amount));
+        grdSTATEMENT->setText(row, kColAmount, amountText(centsToUnits(b.cents)));
         grdSTATEMENT->setText(row, kColDescription, b.description);
         if (m.lines.size() == 1)
-            grdSTATEMENT->setText(row, kColMatched, lineText(m_open.at(m.lines.first())));
+            grdSTATEMENT->setText(row, kColMatched, lineText(open.at(m.lines.first())));
         else if (m.lines.size() > 1)
             grdSTATEMENT->setText(row, kColMatched,
                                   say("%1 deposits of %2", "%1 depósitos del %2")
                                       .arg(m.lines.size())
-                                      .arg(fncFORMAT_DATE(m_open.at(m.lines.first()).date)));
+                                      .arg(fncFORMAT_DATE(open.at(m.lines.first()).date)));
         grdSTATEMENT->setText(row, kColWhy, m.why);
         grdSTATEMENT->setRowColour(row, kStateColours[int(m.state)]);
     }
     grdSTATEMENT->setRedraw(true);
     // The row widgets: a choice among the candidates, and the way to an adjustment.
-    for (int s = 0; s < m_matches.size(); ++s) {
-        const Match& m = m_matches.at(s);
+    for (int s = 0; s < matches.size(); ++s) {
+        const Match& m = matches.at(s);
         const int row = s + 1;
         if (m.state == MatchState::NeedsChoice) {
             auto* choice = new QComboBox;
             choice->setObjectName(QStringLiteral("cbxMATCH%1").arg(row));
             choice->addItem(say("(choose the line)", "(elija la línea)"), -1);
             for (int i : m.candidates)
-                choice->addItem(lineText(m_open.at(i)) + QStringLiteral("  ") +
-                                    amountText(std::abs(m_open.at(i).amount)),
+                choice->addItem(lineText(open.at(i)) + QStringLiteral("  ") +
+                                    amountText(std::abs(open.at(i).amount)),
                                 i);
             connect(choice, &QComboBox::activated, this, [this, row, choice](int index) {
                 rowChoiceMade(row, choice->itemData(index).toInt());
@@ -366,9 +396,9 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
     showSummary();
     // The clerk's work starts at the first line that needs a choice or has no match, else at
     // the first matched one; scrolled there once the grid has laid out its new rows.
-    auto first = [this](std::initializer_list<MatchState> states) {
-        for (int s = 0; s < m_matches.size(); ++s)
-            if (std::find(states.begin(), states.end(), m_matches.at(s).state) != states.end())
+    auto first = [&matches](std::initializer_list<MatchState> states) {
+        for (int s = 0; s < matches.size(); ++s)
+            if (std::find(states.begin(), states.end(), matches.at(s).state) != states.end())
                 return s;
         return -1;
     };
@@ -385,14 +415,15 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
 }
 
 void frmIMPORT_BANK_STATEMENT::showSummary() {
-    if (m_statement.lines.isEmpty()) {
+    if (m_session.statement().lines.isEmpty()) {
         lblSTATEMENT->clear();
         lblCOUNTS->clear();
         return;
     }
-    const Statement& s = m_statement;
-    auto balance = [](bool has, double value) {
-        return has ? formatNumber(value, QStringLiteral("#0.00")) : QStringLiteral("-");
+    const Statement& s = m_session.statement();
+    auto balance = [](bool has, Cents value) {
+        return has ? formatNumber(centsToUnits(value), QStringLiteral("#0.00"))
+                   : QStringLiteral("-");
     };
     lblSTATEMENT->setText(say("Account %1   Period %2 to %3   Opening balance %4   Closing "
                               "balance %5",
@@ -401,9 +432,7 @@ void frmIMPORT_BANK_STATEMENT::showSummary() {
                               .arg(fncFORMAT_DATE(s.periodStart), fncFORMAT_DATE(s.periodEnd))
                               .arg(balance(s.hasOpening, s.opening))
                               .arg(balance(s.hasClosing, s.closing)));
-    int counts[4] = {};
-    for (const Match& m : m_matches)
-        counts[int(m.state)]++;
+    const QVector<int> counts = m_session.counts();
     lblCOUNTS->setText(say("Matched %1   Needs a choice %2   No match %3   Already cleared %4",
                            "Conciliadas %1   Por elegir %2   Sin pareja %3   Ya vaciadas %4")
                            .arg(counts[0])
@@ -414,34 +443,25 @@ void frmIMPORT_BANK_STATEMENT::showSummary() {
 
 void frmIMPORT_BANK_STATEMENT::rowChoiceMade(int row, int candidate) {
     const int s = row - 1;
-    if (candidate < 0) {
-        m_chosen.remove(s);
-        grdSTATEMENT->setRowColour(row, kStateColours[int(MatchState::NeedsChoice)]);
-        return;
-    }
-    // One ledger line answers one bank line.
-    for (int other = 0; other < m_matches.size(); ++other) {
-        const bool taken = other != s && (m_matches.at(other).lines.contains(candidate) ||
-                                          m_chosen.value(other, -1) == candidate);
-        if (!taken)
-            continue;
+    const int other = m_session.choose(s, candidate);
+    if (other >= 0) {
         showMessage(say("That ledger line is matched to the bank's line of %1 already.",
                         "Esa línea del libro ya está conciliada con la línea del banco del %1.")
-                        .arg(fncFORMAT_DATE(m_statement.lines.at(other).date)));
+                        .arg(fncFORMAT_DATE(m_session.statement().lines.at(other).date)));
         if (auto* choice = qobject_cast<QComboBox*>(
                 grdSTATEMENT->indexWidget(grdSTATEMENT->model()->index(row - 1, kColMatched))))
-            choice->setCurrentIndex(m_chosen.contains(s) ? choice->findData(m_chosen.value(s)) : 0);
+            choice->setCurrentIndex(std::max(0, choice->findData(m_session.chosen(s))));
         return;
     }
-    m_chosen.insert(s, candidate);
-    grdSTATEMENT->setRowColour(row, kStateColours[int(MatchState::Matched)]);
+    grdSTATEMENT->setRowColour(
+        row, kStateColours[int(candidate < 0 ? MatchState::NeedsChoice : MatchState::Matched)]);
 }
 
 void frmIMPORT_BANK_STATEMENT::addAsAdjustment(int row) {
-    const StatementLine& b = m_statement.lines.at(row - 1);
+    const StatementLine& b = m_session.statement().lines.at(row - 1);
     runCommand([&] {
         if (auto* w = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
-            w->prefillFromStatement(b.date, b.description, b.amount);
+            w->prefillFromStatement(b.date, b.description, centsToUnits(b.cents));
     });
 }
 
@@ -469,24 +489,15 @@ void frmIMPORT_BANK_STATEMENT::editColumns() {
 void frmIMPORT_BANK_STATEMENT::onOk() {
     // The bank's date of every accepted line, by ledger line.
     QHash<qint64, int> dates;
-    for (int s = 0; s < m_matches.size(); ++s) {
-        const Match& m = m_matches.at(s);
-        QVector<int> lines;
-        if (m.state == MatchState::Matched)
-            lines = m.lines;
-        else if (m.state == MatchState::NeedsChoice && m_chosen.contains(s))
-            lines = {m_chosen.value(s)};
-        for (int i : lines)
-            dates.insert(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineKey(m_open.at(i).year,
-                                                                            m_open.at(i).line),
-                         m_statement.lines.at(s).date);
-    }
+    for (const import_session::ClearedDate& d : m_session.clearedDates())
+        dates.insert(frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineKey(d.year, d.line), d.date);
+    const Statement& statement = m_session.statement();
     // The month's statement, for the search of its difference.
-    reports::rememberStatementFile(shared().wrkBACNBR, m_statement.statementDate(),
+    reports::rememberStatementFile(shared().wrkBACNBR, statement.statementDate(),
                                    tbxFILE->text().trimmed());
-    if (m_statement.hasClosing)
+    if (statement.hasClosing)
         if (auto* w = open<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>())
-            w->offerStatement(m_statement.statementDate(), m_statement.closing);
+            w->offerStatement(statement.statementDate(), centsToUnits(statement.closing));
     if (!dates.isEmpty()) {
         auto* clear = open<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>();
         const int listed = clear ? clear->setClearedDates(dates) : 0;

@@ -2,6 +2,7 @@
 
 #include "child_window.h"
 #include "database.h"
+#include "import_session.h"
 #include "matcher.h"
 #include "statement.h"
 
@@ -30,8 +31,8 @@ public:
     // nothing on screen. False when nothing was loaded.
     bool loadFile(const QString& path);
 
-    const Statement& statement() const { return m_statement; }
-    const QVector<Match>& matches() const { return m_matches; }
+    const Statement& statement() const { return m_session.statement(); }
+    const QVector<Match>& matches() const { return m_session.matches(); }
 
 protected:
     void loadWindow() override;
@@ -43,7 +44,9 @@ private:
 
     QString setting(const QString& key) const;
     void saveAccountSetting(const QString& key, const QString& value) const;
-    bool acceptAccountAndCurrency(const Statement& s);
+    bool chooseAccount(const import_session::Session& session, const StatementFile& file,
+                       QString* account);
+    MatchOptions matchOptions() const;
     void matchLines();
     void fillGrid();
     void showSummary();
@@ -59,14 +62,12 @@ private:
     QPushButton* tbcCOLUMNS;
     QSpinBox* tbxDAYS;
     FlexGrid* grdSTATEMENT;
+    QLabel* lblNOTES;
     QLabel* lblSTATEMENT;
     QLabel* lblCOUNTS;
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
     Recordset rsGENERAL_LEDGER_TRANSACTION;
-    Statement m_statement;
-    QVector<OpenLine> m_open;
-    QVector<Match> m_matches;
-    QHash<int, int> m_chosen; // statement line to the open line the clerk chose for it
+    import_session::Session m_session;
 };

@@ -3,6 +3,7 @@
 #include "common.h"
 #include "context.h"
 #include "database.h"
+#include "import_session.h"
 #include "matcher.h"
 #include "settings.h"
 #include "statement.h"
@@ -17,7 +18,7 @@ namespace reports {
 
 namespace {
 
-qint64 toCents(double amount) {
+qint64 lineCents(double amount) {
     return std::llround(amount * 100.0);
 }
 
@@ -34,7 +35,7 @@ QString lineText(const ledger::Line& l, bool spanish) {
                   .arg(fncFORMAT_DATE(l.date))
             : (spanish ? QStringLiteral("la línea del %1") : QStringLiteral("the line of %1"))
                   .arg(fncFORMAT_DATE(l.date));
-    text += QStringLiteral(" (") + money(toCents(l.amount));
+    text += QStringLiteral(" (") + money(lineCents(l.amount));
     if (!l.description.trimmed().isEmpty())
         text += QStringLiteral(", ") + l.description.trimmed();
     return text + QLatin1Char(')');
@@ -52,7 +53,7 @@ public:
     Search(const ledger::Month& month, const QList<ledger::Line>& lines,
            const QList<BankLine>& bank, const DifferenceOptions& options)
         : m_month(month), m_lines(lines), m_bank(bank), m_options(options),
-          m_target(-toCents(month.difference)) {
+          m_target(-lineCents(month.difference)) {
         for (const ledger::Line& l : lines)
             if (counted(l))
                 (l.cleared > 0 ? m_cleared : m_outstanding) << &l;
@@ -80,7 +81,7 @@ public:
 private:
     // The lines Reconcile counts: unreconciled and dated before the cut-off.
     bool counted(const ledger::Line& l) const { return l.date > 0 && l.date < m_month.cutOff; }
-    static qint64 cents(const ledger::Line& l) { return toCents(l.amount); }
+    static qint64 cents(const ledger::Line& l) { return lineCents(l.amount); }
     // How correcting a counted line's amount by delta cents moves the difference: a line not
     // cleared is in the outstanding total as well as in the ledger balance.
     static qint64 correctionEffect(const ledger::Line& l, qint64 delta) {
@@ -338,20 +339,28 @@ const QString kImportSection = QStringLiteral("ImportBankStatement");
 } // namespace
 
 QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
-    const Statement statement = readStatementFile(
-        file,
-        CsvMapping::fromText(getSetting(kImportSection, QStringLiteral("CSV-%1").arg(account))));
+    import_session::Session session(account);
+    const StatementFile read = session.read(file);
+    // The account this bank account's statements carry; else the file's first.
+    const import_session::AccountPick pick = session.pick(read);
+    const QString which =
+        !pick.account.isEmpty() || pick.accounts.isEmpty() ? pick.account : pick.accounts.first();
+    ReadFault refusal;
+    if (!session.take(read, which, &refusal))
+        throw StatementError(file, 0, refusal);
     Recordset rs = db.execute(ledger::openLinesStatement(account));
-    const QVector<OpenLine> open = openLinesFrom(rs);
     MatchOptions options;
     const QString days = getSetting(kImportSection, QStringLiteral("DAYS"));
     if (!days.isEmpty())
         options.days = days.toInt();
-    const QVector<Match> matches = matchStatement(statement.lines, open, options);
+    session.match(openLinesFrom(rs), options);
+    const Statement& statement = session.statement();
+    const QVector<OpenLine>& open = session.open();
+    const QVector<Match>& matches = session.matches();
     QList<BankLine> lines;
     for (qsizetype i = 0; i < statement.lines.size(); ++i) {
         const StatementLine& s = statement.lines.at(i);
-        BankLine b{s.date, toCents(s.amount), s.description};
+        BankLine b{s.date, s.cents, s.description};
         const Match& m = matches.at(i);
         // A line matched to one ledger line, or already cleared on it; a deposit slip of
         // several lines is matched as a whole and compared by its sum elsewhere.

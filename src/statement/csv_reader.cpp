@@ -8,226 +8,239 @@
 
 #include <QDate>
 #include <QRegularExpression>
-#include <QStringDecoder>
+
+using namespace statement_text;
 
 namespace {
 
-// Windows-1252 differs from Latin-1 only in 0x80-0x9F.
-QString fromWindows1252(const QByteArray& data) {
-    static const char16_t high[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    QString text;
-    text.reserve(data.size());
-    for (const char c : data) {
-        const auto b = static_cast<unsigned char>(c);
-        text += b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b);
-    }
-    return text;
-}
+// Reads rows one at a time, so a large file is never held twice.
+class CsvRows {
+public:
+    CsvRows(const QString& text, QChar delimiter) : m_text(text), m_delimiter(delimiter) {}
 
-QString decode(const QByteArray& data) {
-    QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? fromWindows1252(bytes) : text;
-}
-
-struct Row {
-    QStringList fields;
-    int line = 0;
-};
-
-QVector<Row> parse(const QString& text, QChar delimiter) {
-    QVector<Row> rows;
-    Row row;
-    QString field;
-    bool quoted = false;
-    bool any = false;
-    int line = 1;
-    row.line = 1;
-    auto endRow = [&] {
-        if (any || !field.isEmpty() || !row.fields.isEmpty()) {
-            row.fields << field;
-            rows.push_back(row);
+    // The next row into *fields and its first line into *line; false at the end. A quote that
+    // never closes is refused with the line it opens on.
+    bool next(QStringList* fields, int* line, const QString& path) {
+        fields->clear();
+        while (m_pos < m_text.size() && m_text.at(m_pos) == QLatin1Char('\n')) {
+            ++m_pos;
+            ++m_line;
         }
-        row = Row();
-        field.clear();
-        any = false;
-    };
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
+        if (m_pos >= m_text.size())
+            return false;
+        *line = m_line;
+        QString field;
+        bool quoted = false;
+        int quoteLine = 0;
+        for (; m_pos < m_text.size(); ++m_pos) {
+            const QChar c = m_text.at(m_pos);
+            if (quoted) {
+                if (c == QLatin1Char('"')) {
+                    if (m_pos + 1 < m_text.size() && m_text.at(m_pos + 1) == QLatin1Char('"')) {
+                        field += c;
+                        ++m_pos;
+                    } else {
+                        quoted = false;
+                    }
                 } else {
-                    quoted = false;
+                    if (c == QLatin1Char('\n'))
+                        ++m_line;
+                    field += c;
                 }
+            } else if (c == QLatin1Char('"') && field.trimmed().isEmpty()) {
+                field.clear();
+                quoted = true;
+                quoteLine = m_line;
+            } else if (c == m_delimiter) {
+                *fields << field;
+                field.clear();
+            } else if (c == QLatin1Char('\n')) {
+                break;
             } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
                 field += c;
             }
-        } else if (c == QLatin1Char('"') && field.trimmed().isEmpty()) {
-            field.clear();
-            quoted = true;
-            any = true;
-        } else if (c == delimiter) {
-            row.fields << field;
-            field.clear();
-            any = true;
-        } else if (c == QLatin1Char('\n')) {
-            endRow();
-            ++line;
-            row.line = line;
-        } else if (c != QLatin1Char('\r')) {
-            field += c;
         }
+        if (quoted && !path.isNull())
+            throw StatementError(
+                path, quoteLine,
+                ReadFault{QStringLiteral("a quoted field opens here and is never closed."),
+                          QStringLiteral("un campo entre comillas se abre aquí y nunca se "
+                                         "cierra.")});
+        *fields << field;
+        return true;
     }
-    endRow();
-    return rows;
-}
 
-// The delimiter that splits the lines into the same number of fields, more than one, most
-// often; of equals, the one giving more fields.
+private:
+    const QString& m_text;
+    QChar m_delimiter;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+};
+
+// The delimiter that splits the first lines into the same number of fields, more than one,
+// most often; of equals, the one giving more fields.
 QChar detectDelimiter(const QString& text, int skip) {
     QChar best = QLatin1Char(',');
     int bestScore = -1;
-    int bestFields = 0;
+    qsizetype bestFields = 0;
     for (const QChar candidate : {QLatin1Char(';'), QLatin1Char('\t'), QLatin1Char(',')}) {
-        const QVector<Row> rows = parse(text, candidate);
-        QHash<int, int> counts;
-        for (int i = skip; i < rows.size() && i < skip + 50; ++i)
-            counts[int(rows.at(i).fields.size())]++;
-        int fields = 0, score = 0;
+        CsvRows rows(text, candidate);
+        QHash<qsizetype, int> counts;
+        QStringList fields;
+        int line = 0;
+        for (int i = 0; i < skip + 50 && rows.next(&fields, &line, QString()); ++i)
+            if (i >= skip)
+                counts[fields.size()]++;
+        qsizetype fieldCount = 0;
+        int score = 0;
         for (auto it = counts.cbegin(); it != counts.cend(); ++it)
             if (it.key() > 1 &&
-                (it.value() > score || (it.value() == score && it.key() > fields))) {
-                fields = it.key();
+                (it.value() > score || (it.value() == score && it.key() > fieldCount))) {
+                fieldCount = it.key();
                 score = it.value();
             }
-        if (score > bestScore || (score == bestScore && fields > bestFields)) {
+        if (score > bestScore || (score == bestScore && fieldCount > bestFields)) {
             best = candidate;
             bestScore = score;
-            bestFields = fields;
+            bestFields = fieldCount;
         }
     }
     return best;
 }
 
+// A date in the mapping's order: parts parted by any one non-digit, the year of two or four
+// digits; or eight digits in a row.
 int readDate(const QString& text, const QString& order) {
-    static const QRegularExpression parts(QStringLiteral("^(\\d{1,4})\\D(\\d{1,2})\\D(\\d{1,4})$"));
+    static const QRegularExpression parts(
+        QStringLiteral("^(\\d{1,4})[^\\d](\\d{1,2})[^\\d](\\d{1,4})$"));
     static const QRegularExpression compact(QStringLiteral("^\\d{8}$"));
-    int a = 0, b = 0, c = 0;
+    QString a, b, c;
     const QString t = text.trimmed();
     if (const QRegularExpressionMatch m = parts.match(t); m.hasMatch()) {
-        a = m.captured(1).toInt();
-        b = m.captured(2).toInt();
-        c = m.captured(3).toInt();
+        a = m.captured(1);
+        b = m.captured(2);
+        c = m.captured(3);
     } else if (compact.match(t).hasMatch()) {
-        if (order == QLatin1String("YMD")) {
-            a = t.left(4).toInt();
-            b = t.mid(4, 2).toInt();
-            c = t.mid(6, 2).toInt();
-        } else {
-            a = t.left(2).toInt();
-            b = t.mid(2, 2).toInt();
-            c = t.mid(4).toInt();
-        }
+        const bool yearFirst = order == QLatin1String("YMD");
+        a = t.left(yearFirst ? 4 : 2);
+        b = t.mid(yearFirst ? 4 : 2, 2);
+        c = t.mid(yearFirst ? 6 : 4);
     } else {
         return 0;
     }
-    int year = 0, month = 0, day = 0;
-    if (order == QLatin1String("YMD")) {
-        year = a;
-        month = b;
-        day = c;
-    } else if (order == QLatin1String("DMY")) {
-        day = a;
-        month = b;
-        year = c;
-    } else {
-        month = a;
-        day = b;
-        year = c;
-    }
-    if (year < 100)
-        year += 2000;
-    return dateNumber(QDate(year, month, day));
+    const QString& year = order == QLatin1String("YMD") ? a : c;
+    const QString& month = order == QLatin1String("DMY")   ? b
+                           : order == QLatin1String("YMD") ? b
+                                                           : a;
+    const QString& day = order == QLatin1String("DMY") ? a : order == QLatin1String("YMD") ? c : b;
+    if ((year.size() != 2 && year.size() != 4) || day.size() > 2 || month.size() > 2)
+        return 0;
+    return calendarDate(year.size() == 2 ? 2000 + year.toInt() : year.toInt(), month.toInt(),
+                        day.toInt());
 }
 
 } // namespace
 
-Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping& m) {
+StatementFile readCsv(const QString& path, const QByteArray& data, const CsvMapping& m) {
     const QString text = decode(data);
-    const QVector<Row> rows = parse(text, detectDelimiter(text, m.skipLines));
-    const int needed = std::max({m.dateColumn, m.amountColumn, m.debitColumn, m.creditColumn,
-                                 m.checkColumn, m.descriptionColumn});
+    CsvRows rows(text, detectDelimiter(text, m.skipLines));
+    const qsizetype needed = std::max({m.dateColumn, m.amountColumn, m.debitColumn, m.creditColumn,
+                                       m.checkColumn, m.descriptionColumn});
     Statement s;
     s.format = QStringLiteral("CSV");
-    for (int r = m.skipLines; r < rows.size(); ++r) {
-        const Row& row = rows.at(r);
-        if (row.fields.size() == 1 && row.fields.first().trimmed().isEmpty())
+    s.fileLine = 1;
+    QStringList fields;
+    int lineNumber = 0;
+    qsizetype columns = -1; // the header's, else the first item's
+    for (int r = 0; rows.next(&fields, &lineNumber, path); ++r) {
+        if (r < m.skipLines) {
+            if (r == m.skipLines - 1)
+                columns = fields.size();
             continue;
-        if (row.fields.size() < needed)
+        }
+        if (fields.size() == 1 && fields.first().trimmed().isEmpty())
+            continue;
+        if (columns < 0)
+            columns = fields.size();
+        if (fields.size() != columns)
             throw StatementError(
-                path, row.line,
+                path, lineNumber,
+                ReadFault{QStringLiteral("the line has %1 columns, but the file's first line has "
+                                         "%2; a delimiter or a quote may be out of place."),
+                          QStringLiteral("la línea tiene %1 columnas, pero la primera línea del "
+                                         "archivo tiene %2; puede haber un separador o unas "
+                                         "comillas fuera de lugar.")}
+                    .arg(fields.size())
+                    .arg(columns));
+        if (fields.size() < needed)
+            throw StatementError(
+                path, lineNumber,
                 ReadFault{QStringLiteral("the line has %1 columns, but the columns set for this "
                                          "account go up to %2."),
                           QStringLiteral("la línea tiene %1 columnas, pero las columnas fijadas "
                                          "para esta cuenta llegan hasta la %2.")}
-                    .arg(row.fields.size())
+                    .arg(fields.size())
                     .arg(needed));
         auto field = [&](int column) {
-            return column > 0 ? row.fields.at(column - 1).trimmed() : QString();
+            return column > 0 ? fields.at(column - 1).trimmed() : QString();
         };
         StatementLine line;
-        line.fileLine = row.line;
+        line.fileLine = lineNumber;
         line.date = readDate(field(m.dateColumn), m.dateOrder);
         if (line.date == 0)
             throw StatementError(
-                path, row.line,
-                ReadFault{QStringLiteral("\"%1\" in column %2 is not a date (%3)."),
-                          QStringLiteral("\"%1\" en la columna %2 no es una fecha (%3).")}
-                    .arg(field(m.dateColumn), QString::number(m.dateColumn), m.dateOrder));
-        auto amount = [&](int column, bool* present) {
+                path, lineNumber,
+                ReadFault{QStringLiteral("\"%1\" in column %2 is not a date of the calendar (%3)."),
+                          QStringLiteral("\"%1\" en la columna %2 no es una fecha del calendario "
+                                         "(%3).")}
+                    .arg(quoted(field(m.dateColumn)), QString::number(m.dateColumn), m.dateOrder));
+        // Debit and credit columns hold magnitudes: a sign there could mean either.
+        auto amount = [&](int column, bool magnitude, bool* present) -> Cents {
             const QString value = field(column);
             *present = !value.isEmpty();
             if (value.isEmpty())
-                return 0.0;
-            bool ok = false;
-            const double v = parseAmount(value, m.decimalComma, &ok);
-            if (!ok)
+                return 0;
+            MoneyForm form;
+            form.decimal = m.decimalComma ? MoneyForm::Decimal::Comma : MoneyForm::Decimal::Point;
+            form.signs = !magnitude;
+            const MoneyRead read = readMoney(value, form);
+            if (!read.ok) {
+                const ReadFault fault = amountFault(value, read.fault);
+                const ReadFault signed_{QStringLiteral(" A debit or credit column holds the "
+                                                       "amount without a sign."),
+                                        QStringLiteral(" Una columna de cargo o abono lleva el "
+                                                       "importe sin signo.")};
                 throw StatementError(
-                    path, row.line,
-                    ReadFault{
-                        QStringLiteral("the amount \"%1\" in column %2 cannot be read."),
-                        QStringLiteral("el importe \"%1\" en la columna %2 no se puede leer.")}
-                        .arg(value, QString::number(column)));
-            return v;
+                    path, lineNumber,
+                    ReadFault{QStringLiteral("column %1: ").arg(column) + fault.english +
+                                  (magnitude ? signed_.english : QString()),
+                              QStringLiteral("columna %1: ").arg(column) + fault.spanish +
+                                  (magnitude ? signed_.spanish : QString())});
+            }
+            return read.cents;
         };
         bool present = false;
         if (m.amountColumn > 0) {
-            line.amount = amount(m.amountColumn, &present);
+            line.cents = amount(m.amountColumn, false, &present);
         } else {
             bool credit = false, debit = false;
-            line.amount =
-                std::abs(amount(m.creditColumn, &credit)) - std::abs(amount(m.debitColumn, &debit));
+            const Cents in = amount(m.creditColumn, true, &credit);
+            const Cents out = amount(m.debitColumn, true, &debit);
+            if (in != 0 && out != 0)
+                throw StatementError(
+                    path, lineNumber,
+                    ReadFault{QStringLiteral("the line has both a debit and a credit."),
+                              QStringLiteral("la línea tiene a la vez un cargo y un abono.")});
+            line.cents = in - out;
             present = credit || debit;
         }
         if (!present)
-            throw StatementError(path, row.line,
+            throw StatementError(path, lineNumber,
                                  ReadFault{QStringLiteral("the line has no amount."),
                                            QStringLiteral("la línea no tiene importe.")});
-        static const QRegularExpression digits(QStringLiteral("^\\d+$"));
-        const QString check = field(m.checkColumn);
-        if (digits.match(check).hasMatch())
-            line.check = check.toLongLong();
+        const MoneyRead check = readCentsDigits(field(m.checkColumn), false);
+        if (check.ok)
+            line.check = check.cents;
         line.description = field(m.descriptionColumn);
         s.lines.push_back(line);
     }
@@ -239,5 +252,8 @@ Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping&
         s.periodStart = s.periodStart == 0 ? l.date : std::min(s.periodStart, l.date);
         s.periodEnd = std::max(s.periodEnd, l.date);
     }
-    return s;
+    StatementFile file;
+    file.format = s.format;
+    file.statements.push_back(s);
+    return file;
 }

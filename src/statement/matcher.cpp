@@ -138,7 +138,7 @@ private:
     // deposits cleared on that date that add up to the credit: this statement was read before.
     void alreadyCleared(int s) {
         const StatementLine& b = m_statement.at(s);
-        const qint64 cents = toCents(b.amount);
+        const qint64 cents = b.cents;
         if (b.check != 0) {
             for (int i : m_clearedByCheck.value(b.check))
                 if (!m_used[i] && toCents(m_open.at(i).amount) == cents)
@@ -169,7 +169,7 @@ private:
         const StatementLine& b = m_statement.at(s);
         if (b.check == 0)
             return;
-        const qint64 cents = toCents(b.amount);
+        const qint64 cents = b.cents;
         QVector<int> same, other;
         for (int i : m_byCheck.value(b.check)) {
             if (m_used[i])
@@ -181,20 +181,20 @@ private:
                 s, MatchState::Matched, {nearest(same, s)},
                 say(QStringLiteral("check %1, amount %2"), QStringLiteral("cheque %1, importe %2"))
                     .arg(b.check)
-                    .arg(money(b.amount)));
+                    .arg(money(centsToUnits(b.cents))));
         if (!other.isEmpty()) {
             const OpenLine& l = m_open.at(nearest(other, s));
             const QString why =
-                b.amount < 0 ? say(QStringLiteral("check %1, but the bank paid %2 and the ledger "
-                                                  "says %3"),
-                                   QStringLiteral("cheque %1, pero el banco pagó %2 y el libro "
-                                                  "dice %3"))
-                             : say(QStringLiteral("check %1, but the bank credited %2 and the "
-                                                  "ledger says %3"),
-                                   QStringLiteral("cheque %1, pero el banco abonó %2 y el libro "
-                                                  "dice %3"));
+                b.cents < 0 ? say(QStringLiteral("check %1, but the bank paid %2 and the ledger "
+                                                 "says %3"),
+                                  QStringLiteral("cheque %1, pero el banco pagó %2 y el libro "
+                                                 "dice %3"))
+                            : say(QStringLiteral("check %1, but the bank credited %2 and the "
+                                                 "ledger says %3"),
+                                  QStringLiteral("cheque %1, pero el banco abonó %2 y el libro "
+                                                 "dice %3"));
             decide(s, MatchState::NeedsChoice, other,
-                   why.arg(b.check).arg(money(b.amount), money(l.amount)));
+                   why.arg(b.check).arg(money(centsToUnits(b.cents)), money(l.amount)));
         }
     }
 
@@ -221,7 +221,7 @@ private:
     void sameAmount(int s) {
         const StatementLine& b = m_statement.at(s);
         QVector<int> fit;
-        for (int i : m_byCents.value(toCents(b.amount))) {
+        for (int i : m_byCents.value(b.cents)) {
             const OpenLine& l = m_open.at(i);
             if (m_used[i] || std::abs(m_day[i] - m_bankDay[s]) > m_options.days)
                 continue;
@@ -236,8 +236,8 @@ private:
             const qint64 dy = std::abs(m_day[y] - m_bankDay[s]);
             return dx != dy ? dx < dy : x < y;
         });
-        const QString amount =
-            say(QStringLiteral("amount %1"), QStringLiteral("importe %1")).arg(money(b.amount));
+        const QString amount = say(QStringLiteral("amount %1"), QStringLiteral("importe %1"))
+                                   .arg(money(centsToUnits(b.cents)));
         const auto gap = [&](int i) { return std::abs(m_day[i] - m_bankDay[s]); };
         if (fit.size() == 1)
             return decide(s, MatchState::Matched, {fit.first()},
@@ -325,7 +325,7 @@ private:
 
     void depositSlip(int s) {
         const StatementLine& b = m_statement.at(s);
-        const qint64 target = toCents(b.amount);
+        const qint64 target = b.cents;
         if (target <= 0 || b.check != 0)
             return;
         // A slip is deposited on or before the day the bank credits it.
@@ -341,7 +341,7 @@ private:
                               QStringLiteral("%1 depósitos del %2 suman %3"))
                               .arg(group.size())
                               .arg(fncFORMAT_DATE(m_open.at(group.first()).date))
-                              .arg(money(b.amount)));
+                              .arg(money(centsToUnits(b.cents))));
         }
     }
 
@@ -350,7 +350,7 @@ private:
         decide(s, MatchState::NoMatch, {},
                say(QStringLiteral("no open line of %1 within %2 days"),
                    QStringLiteral("ninguna línea abierta de %1 en %2 días"))
-                   .arg(money(b.amount))
+                   .arg(money(centsToUnits(b.cents)))
                    .arg(m_options.days));
     }
 

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "money.h"
+
 #include <QString>
 #include <QVector>
+#include <QXmlStreamReader>
 #include <exception>
 
 // A bank statement as the bank sent it, whatever the file's format: the account, the period,
-// the balances and one line per booked item. Amounts carry the ledger's sign: money into the
-// account positive, money out negative.
+// the balances and one line per booked item. Amounts are exact cents with the ledger's sign:
+// money into the account positive, money out negative.
 
 struct StatementLine {
     int date = 0; // yyyymmdd the bank booked it
-    double amount = 0;
+    Cents cents = 0;
     qint64 check = 0; // check number the bank read, 0 for none
     QString description;
     QString reference; // the bank's own id of the item, where it gives one
@@ -24,11 +27,12 @@ struct Statement {
     int periodStart = 0; // yyyymmdd, 0 when the file does not say
     int periodEnd = 0;
     bool hasOpening = false;
-    double opening = 0;
+    Cents opening = 0;
     bool hasClosing = false;
-    double closing = 0;
+    Cents closing = 0;
     int closingDate = 0;
     QVector<StatementLine> lines;
+    int fileLine = 0; // where the statement starts in the file
 
     // The date the statement closes on: the closing balance's, else the period's end, else
     // the last line's.
@@ -45,10 +49,12 @@ struct ReadFault {
     }
 };
 
-// A file that cannot be read: the message names the file and, where it is known, the line.
+// A file that cannot be read: the message names the file and, where they are known, the line
+// and the element the fault is in ("Stmt/Ntry/Amt").
 class StatementError : public std::exception {
 public:
-    StatementError(const QString& file, int line, const ReadFault& fault);
+    StatementError(const QString& file, int line, const ReadFault& fault,
+                   const QString& element = {});
     const char* what() const noexcept override { return m_what.constData(); }
     QString message(bool spanish = false) const { return spanish ? m_spanish : m_message; }
     QString file() const { return m_file; }
@@ -82,20 +88,78 @@ struct CsvMapping {
     static CsvMapping fromText(const QString& text);
 };
 
-// Reads a statement file of any of the known formats, told apart by their content. Throws
-// StatementError for a file that is empty, truncated, of no known format, or holds an amount,
-// a date or a currency that cannot be read.
-Statement readStatementFile(const QString& path, const CsvMapping& csv = {});
+// Entries of the file that are not among the statement's lines, with the reason; the clerk
+// is told of them rather than left to wonder why a line is missing.
+struct SkippedEntries {
+    QString account; // the statement's account they belong to
+    int count = 0;
+    int fileLine = 0; // the first of them
+    ReadFault reason; // "its status is PDNG", for example
+};
+
+// Everything a statement file holds: one or more statements (several days, several accounts)
+// in the order of the file, and what was not read.
+struct StatementFile {
+    QString format;
+    QVector<Statement> statements;
+    QVector<SkippedEntries> skipped;
+
+    // Counts an entry not read; entries in a row of one account and one reason count together.
+    void skip(const QString& account, int fileLine, const ReadFault& reason);
+    // The accounts the file holds statements for, in the order of the file.
+    QStringList accounts() const;
+    // The statements of one account joined into one, in the order of the file: the first's
+    // opening, the last's closing. Each fault the clerk must hear of goes to *warnings: a
+    // statement whose lines do not give its closing balance, one that does not open where the
+    // one before closed, entries skipped, other accounts not read.
+    Statement forAccount(const QString& account, QVector<ReadFault>* warnings) const;
+};
+
+// Reads a statement file of any of the known formats, told apart by the file's start (a byte
+// order mark, then the header or the root element). Throws StatementError for a file that is
+// empty, cut short, of no known format, or holds an amount, a date or a currency that cannot
+// be read; the error names the line and what was expected there.
+StatementFile readStatementFile(const QString& path, const CsvMapping& csv = {});
 
 // The whole file; throws StatementError when it cannot be opened.
 QByteArray readStatementBytes(const QString& path);
 
-// The readers, one per format; each reads the whole file's bytes (OFX reads from the path).
-Statement readOfx(const QString& path);
-Statement readCamt053(const QString& path, const QByteArray& data);
-Statement readBai2(const QString& path, const QByteArray& data);
-Statement readCsv(const QString& path, const QByteArray& data, const CsvMapping& mapping);
+// The readers, one per format; each reads the whole file's bytes.
+StatementFile readOfx(const QString& path, const QByteArray& data);
+StatementFile readCamt053(const QString& path, const QByteArray& data);
+StatementFile readBai2(const QString& path, const QByteArray& data);
+StatementFile readCsv(const QString& path, const QByteArray& data, const CsvMapping& mapping);
 
-// An amount as banks print it: "1,234.56", "-12.50", "(12.50)", "12.50-", with a decimal
-// comma "1.234,56". ok is false when the text is not an amount.
-double parseAmount(QString text, bool decimalComma, bool* ok);
+// Shared by the readers.
+namespace statement_text {
+// The text of a file as Unicode: a UTF-8 or UTF-16 byte order mark decides, else UTF-8, else
+// Windows-1252. Line ends (CR LF, CR alone, LF) all become LF, so lines count alike.
+QString decode(const QByteArray& data);
+// Text from the file as a message quotes it: control characters (a NUL among them) shown as
+// "?", cut after 40 characters.
+QString quoted(QStringView text);
+// A real calendar date of the years 1900 to 2999 as yyyymmdd, else 0.
+int calendarDate(int year, int month, int day);
+// "20240229", "20240229120000.000[-5:EST]": the bank's calendar day as written, whatever the
+// time or the zone; 0 when it is not a date.
+int ofxDate(QStringView text);
+// "2024-02-29" or "2024-02-29T17:00:00+01:00": the calendar day as written, else 0.
+int isoDate(QStringView text);
+// A money fault as a reason: "the amount "x" cannot be read: <why>".
+ReadFault amountFault(QStringView text, MoneyFault fault);
+// The reason for a date that is not one, with the form expected.
+ReadFault dateFault(QStringView text, const QString& expected);
+// Reads an XML document fed in pieces, so the reader never holds the whole file decoded at
+// once; ends at the document's end or at its first error.
+class XmlFeed {
+public:
+    XmlFeed(QXmlStreamReader& xml, const QByteArray& data) : m_xml(xml), m_data(data) {}
+    // The next token; false at the end or at an error.
+    bool next(QXmlStreamReader::TokenType* token);
+
+private:
+    QXmlStreamReader& m_xml;
+    const QByteArray& m_data;
+    qsizetype m_fed = 0;
+};
+} // namespace statement_text

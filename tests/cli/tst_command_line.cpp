@@ -8,6 +8,7 @@
 #include "database.h"
 #include "settings.h"
 #include "statement.h"
+#include "statement_files.h"
 #include "test_support.h"
 
 #include <QApplication>
@@ -132,19 +133,20 @@ private Q_SLOTS:
 
     // The statement's lines against the account's open lines: the match table, nothing written.
     void importDryRun() {
-        CsvMapping mapping;
-        mapping.dateColumn = 1;
-        mapping.checkColumn = 2;
-        mapping.amountColumn = 3;
-        mapping.descriptionColumn = 4;
-        mapping.skipLines = 1;
-        saveSetting("ImportBankStatement", "CSV-1010", mapping.toText());
+        Statement march;
+        march.lines = {
+            {.date = 20240109, .cents = -12500, .check = 301, .description = "CHECK 301"},
+            {.date = 20240301, .cents = 4000, .description = "DEPOSIT"},
+            {.date = 20240302, .cents = -750, .description = "SERVICE FEE"}};
+        statement_files::Options options;
+        options.format = statement_files::Format::Csv;
+        const statement_files::Written csv = statement_files::write({march}, options);
+        saveSetting("ImportBankStatement", "CSV-1010", csv.mapping.toText());
         const QString file = env->path("march.csv");
-        QFile csv(file);
-        QVERIFY(csv.open(QIODevice::WriteOnly));
-        csv.write("Date,Check,Amount,Description\n01/09/2024,301,-125.00,CHECK 301\n"
-                  "03/01/2024,,40.00,DEPOSIT\n03/02/2024,,-7.50,SERVICE FEE\n");
-        csv.close();
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(csv.bytes);
+        out.close();
         const Result r = runCli({"import", "--account", "1010", file, "--dry-run"});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.code, 0);
@@ -159,6 +161,56 @@ private Q_SLOTS:
         // The command closed its connection; the file still holds only the one cleared line.
         db().open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + env->databaseFile());
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltRCNDTE>0"), 1);
+    }
+
+    // The statement account is the one named, or the file's only one with a note; a file of
+    // several accounts or another currency is refused, as the window refuses it.
+    void importPicksTheStatementAccount_data() {
+        QTest::addColumn<QStringList>("accounts");
+        QTest::addColumn<QString>("currency");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said"); // the start of standard error, or a line of the output
+        QTest::newRow("only account") << QStringList{"4410012345"} << "USD"
+                                      << "" << 0
+                                      << "bankrec: note: the file holds the statements of account "
+                                         "4410012345 only; they are taken for bank account 1010";
+        QTest::newRow("several, none named")
+            << QStringList{"4410012345", "9999999999"} << "USD"
+            << "" << 1
+            << "bankrec: the file holds statements of accounts 4410012345, 9999999999; name one "
+               "with --statement-account";
+        QTest::newRow("several, one named")
+            << QStringList{"4410012345", "9999999999"} << "USD"
+            << "4410012345" << 0
+            << "Note: also in the file: account 9999999999, 3 lines, not read.";
+        QTest::newRow("another currency")
+            << QStringList{"4410012345"} << "CAD"
+            << "4410012345" << 1
+            << "bankrec: The statement is in CAD, but this bank account keeps USD";
+    }
+    void importPicksTheStatementAccount() {
+        QFETCH(QStringList, accounts);
+        QFETCH(QString, currency);
+        QFETCH(QString, named);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        statement_files::Options options;
+        options.accounts = accounts;
+        options.currency = currency;
+        const QString file = env->path("statement.ofx");
+        QFile ofx(file);
+        QVERIFY(ofx.open(QIODevice::WriteOnly));
+        ofx.write(statement_files::write(options).bytes);
+        ofx.close();
+        QStringList arguments{"import", "--account", "1010", file, "--dry-run"};
+        if (!named.isEmpty())
+            arguments << "--statement-account" << named;
+        const Result r = runCli(arguments);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.startsWith(said) || r.out.split('\n').contains(said),
+                 qPrintable(r.err + r.out));
+        QCOMPARE(getSetting("ImportBankStatement", "ACCOUNT-1010"), QString());
     }
 
     void outstandingTable() {

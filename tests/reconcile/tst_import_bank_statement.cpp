@@ -14,6 +14,7 @@
 #include "main_window.h"
 #include "reconcile_balances.h"
 #include "settings.h"
+#include "statement_files.h"
 #include "test_support.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -36,7 +38,6 @@
 namespace {
 
 using Window = frmIMPORT_BANK_STATEMENT;
-const QString kSample = QStringLiteral(BANKREC_TESTS_DIR "/statement/data/statement_sgml.ofx");
 const QColor kMatched(192, 255, 192), kChoice(255, 236, 160), kNone(255, 192, 192),
     kCleared(216, 216, 216);
 
@@ -52,6 +53,23 @@ void insertFebruary() {
     insertLedgerLine({.line = 3, .date = 20240203, .amount = 80});
     insertLedgerLine({.line = 4, .date = 20240203, .amount = 50});
     insertLedgerLine({.line = 5, .date = 20240202, .amount = -42.5, .check = 1003});
+}
+
+// The bank's February statement: check 1002, the slip of three deposits credited as one, and
+// a fee the ledger lacks.
+QVector<Statement> february(const QString& account = QStringLiteral("4410012345"),
+                            const QString& currency = QStringLiteral("USD")) {
+    Statement s;
+    s.account = account;
+    s.currency = currency;
+    s.periodStart = 20240201;
+    s.periodEnd = s.closingDate = 20240229;
+    s.hasClosing = true;
+    s.closing = 491750;
+    s.lines = {{.date = 20240205, .cents = -30000, .check = 1002, .description = "CHECK 1002"},
+               {.date = 20240207, .cents = 23000, .description = "DEPOSIT BRANCH 12"},
+               {.date = 20240229, .cents = -1250, .description = "MONTHLY SERVICE FEE"}};
+    return {s};
 }
 
 void loadInto(Window* w, const QString& path) {
@@ -84,29 +102,29 @@ class TestImportBankStatement : public QObject {
     QTemporaryDir dir;
     int variants = 0;
 
-    // The sample with one text replaced, in the temporary folder.
-    QString variant(const QByteArray& from, const QByteArray& to, int cut = -1) {
-        QFile in(kSample);
-        if (!in.open(QIODevice::ReadOnly))
-            qFatal("no sample");
-        QByteArray data = in.readAll();
-        if (!from.isEmpty())
-            data.replace(from, to);
-        if (cut >= 0)
-            data.truncate(cut);
-        // Each in a folder of its own, under the same name.
+    QString sample;
+
+    // The statements written as a file of the format, each in a folder of its own.
+    QString written(const QVector<Statement>& statements,
+                    statement_files::Format format = statement_files::Format::OfxSgml) {
+        statement_files::Options options;
+        options.format = format;
+        const statement_files::Written w = statement_files::write(statements, options);
         const QString folder = dir.filePath(QString::number(++variants));
         QDir().mkpath(folder);
-        const QString path = folder + QStringLiteral("/statement.ofx");
+        const QString path = folder + QLatin1Char('/') + w.fileName;
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly))
             qFatal("cannot write");
-        out.write(data);
+        out.write(statements.isEmpty() ? QByteArray() : w.bytes);
         return path;
     }
 
 private Q_SLOTS:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        sample = written(february());
+    }
     void init() {
         env.emplace().openDatabase();
         insertFebruary();
@@ -119,7 +137,7 @@ private Q_SLOTS:
 
     void explainsEachLine() {
         QPointer<Window> w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
         QCOMPARE(grid->rows(), 4);
         const QString expected[3][3] = {
@@ -140,14 +158,14 @@ private Q_SLOTS:
         // One read of the open lines, and nothing written.
         QCOMPARE(StatementTrace::statements(), QStringList{ledger::openLinesStatement(1010)});
         QCOMPARE(getSetting("ImportBankStatement", "FOLDER-1010"),
-                 QFileInfo(kSample).absolutePath());
+                 QFileInfo(sample).absolutePath());
     }
 
     // OK fills Clear and Reconcile; Clear's OK saves; the same file read again clears nothing
     // twice.
     void handsOverAndReadsTwice() {
         QPointer<Window> w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         Clear* clear = pressOk(w);
         QVERIFY(w.isNull());
         auto* reconcile = topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>();
@@ -174,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(clearedDate(5), 0);
 
         w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
         QCOMPARE(grid->text(1, 5), QStringLiteral("already cleared on 02/05/24"));
         QCOMPARE(grid->text(2, 5), QStringLiteral("already cleared on 02/07/24"));
@@ -189,7 +207,7 @@ private Q_SLOTS:
         insertLedgerLine({.line = 2, .date = 20231228, .amount = 999, .year = 2023});
         insertLedgerLine({.line = 2, .date = 20240203, .amount = 100});
         QPointer<Window> w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         Clear* clear = pressOk(w);
         QVERIFY(clear);
         QTest::mouseClick(clear->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
@@ -199,7 +217,7 @@ private Q_SLOTS:
 
     void noMatchBecomesAdjustment() {
         QPointer<Window> w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         QTest::mouseClick(w->findChild<QPushButton*>("tbcADJUSTMENT3"), Qt::LeftButton);
         auto* adjust = topLevel<frmAUD_ACCOUNT_ADJUSTMENTS>();
         QVERIFY(adjust);
@@ -214,21 +232,19 @@ private Q_SLOTS:
     void choiceFromTheList() {
         insertLedgerLine({.line = 6, .date = 20240309, .amount = 75});
         insertLedgerLine({.line = 7, .date = 20240311, .amount = 75});
-        const QString csv = dir.filePath(QStringLiteral("march.csv"));
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Date,Amount,Description\n03/10/2024,75.00,DEPOSIT\n");
-        f.close();
+        Statement march;
+        march.lines = {{.date = 20240310, .cents = 7500, .description = "DEPOSIT"}};
+        const QString csv = written({march}, statement_files::Format::Csv);
         QPointer<Window> w = openWindow<Window>();
         loadInto(w, csv);
         QCOMPARE(env->messages.value(0),
-                 QStringLiteral("march.csv: set the columns of the CSV file (the date and the "
+                 QStringLiteral("statement.csv: set the columns of the CSV file (the date and the "
                                 "amount at least) before loading it."));
         // The clerk sets the columns once; they are kept for the account and the file is read.
         whenModalAppears([](QWidget* dialog) {
             const std::pair<const char*, int> columns[] = {{"tbxDATE_COLUMN", 1},
-                                                           {"tbxAMOUNT_COLUMN", 2},
-                                                           {"tbxDESCRIPTION_COLUMN", 3},
+                                                           {"tbxAMOUNT_COLUMN", 4},
+                                                           {"tbxDESCRIPTION_COLUMN", 2},
                                                            {"tbxSKIP_LINES", 1}};
             for (const auto& [name, value] : columns)
                 dialog->findChild<QSpinBox*>(name)->setValue(value);
@@ -236,8 +252,8 @@ private Q_SLOTS:
         });
         QTest::mouseClick(w->findChild<QPushButton*>("tbcCOLUMNS"), Qt::LeftButton);
         QCOMPARE(getSetting("ImportBankStatement", "CSV-1010"),
-                 QStringLiteral("date=1;order=MDY;amount=2;debit=0;credit=0;check=0;"
-                                "description=3;comma=0;skip=1"));
+                 QStringLiteral("date=1;order=MDY;amount=4;debit=0;credit=0;check=0;"
+                                "description=2;comma=0;skip=1"));
         auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
         QCOMPARE(grid->text(1, 5),
                  QStringLiteral("amount 75.00: 2 open lines within 5 days, choose one"));
@@ -262,15 +278,51 @@ private Q_SLOTS:
         QVERIFY(!topLevel<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>());
     }
 
-    // The demo's own statement of last month: its first half was cleared already, the rest
-    // matches, and the interest the ledger lacks is left for an adjustment.
+    // A file of two accounts: the clerk picks the bank account's, which is kept, and the other
+    // is named above the grid.
+    void severalAccounts() {
+        QVector<Statement> both = february();
+        both += february("9999999999");
+        both.last().lines.removeLast();
+        QPointer<Window> w = openWindow<Window>();
+        whenModalAppears([](QWidget* dialog) {
+            auto* input = qobject_cast<QInputDialog*>(dialog);
+            QVERIFY(input);
+            QCOMPARE(input->comboBoxItems(), QStringList({"4410012345", "9999999999"}));
+            input->setTextValue(QStringLiteral("4410012345"));
+            input->accept();
+        });
+        loadInto(w, written(both));
+        QCOMPARE(w->statement().account, QStringLiteral("4410012345"));
+        QCOMPARE(w->findChild<FlexGrid*>("grdSTATEMENT")->rows(), 4);
+        QCOMPARE(w->findChild<QLabel*>("lblNOTES")->text(),
+                 QStringLiteral("also in the file: account 9999999999, 2 lines, not read."));
+        QCOMPARE(getSetting("ImportBankStatement", "ACCOUNT-1010"), QStringLiteral("4410012345"));
+    }
+
+    // The demo's own statement of last month, in each format: its first half was cleared
+    // already, the rest matches, and the interest the ledger lacks is left for an adjustment.
+    void demoStatement_data() {
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("OFX") << "ofx";
+        QTest::newRow("camt.053") << "xml";
+        QTest::newRow("BAI2, a report a day") << "bai";
+        QTest::newRow("CSV") << "csv";
+    }
+
     void demoStatement() {
+        QFETCH(QString, extension);
         const QString root = dir.filePath(QStringLiteral("demo"));
         buildDemoInstallation(root);
+        const QString ofx = demoStatementFile(root);
+        if (extension != QLatin1String("ofx"))
+            statement_files::writeOtherFormats(ofx);
+        saveSetting("ImportBankStatement", "CSV-1010",
+                    "date=1;order=MDY;amount=4;check=3;description=2;skip=1");
         db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=") + root +
                   QStringLiteral("/Database/TolvaneDemo.mdb"));
         QPointer<Window> w = openWindow<Window>(kDemoBankAccount);
-        QVERIFY(w->loadFile(demoStatementFile(root)));
+        QVERIFY(w->loadFile(QString(ofx).replace(QStringLiteral(".ofx"), "." + extension)));
         QCOMPARE(w->findChild<QLabel*>("lblCOUNTS")->text(),
                  QStringLiteral("Matched 27   Needs a choice 0   No match 1   Already cleared 12"));
         auto* grid = w->findChild<FlexGrid*>("grdSTATEMENT");
@@ -299,7 +351,7 @@ private Q_SLOTS:
         item->trigger();
         auto* w = qobject_cast<Window*>(active());
         QVERIFY(w);
-        loadInto(w, kSample);
+        loadInto(w, sample);
         QTest::mouseClick(w->findChild<QPushButton*>("tbcOK"), Qt::LeftButton);
         auto* clear = qobject_cast<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT*>(active());
         QVERIFY(clear);
@@ -320,15 +372,14 @@ private Q_SLOTS:
         const QString otherAccount = "The statement is for account 7770000001, but this bank "
                                      "account's statements were for account 4410012345. Go on "
                                      "with it?";
-        QTest::newRow("unreadable")
-            << variant("", "", 0) << true << "statement.ofx: the file is empty.";
+        QTest::newRow("unreadable") << written({}) << true << "statement.ofx: the file is empty.";
         QTest::newRow("another currency")
-            << variant("<CURDEF>USD", "<CURDEF>EUR") << true
+            << written(february("4410012345", "EUR")) << true
             << "The statement is in EUR, but this bank account keeps USD; it was not loaded.";
         QTest::newRow("another account, stopped")
-            << variant("<ACCTID>4410012345", "<ACCTID>7770000001") << false << otherAccount;
+            << written(february("7770000001")) << false << otherAccount;
         QTest::newRow("another account, gone on with")
-            << variant("<ACCTID>4410012345\n", "<ACCTID>7770000001\n") << true << otherAccount;
+            << written(february("7770000001")) << true << otherAccount;
     }
 
     void badFileChangesNothing() {
@@ -336,7 +387,7 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         QFETCH(QString, said);
         QPointer<Window> w = openWindow<Window>();
-        loadInto(w, kSample);
+        loadInto(w, sample);
         env->clearMessages();
         env->answer = answer;
         StatementTrace::clear();

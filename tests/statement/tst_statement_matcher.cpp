@@ -33,7 +33,7 @@ QVector<StatementLine> bankLines(const QString& text) {
         const QStringList f = item.split(QLatin1Char(':'));
         StatementLine l;
         l.date = f.value(0).toInt();
-        l.amount = f.value(1).toDouble();
+        l.cents = roundToCents(f.value(1).toDouble());
         l.check = f.value(2).toLongLong();
         lines.push_back(l);
     }
