@@ -2,7 +2,9 @@
 
 #include "context.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -62,12 +64,31 @@ void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000
 class FlexGrid;
 class frmPRINT_PREVIEW;
 class QComboBox;
-class QLineEdit;
+class QTextDocument;
 
 // A window's control by its name.
 template <typename T> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QLatin1String(name));
 }
+
+// Clicks a window's button by its name, as the clerk does. Templates, so that a test's own
+// helper of the same name is chosen over them where it takes the same arguments.
+template <typename W> void click(const W& w, const char* name) {
+    auto* button = child<QAbstractButton>(&*w, name);
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+template <typename W> void clickOk(const W& w) {
+    click(w, "tbcOK");
+}
+// The text of a window's text box by its name.
+template <typename W> QString text(const W& w, const char* name) {
+    return child<QLineEdit>(&*w, name)->text();
+}
+
+// A document as the clerk sees it: per paragraph its alignment (L, C, R, J), then its runs of
+// equal look ("b" bold, "i" italic, "u" underline, a colour) with their text.
+QString describeDocument(const QTextDocument& document);
 
 // Picks the item that starts with the given text from a drop-down list with the mouse.
 void chooseComboItem(QComboBox* combo, const QString& startsWith);
@@ -156,6 +177,17 @@ protected:
         delete w.data();
         env.reset();
     }
+};
+
+// A test class whose every test function has its own environment and database: derive from
+// it, and a test class of its own init() or cleanup() replaces these.
+class DatabaseTest : public QObject {
+    Q_OBJECT
+protected:
+    std::optional<TestEnvironment> env;
+private Q_SLOTS:
+    void init() { env.emplace().openDatabase(); }
+    void cleanup() { env.reset(); }
 };
 
 // The program's window of the given class that is showing on its own, if there is one.
