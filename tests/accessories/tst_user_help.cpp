@@ -156,7 +156,7 @@ private Q_SLOTS:
         if (typed.isEmpty())
             QTest::keyClick(textBox(help), Qt::Key_Delete);
         help->resize(500, 400); // the clerk sizes the window as the reader shall see it
-        click(help, "tbcOK");
+        clerk::click(help, "tbcOK");
         QVERIFY2(StatementTrace::last().startsWith(statement), qPrintable(StatementTrace::last()));
         QTRY_VERIFY(help.isNull());
         QCOMPARE(sqlCount("SYS_USER_HELP", "hlpFRMNME='frmVOID'"), typed.isEmpty() ? 0 : 1);
@@ -174,7 +174,7 @@ private Q_SLOTS:
 
     void templateInsertedAndStored() {
         frmUSER_HELP* help = open("frmPRINT_BANK_RECONCILIATION_REPORT");
-        click(help, "tbcTEMPLATE");
+        clerk::click(help, "tbcTEMPLATE");
         const QString expected = "C|b:PRINT BANK RECONCILIATION REPORT\nC\n"
                                  "L|b#000080:Purpose:|#000000:  Explanation \nL\n"
                                  "L|b#800000:Select: |#000000:  Explanation \nL\n"
@@ -182,7 +182,7 @@ private Q_SLOTS:
                                  "L|b#800000:Control: |#000000:  Explanation \nL\n"
                                  "L|b#000080:Note: |#000000:  Explanation \nL\nL";
         QCOMPARE(describeDocument(*textBox(help)->document()), expected);
-        click(help, "tbcOK");
+        clerk::click(help, "tbcOK");
         QTRY_VERIFY(m_help.isNull());
         QCOMPARE(
             describeDocument(*textBox(open("frmPRINT_BANK_RECONCILIATION_REPORT"))->document()),
@@ -209,8 +209,8 @@ private Q_SLOTS:
         cursor.setPosition(4);
         cursor.setPosition(7, QTextCursor::KeepAnchor);
         textBox(help)->setTextCursor(cursor);
-        click(help, qPrintable(button));
-        click(help, qPrintable(button));
+        clerk::click(help, qPrintable(button));
+        clerk::click(help, qPrintable(button));
         QCOMPARE(describeDocument(*textBox(help)->document()), expected);
     }
 
@@ -280,7 +280,7 @@ private Q_SLOTS:
         QTest::keyClick(textBox(help), Qt::Key_F1);
         ChildWindow::setHelpOpener({});
         QCOMPARE(opened, 0);
-        click(help, "tbcOK");
+        clerk::click(help, "tbcOK");
         QCOMPARE(sqlCount("SYS_USER_HELP", "hlpFRMNME='frmVOID'"), 1);
     }
 };

@@ -169,7 +169,7 @@ private Q_SLOTS:
         FlexGrid* g = grid();
         clickCell(g, g->rowData(1) == 20241105 ? 1 : 2, 1);
         QCOMPARE(w->wrkTRNDTE, 20241105);
-        clickOk(w);
+        clerk::clickOk(w);
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='V'"), 1);
         QCOMPARE(sqlValue("select gltTRNDTE from LDG_GENERAL_LEDGER_TRANSACTION where "
                           "gltSTATUS='V'"),
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(g->text(1, 3).isEmpty());
         clickCell(g, 2, 0);
         QCOMPARE(w->selectionColour(), QColor(0, 192, 0));
-        clickOk(w);
+        clerk::clickOk(w);
         // The check is flagged by the number as stored, not as typed: both listed lines and the
         // cleared one of that day, not the one stored as "00123".
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='N'"), 4);
@@ -247,7 +247,7 @@ private Q_SLOTS:
             clickCell(grid(), 1, 2); // a valid click picks the row again
             QCOMPARE(w->wrkTRNDTE, 20241101);
 
-            click(w, "tbcCANCEL");
+            clerk::click(w, "tbcCANCEL");
             QVERIFY(w);
             QVERIFY(!ok->isEnabled());
             QVERIFY(w->findChild<QLineEdit*>()->text().isEmpty());
@@ -261,7 +261,7 @@ private Q_SLOTS:
             QVERIFY(!ok->isEnabled());
             QCOMPARE(w->wrkTRNDTE, 0);
         }
-        click(w, "tbcCANCEL");
+        clerk::click(w, "tbcCANCEL");
         QTRY_VERIFY(w.isNull());
     }
 
@@ -273,12 +273,12 @@ private Q_SLOTS:
                 "select raise(abort, 'month is closed'); end");
         open("void");
         search("500");
-        clickOk(w);
+        clerk::clickOk(w);
         QCOMPARE(env->messages.size(), 1);
         QVERIFY(env->messages.first().contains("month is closed"));
         QVERIFY(button("tbcOK")->isEnabled());
         sqlExec("drop trigger refuse");
-        clickOk(w);
+        clerk::clickOk(w);
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='V'"), 1);
         QVERIFY(!button("tbcOK")->isEnabled());
     }

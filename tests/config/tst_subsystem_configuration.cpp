@@ -113,7 +113,7 @@ private Q_SLOTS:
                               "glmFSYEAR=2023 and glmGLANBR=1020"}));
         QCOMPARE(bankAccounts(), QString("2023:1020 2024:1010"));
         QTest::keyClicks(box(w, "BNKNME"), "Not Saved");
-        click(w, "tbcCANCEL");
+        clerk::click(w, "tbcCANCEL");
         QTRY_VERIFY(w.isNull());
         QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER") + env->endCount, 0);
     }
@@ -137,7 +137,7 @@ private Q_SLOTS:
                             .arg(code, ("new " + code + QString(250, 'x')).left(255));
         }
         StatementTrace::clear();
-        click(w, "tbcOK");
+        clerk::click(w, "tbcOK");
         QCOMPARE(StatementTrace::statements(), expected);
         for (const QString& code : kCodes)
             QCOMPARE(valueText(code), ("new " + code + QString(250, 'x')).left(255));
@@ -187,14 +187,14 @@ private Q_SLOTS:
                 1000);
             QMetaObject::invokeMethod(modal, accept && dialog ? "accept" : "reject");
         });
-        click(w, "tbcCHKLGO");
+        clerk::click(w, "tbcCHKLGO");
         QCOMPARE(started, QString("old.bmp"));
         QCOMPARE(unexpected, QStringList());
         const bool fits = logo.size() <= 255;
         const QString expected = accept && fits ? QDir::toNativeSeparators(logo) : "old.bmp";
         QCOMPARE(box(w, "CHKLGO")->text(), expected);
         QCOMPARE(env->messages.size(), int(!fits));
-        click(w, "tbcOK");
+        clerk::click(w, "tbcOK");
         QCOMPARE(valueText("CHKLGO"), expected);
         delete w;
     }
@@ -204,7 +204,7 @@ private Q_SLOTS:
         // The fifth row cannot be written, after the first four were inserted.
         sqlExec("create trigger refuse before insert on SYS_SYSTEM_VALUE_MASTER when "
                 "new.svmVALCDE='BNKZIP' begin select raise(abort, 'refused'); end");
-        click(w, "tbcOK");
+        clerk::click(w, "tbcOK");
         QCOMPARE(env->messages.size(), 1);
         QCOMPARE(env->endCount, 0);
         QVERIFY(w && w->isVisible());
@@ -212,7 +212,7 @@ private Q_SLOTS:
         // OK again updates the rows written and inserts the rest.
         sqlExec("drop trigger refuse");
         env->clearMessages();
-        click(w, "tbcOK");
+        clerk::click(w, "tbcOK");
         QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER"), 7);
         QCOMPARE(env->endCount, 1);
         delete w;

@@ -11,6 +11,7 @@
 #include "schema.h"
 #include "settings.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -128,6 +129,16 @@ void deleteProgramWindows() {
             tops << w;
     for (const QPointer<QWidget>& w : tops)
         delete w.data();
+}
+
+void clerk::click(QWidget* w, const char* name) {
+    auto* button = child<QAbstractButton>(w, name);
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString clerk::text(QWidget* w, const char* name) {
+    return child<QLineEdit>(w, name)->text();
 }
 
 QString describeDocument(const QTextDocument& document) {
