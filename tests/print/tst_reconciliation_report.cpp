@@ -229,6 +229,7 @@ private Q_SLOTS:
         QCOMPARE(where(QString::number(qAbs(amount), 'f', 2).rightJustified(11)),
                  QString("%1,%2").arg(placed[0]).arg(date->y + placed[1] * lineHeight(8)));
         QVERIFY(printer->find("Bank Activity that has not cleared."));
+        QVERIFY(printer->find("ChkNbr"));
 
         // Summary: fixed lines 12 points apart from 2000 twips, below the header.
         const int line12 = lineHeight(12);
