@@ -95,11 +95,7 @@ private Q_SLOTS:
         QTest::keyClick(entryBox, Qt::Key_Enter);
         QCOMPARE(total(w), QString("12.00"));
         QCOMPARE(env.messages, QStringList());
-        QTest::keyClicks(w->focusWidget(), "'");
-        QCOMPARE(env.messages, QStringList(ChildWindow::quoteMessage()));
-        QCOMPARE(entry(w), QString());
         delete w;
-        env.clearMessages();
     }
 
     void divisionByZeroLeavesWindowUsable() {

@@ -2,6 +2,7 @@
 // the same, and texts written elsewhere keep every word.
 
 #include "rtf.h"
+#include "test_support.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -10,33 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A document as the clerk sees it: per paragraph its alignment, then its runs of equal look
-// ("b" bold, "i" italic, "u" underline, a colour) with their text.
-QString describe(const QTextDocument& document) {
-    QStringList blocks;
-    for (QTextBlock block = document.begin(); block != document.end(); block = block.next()) {
-        const int align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        QString text = align == Qt::AlignHCenter   ? "C"
-                       : align == Qt::AlignRight   ? "R"
-                       : align == Qt::AlignJustify ? "J"
-                                                   : "L";
-        QString lastLook;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            QString look = QString(f.fontWeight() > QFont::Medium ? "b" : "") +
-                           (f.fontItalic() ? "i" : "") + (f.fontUnderline() ? "u" : "");
-            if (f.hasProperty(QTextFormat::ForegroundBrush))
-                look += f.foreground().color().name();
-            if (look != lastLook || text.size() == 1)
-                text += '|' + look + ':';
-            text += it.fragment().text();
-            lastLook = look;
-        }
-        blocks << text;
-    }
-    return blocks.join('\n');
-}
 
 // The formatting the editor does not offer but other writers use: per paragraph its indents
 // and spacing in twips, per run its size, font, highlight, strike and position.
@@ -92,7 +66,7 @@ const QString kWindowsRtf =
 QString fromRtf(const QString& text) {
     QTextDocument document;
     rtf::toDocument(text, &document);
-    return describe(document);
+    return describeDocument(document);
 }
 
 } // namespace
@@ -135,7 +109,7 @@ void TestRtf::writtenTextReadsBackTheSame() {
     // Stored in any database column and in any code page.
     for (const QChar ch : text)
         QVERIFY2(ch.unicode() < 0x80, qPrintable(text));
-    QCOMPARE(fromRtf(text), describe(document));
+    QCOMPARE(fromRtf(text), describeDocument(document));
 }
 
 void TestRtf::readsOtherWritersFormatting_data() {
@@ -189,7 +163,7 @@ void TestRtf::otherWritersKept() {
         u"li720 ri0 fi-360 sb0 sa200|11pt Symbol :\u2022\t|11pt Calibri :Dep\u00f3sitos\n"_s
         u"li0 ri0 fi0 sb0 sa0|picture"_s;
     QCOMPARE(describeMore(document), expected);
-    QCOMPARE(describe(document).section('\n', 0, 1),
+    QCOMPARE(describeDocument(document).section('\n', 0, 1),
              u"C|b:Conciliaci\u00f3n\nL|#000080:Se\u00f1ale|: los anulados H2O x2"_s);
 
     const QString written = rtf::fromDocument(document);
@@ -201,7 +175,7 @@ void TestRtf::otherWritersKept() {
     QTextDocument again;
     rtf::toDocument(written, &again);
     QCOMPARE(describeMore(again), expected);
-    QCOMPARE(describe(again), describe(document));
+    QCOMPARE(describeDocument(again), describeDocument(document));
     QCOMPARE(rtf::fromDocument(again), written);
 }
 

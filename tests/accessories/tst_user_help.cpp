@@ -12,29 +12,10 @@
 #include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
 namespace {
-
-// Per paragraph its alignment, then its runs (bold, colour) with their text.
-QString describe(const QTextDocument* document) {
-    QStringList blocks;
-    for (QTextBlock block = document->begin(); block != document->end(); block = block.next()) {
-        QString text = block.blockFormat().alignment() & Qt::AlignHCenter ? "C" : "L";
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat f = it.fragment().charFormat();
-            text += '|' + QString(f.fontWeight() > QFont::Medium ? "b" : "");
-            if (f.hasProperty(QTextFormat::ForegroundBrush))
-                text += f.foreground().color().name();
-            text += ':' + it.fragment().text();
-        }
-        blocks << text;
-    }
-    return blocks.join('\n');
-}
 
 void storeHelp(const QString& window, const QString& html, int width = 0, int height = 0) {
     QTextDocument document;
@@ -53,10 +34,6 @@ void setEditor(bool editor) {
 QTextEdit* textBox(QWidget* window) {
     return window->findChild<QTextEdit*>("rtbHLPTXT");
 }
-void click(QWidget* window, const QString& button) {
-    QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
-}
-
 // As the main window opens the help window.
 void showHelp(QWidget* from) {
     auto* help = new frmUSER_HELP();
@@ -94,9 +71,8 @@ public:
 
 } // namespace
 
-class TestUserHelp : public QObject {
+class TestUserHelp : public DatabaseTest {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> m_env;
     QPointer<frmUSER_HELP> m_help;
 
     frmUSER_HELP* open(const QString& window, bool show = true) {
@@ -109,16 +85,14 @@ class TestUserHelp : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() {
-        m_env = std::make_unique<TestEnvironment>();
-        m_env->openDatabase();
+        env.emplace().openDatabase();
         shared().wrkEXENME = "BANKREC";
         setEditor(true);
     }
     void cleanup() {
         delete m_help;
-        m_env.reset();
+        env.reset();
     }
 
     void opensInItsModeAndSize_data() {
@@ -182,7 +156,7 @@ private Q_SLOTS:
         if (typed.isEmpty())
             QTest::keyClick(textBox(help), Qt::Key_Delete);
         help->resize(500, 400); // the clerk sizes the window as the reader shall see it
-        click(help, "tbcOK");
+        clerk::click(help, "tbcOK");
         QVERIFY2(StatementTrace::last().startsWith(statement), qPrintable(StatementTrace::last()));
         QTRY_VERIFY(help.isNull());
         QCOMPARE(sqlCount("SYS_USER_HELP", "hlpFRMNME='frmVOID'"), typed.isEmpty() ? 0 : 1);
@@ -198,41 +172,21 @@ private Q_SLOTS:
         }
     }
 
-    // The suite's other programs share the texts: OK keeps what they wrote.
-    void okKeepsOtherWritersText() {
-        const QString stored =
-            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}"
-            "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n\\pard\\li720\\f0\\fs32 Se\\'f1ale "
-            "{\\f1\\'b7}{\\pict\\wmetafile8\\picw10\\pich10 0a0b}\\par\r\n}";
-        sqlExec("Insert into SYS_USER_HELP (hlpPGMNME,hlpFRMNME,hlpPGENBR,hlpWIDTH,hlpHEIGHT,"
-                "hlpHLPTXT) values('BANKREC','frmVOID',0,6000,7400,'" +
-                sqlText(stored) + "')");
-        QPointer<frmUSER_HELP> help = open("frmVOID");
-        QCOMPARE(textBox(help)->toPlainText(), QString("Se\u00f1ale \u2022\ufffc"));
-        click(help, "tbcOK");
-        QTRY_VERIFY(help.isNull());
-        const QString text =
-            sqlValue("select hlpHLPTXT from SYS_USER_HELP where hlpFRMNME='frmVOID'").toString();
-        for (const char* kept :
-             {"\\li720", "\\fs32", "Calibri;", "\\fcharset2 Symbol;", "Se\\'f1ale", "\\'b7",
-              "{\\pict\\wmetafile8\\picw10\\pich10 0a0b}"})
-            QVERIFY2(text.contains(QLatin1String(kept)), kept);
-    }
-
     void templateInsertedAndStored() {
         frmUSER_HELP* help = open("frmPRINT_BANK_RECONCILIATION_REPORT");
-        click(help, "tbcTEMPLATE");
+        clerk::click(help, "tbcTEMPLATE");
         const QString expected = "C|b:PRINT BANK RECONCILIATION REPORT\nC\n"
                                  "L|b#000080:Purpose:|#000000:  Explanation \nL\n"
                                  "L|b#800000:Select: |#000000:  Explanation \nL\n"
                                  "L|b#800000:Detail: |#000000:  Explanation \nL\n"
                                  "L|b#800000:Control: |#000000:  Explanation \nL\n"
                                  "L|b#000080:Note: |#000000:  Explanation \nL\nL";
-        QCOMPARE(describe(textBox(help)->document()), expected);
-        click(help, "tbcOK");
+        QCOMPARE(describeDocument(*textBox(help)->document()), expected);
+        clerk::click(help, "tbcOK");
         QTRY_VERIFY(m_help.isNull());
-        QCOMPARE(describe(textBox(open("frmPRINT_BANK_RECONCILIATION_REPORT"))->document()),
-                 expected);
+        QCOMPARE(
+            describeDocument(*textBox(open("frmPRINT_BANK_RECONCILIATION_REPORT"))->document()),
+            expected);
     }
 
     void formattingButtons_data() {
@@ -255,9 +209,9 @@ private Q_SLOTS:
         cursor.setPosition(4);
         cursor.setPosition(7, QTextCursor::KeepAnchor);
         textBox(help)->setTextCursor(cursor);
-        click(help, button);
-        click(help, button);
-        QCOMPARE(describe(textBox(help)->document()), expected);
+        clerk::click(help, qPrintable(button));
+        clerk::click(help, qPrintable(button));
+        QCOMPARE(describeDocument(*textBox(help)->document()), expected);
     }
 
     // The quote rule's message box takes the activation from the viewer; the viewer stays
@@ -326,7 +280,7 @@ private Q_SLOTS:
         QTest::keyClick(textBox(help), Qt::Key_F1);
         ChildWindow::setHelpOpener({});
         QCOMPARE(opened, 0);
-        click(help, "tbcOK");
+        clerk::click(help, "tbcOK");
         QCOMPARE(sqlCount("SYS_USER_HELP", "hlpFRMNME='frmVOID'"), 1);
     }
 };

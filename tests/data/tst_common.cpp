@@ -25,14 +25,12 @@ private Q_SLOTS:
         QTest::addColumn<char>("kind"); // D date, T time, N leading number
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("expected");
-        QTest::newRow("date m/d/yyyy")             << 'D' << "3/15/2024" << 20240315.0;
         QTest::newRow("date window 29")            << 'D' << "12/31/29" << 20291231.0;
         QTest::newRow("date window 30")            << 'D' << "1.1.30" << 19300101.0;
         QTest::newRow("date iso")                  << 'D' << "2024-03-15" << 20240315.0;
         QTest::newRow("date english")              << 'D' << "March 15, 2024" << 20240315.0;
         QTest::newRow("date spanish de")           << 'D' << "15 de marzo de 2024" << 20240315.0;
         QTest::newRow("date spanish short")        << 'D' << "25-DIC-23" << 20231225.0;
-        QTest::newRow("date never day first")      << 'D' << "13/02/2024" << 0.0;
         QTest::newRow("date no month either way")  << 'D' << "13/45/24" << 0.0;
         QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
         QTest::newRow("date this year")            << 'D' << "3/15" << 20240315.0;

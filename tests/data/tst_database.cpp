@@ -6,8 +6,6 @@
 #include "database.h"
 #include "test_support.h"
 
-#include <QApplication>
-#include <QStandardPaths>
 #include <QTest>
 
 class TestDatabase : public QObject {
@@ -53,26 +51,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<bool>("deadlock");
-        QTest::newRow("SQLite busy") << 5 << ""
-                                     << "database is locked" << true << false;
-        QTest::newRow("SQLite busy snapshot") << 517 << ""
-                                              << "" << true << false;
-        QTest::newRow("SQLite locked") << 6 << ""
-                                       << "" << true << false;
-        QTest::newRow("SQLite constraint") << 19 << ""
-                                           << "UNIQUE constraint failed" << false << false;
-        QTest::newRow("lock time-out") << 1222 << ""
-                                       << "" << true << false;
-        QTest::newRow("deadlock victim") << 1205 << "40001"
-                                         << "" << true << true;
-        QTest::newRow("serialization failure") << 0 << "40001"
-                                               << "" << true << true;
-        QTest::newRow("ODBC time-out") << 0 << "HYT00"
-                                       << "" << true << false;
-        QTest::newRow("no such table") << 208 << "42S02"
-                                       << "" << false << false;
-        QTest::newRow("text alone") << 0 << ""
-                                    << "Database is locked (5)" << true << false;
+        // clang-format off
+        QTest::newRow("SQLite busy")           << 5    << ""      << "database is locked" << true  << false;
+        QTest::newRow("SQLite busy snapshot")  << 517  << ""      << ""                   << true  << false;
+        QTest::newRow("SQLite locked")         << 6    << ""      << ""                   << true  << false;
+        QTest::newRow("SQLite constraint")     << 19   << ""      << "UNIQUE constraint failed" << false << false;
+        QTest::newRow("lock time-out")         << 1222 << ""      << ""                   << true  << false;
+        QTest::newRow("deadlock victim")       << 1205 << "40001" << ""                   << true  << true;
+        QTest::newRow("serialization failure") << 0    << "40001" << ""                   << true  << true;
+        QTest::newRow("ODBC time-out")         << 0    << "HYT00" << ""                   << true  << false;
+        QTest::newRow("no such table")         << 208  << "42S02" << ""                   << false << false;
+        QTest::newRow("text alone")            << 0    << ""      << "Database is locked (5)" << true << false;
+        // clang-format on
     }
     void kinds() {
         QFETCH(int, number);
@@ -120,11 +110,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    TestDatabase test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestDatabase)
 #include "tst_database.moc"

@@ -103,243 +103,216 @@ void sendPasteFromMenu(QWidget* target) {
 
 } // namespace
 
-class TestChildWindow : public QObject {
+class TestChildWindow : public DatabaseTest {
     Q_OBJECT
-
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void quoteRule_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("quote");
+        QTest::addColumn<bool>("rich");
+        QTest::addColumn<QString>("language");
+        for (const char* how :
+             {"type", "paste key", "paste menu", "drop", "middle button", "input method"}) {
+            for (const bool rich : {false, true}) {
+                const char* box = rich ? "rich" : "line";
+                QTest::addRow("%s apostrophe %s", how, box) << how << u"'"_s << rich << QString();
+                QTest::addRow("%s double quote %s", how, box)
+                    << how << u"\""_s << rich << QString();
+            }
+            QTest::addRow("%s apostrophe Spanish", how) << how << u"'"_s << false << u"S"_s;
+        }
+    }
 
-    void quoteRule_data();
-    void quoteRule();
-    void otherTextGetsIn();
-    void closeKeyUnloads();
-    void reloadOnClickInto_data();
-    void reloadOnClickInto();
-    void faultsInLoad_data();
-    void faultsInLoad();
-    void gridRedrawKeepsCurrentCell();
-    void datePickerInCompanyOrder_data();
-    void datePickerInCompanyOrder();
-    void windowGrowsUntilNoCaptionIsCut_data();
-    void windowGrowsUntilNoCaptionIsCut();
+    void quoteRule() {
+        QFETCH(QString, how);
+        QFETCH(QString, quote);
+        QFETCH(bool, rich);
+        QFETCH(QString, language);
+        shared().wrkLANGUAGE = language;
+        SampleWindow window;
+        window.load();
+        window.show();
+        QWidget* box = rich ? static_cast<QWidget*>(window.rtbTEXT) : window.tbxTEXT;
+        QWidget* target = rich ? window.rtbTEXT->viewport() : box;
+        window.tbxTEXT->setText(u"ABC"_s);
+        window.rtbTEXT->setPlainText(u"ABC"_s);
+        box->setFocus();
 
-private:
-    std::unique_ptr<TestEnvironment> m_env;
+        const QString offered = u"O"_s + quote + u"Neil"_s;
+        QGuiApplication::clipboard()->setText(offered);
+        if (how == QLatin1String("type")) {
+            QTest::keyClicks(box, quote);
+        } else if (how == QLatin1String("paste key")) {
+            QTest::keySequence(box, QKeySequence::Paste);
+        } else if (how == QLatin1String("paste menu")) {
+            sendPasteFromMenu(target);
+        } else if (how == QLatin1String("middle button")) {
+            // The X11 primary selection, pasted where the middle button is released.
+            if (!QGuiApplication::clipboard()->supportsSelection())
+                QSKIP(
+                    "no primary selection on this platform (run on xcb to see the middle button)");
+            QGuiApplication::clipboard()->setText(offered, QClipboard::Selection);
+            QTest::mouseClick(target, Qt::MiddleButton, {}, QPoint(5, 5));
+        } else if (how == QLatin1String("input method")) {
+            // A dead key or a compose sequence commits its character.
+            QInputMethodEvent event;
+            event.setCommitString(quote);
+            QApplication::sendEvent(box, &event);
+        } else {
+            QMimeData data;
+            data.setText(offered);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &drop);
+        }
+        const QString expected =
+            language.isEmpty()
+                ? u"The Apostrophe or Double Quotes cannot be used in TKV."_s
+                : u"El Apóstrafo o las Citas Dobles no se pueden utilizar en el TKV."_s;
+        QCOMPARE(env->messages, QStringList{expected});
+        QCOMPARE(rich ? window.rtbTEXT->toPlainText() : window.tbxTEXT->text(), u"ABC"_s);
+    }
+
+    void otherTextGetsIn() {
+        SampleWindow window;
+        window.load();
+        window.show();
+        window.tbxTEXT->setFocus();
+        QTest::keyClicks(window.tbxTEXT, u"Smith & Co"_s);
+        QGuiApplication::clipboard()->setText(u" 12"_s);
+        QTest::keySequence(window.tbxTEXT, QKeySequence::Paste);
+        sendPasteFromMenu(window.tbxTEXT);
+        QCOMPARE(window.tbxTEXT->text(), u"Smith & Co 12 12"_s);
+
+        // A text box outside any child window is not the rule's business.
+        QLineEdit outside;
+        outside.show();
+        QTest::keyClicks(&outside, u"O'Neil"_s);
+        QCOMPARE(outside.text(), u"O'Neil"_s);
+        QVERIFY(env->messages.isEmpty());
+    }
+
+    void closeKeyUnloads() {
+        MdiFixture mdi;
+        mdi.first->tbxTEXT->setFocus();
+        QTest::keyClick(mdi.first->tbxTEXT, Qt::Key_F12);
+        QCOMPARE(mdi.first->unloads, 1);
+        // The window and its frame go; the other window stays.
+        QTRY_VERIFY(!mdi.first);
+        QCOMPARE(mdi.area.subWindowList(), QList<QMdiSubWindow*>{mdi.secondFrame});
+    }
+
+    void reloadOnClickInto_data() {
+        QTest::addColumn<bool>("bound");
+        QTest::newRow("bound") << true;
+        QTest::newRow("not bound") << false;
+    }
+
+    // Clicking into the already active window after the account changed reloads a bound one,
+    // once.
+    void reloadOnClickInto() {
+        QFETCH(bool, bound);
+        shared().wrkBACNBR = 1010;
+        MdiFixture mdi;
+        SampleWindow* target = mdi.first.data();
+        target->setBankBound(bound);
+        shared().wrkBACNBR = 1020;
+        QApplication::setActiveWindow(&mdi.area);
+        target->tbxTEXT->clearFocus();
+        QTest::mouseClick(target->tbxTEXT, Qt::LeftButton);
+        target->tbxTEXT->setFocus(Qt::MouseFocusReason);
+        const QList<int> expected = bound ? QList<int>{1010, 1020} : QList<int>{1010};
+        QCOMPARE(target->banksLoaded, expected);
+        mdi.area.setActiveSubWindow(mdi.secondFrame);
+        mdi.area.setActiveSubWindow(mdi.firstFrame);
+        QCOMPARE(target->banksLoaded, expected);
+    }
+
+    void faultsInLoad_data() {
+        QTest::addColumn<bool>("closes"); // else a statement of the load fails
+        QTest::newRow("closes itself") << true;
+        QTest::newRow("database error") << false;
+    }
+
+    void faultsInLoad() {
+        QFETCH(bool, closes);
+        QMdiArea area;
+        area.show();
+        auto* window = new SampleWindow;
+        window->closeInLoad = closes;
+        window->failInLoad = !closes;
+        area.addSubWindow(window)->setAttribute(Qt::WA_DeleteOnClose);
+        window->load();
+        // Closing takes the frame along; an error is told once and leaves the window open,
+        // deleted with the area while its recordset is open.
+        QCOMPARE(env->messages.size(), closes ? 0 : 1);
+        QTRY_COMPARE(area.subWindowList().size(), closes ? 0 : 1);
+    }
+
+    void gridRedrawKeepsCurrentCell() {
+        FlexGrid grid;
+        grid.setCols(3);
+        grid.setRows(6);
+        grid.show();
+        // Many rows added without redrawing: one reset, and the current cell stays.
+        grid.setCurrentCell(3, 1);
+        QSignalSpy reset(grid.model(), &QAbstractItemModel::modelReset);
+        grid.setRedraw(false);
+        for (int i = 0; i < 1000; ++i)
+            grid.setText(grid.addRow(), 0, u"x"_s);
+        grid.setRedraw(true);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(grid.model()->rowCount(), 1005);
+        QCOMPARE((QList<int>{grid.row(), grid.col()}), (QList<int>{3, 1}));
+    }
+
+    void datePickerInCompanyOrder_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("shown"); // 5 March 2024, as the clerk reads and types it
+        QTest::newRow("0 month first") << 0 << "03/05/2024";
+        QTest::newRow("2 day first") << 2 << "05/03/2024";
+        QTest::newRow("3 day first") << 3 << "05/03/2024";
+        QTest::newRow("4 year-day-month") << 4 << "2024-05-03";
+    }
+
+    void datePickerInCompanyOrder() {
+        QFETCH(int, format);
+        QFETCH(QString, shown);
+        shared().wrkDTEFMT = format;
+        DatePicker picker;
+        picker.setDateNumber(20240305);
+        QCOMPARE(picker.text(), shown);
+        QCOMPARE(picker.dateNumber(), 20240305);
+    }
+
+    void windowGrowsUntilNoCaptionIsCut_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("designedWidth");
+        QTest::addColumn<bool>("grows");
+        QTest::newRow("English") << QString() << 200 << false;
+        QTest::newRow("English, designed too narrow") << QString() << 100 << true;
+        QTest::newRow("Spanish") << u"S"_s << 200 << true;
+        QTest::newRow("Spanish with room to spare") << u"S"_s << 900 << false;
+    }
+
+    // A window sized by its design shows every caption whole, in English and in the longer
+    // Spanish, and a window with room to spare keeps its size.
+    void windowGrowsUntilNoCaptionIsCut() {
+        QFETCH(QString, language);
+        QFETCH(int, designedWidth);
+        QFETCH(bool, grows);
+        shared().wrkLANGUAGE = language;
+        CaptionWindow window;
+        window.resize(designedWidth, 300);
+        window.load();
+        // The size the main window gives the window's frame: the one it has after its load.
+        QCOMPARE(window.width() > designedWidth, grows);
+        QVERIFY(window.width() >= window.sizeHint().width());
+    }
 };
 
-void TestChildWindow::init() {
-    m_env = std::make_unique<TestEnvironment>();
-    m_env->openDatabase();
-}
-
-void TestChildWindow::cleanup() {
-    m_env.reset();
-}
-
-void TestChildWindow::quoteRule_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("quote");
-    QTest::addColumn<bool>("rich");
-    QTest::addColumn<QString>("language");
-    for (const char* how :
-         {"type", "paste key", "paste menu", "drop", "middle button", "input method"}) {
-        for (const bool rich : {false, true}) {
-            const char* box = rich ? "rich" : "line";
-            QTest::addRow("%s apostrophe %s", how, box) << how << u"'"_s << rich << QString();
-            QTest::addRow("%s double quote %s", how, box) << how << u"\""_s << rich << QString();
-        }
-        QTest::addRow("%s apostrophe Spanish", how) << how << u"'"_s << false << u"S"_s;
-    }
-}
-
-void TestChildWindow::quoteRule() {
-    QFETCH(QString, how);
-    QFETCH(QString, quote);
-    QFETCH(bool, rich);
-    QFETCH(QString, language);
-    shared().wrkLANGUAGE = language;
-    SampleWindow window;
-    window.load();
-    window.show();
-    QWidget* box = rich ? static_cast<QWidget*>(window.rtbTEXT) : window.tbxTEXT;
-    QWidget* target = rich ? window.rtbTEXT->viewport() : box;
-    window.tbxTEXT->setText(u"ABC"_s);
-    window.rtbTEXT->setPlainText(u"ABC"_s);
-    box->setFocus();
-
-    const QString offered = u"O"_s + quote + u"Neil"_s;
-    QGuiApplication::clipboard()->setText(offered);
-    if (how == QLatin1String("type")) {
-        QTest::keyClicks(box, quote);
-    } else if (how == QLatin1String("paste key")) {
-        QTest::keySequence(box, QKeySequence::Paste);
-    } else if (how == QLatin1String("paste menu")) {
-        sendPasteFromMenu(target);
-    } else if (how == QLatin1String("middle button")) {
-        // The X11 primary selection, pasted where the middle button is released.
-        if (!QGuiApplication::clipboard()->supportsSelection())
-            QSKIP("no primary selection on this platform (run on xcb to see the middle button)");
-        QGuiApplication::clipboard()->setText(offered, QClipboard::Selection);
-        QTest::mouseClick(target, Qt::MiddleButton, {}, QPoint(5, 5));
-    } else if (how == QLatin1String("input method")) {
-        // A dead key or a compose sequence commits its character.
-        QInputMethodEvent event;
-        event.setCommitString(quote);
-        QApplication::sendEvent(box, &event);
-    } else {
-        QMimeData data;
-        data.setText(offered);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-    }
-    const QString expected =
-        language.isEmpty() ? u"The Apostrophe or Double Quotes cannot be used in TKV."_s
-                           : u"El Apóstrafo o las Citas Dobles no se pueden utilizar en el TKV."_s;
-    QCOMPARE(m_env->messages, QStringList{expected});
-    QCOMPARE(rich ? window.rtbTEXT->toPlainText() : window.tbxTEXT->text(), u"ABC"_s);
-}
-
-void TestChildWindow::otherTextGetsIn() {
-    SampleWindow window;
-    window.load();
-    window.show();
-    window.tbxTEXT->setFocus();
-    QTest::keyClicks(window.tbxTEXT, u"Smith & Co"_s);
-    QGuiApplication::clipboard()->setText(u" 12"_s);
-    QTest::keySequence(window.tbxTEXT, QKeySequence::Paste);
-    sendPasteFromMenu(window.tbxTEXT);
-    QCOMPARE(window.tbxTEXT->text(), u"Smith & Co 12 12"_s);
-
-    // A text box outside any child window is not the rule's business.
-    QLineEdit outside;
-    outside.show();
-    QTest::keyClicks(&outside, u"O'Neil"_s);
-    QCOMPARE(outside.text(), u"O'Neil"_s);
-    QVERIFY(m_env->messages.isEmpty());
-}
-
-void TestChildWindow::closeKeyUnloads() {
-    MdiFixture mdi;
-    mdi.first->tbxTEXT->setFocus();
-    QTest::keyClick(mdi.first->tbxTEXT, Qt::Key_F12);
-    QCOMPARE(mdi.first->unloads, 1);
-    // The window and its frame go; the other window stays.
-    QTRY_VERIFY(!mdi.first);
-    QCOMPARE(mdi.area.subWindowList(), QList<QMdiSubWindow*>{mdi.secondFrame});
-}
-
-void TestChildWindow::reloadOnClickInto_data() {
-    QTest::addColumn<bool>("bound");
-    QTest::newRow("bound") << true;
-    QTest::newRow("not bound") << false;
-}
-
-// Clicking into the already active window after the account changed reloads a bound one,
-// once.
-void TestChildWindow::reloadOnClickInto() {
-    QFETCH(bool, bound);
-    shared().wrkBACNBR = 1010;
-    MdiFixture mdi;
-    SampleWindow* target = mdi.first.data();
-    target->setBankBound(bound);
-    shared().wrkBACNBR = 1020;
-    QApplication::setActiveWindow(&mdi.area);
-    target->tbxTEXT->clearFocus();
-    QTest::mouseClick(target->tbxTEXT, Qt::LeftButton);
-    target->tbxTEXT->setFocus(Qt::MouseFocusReason);
-    const QList<int> expected = bound ? QList<int>{1010, 1020} : QList<int>{1010};
-    QCOMPARE(target->banksLoaded, expected);
-    mdi.area.setActiveSubWindow(mdi.secondFrame);
-    mdi.area.setActiveSubWindow(mdi.firstFrame);
-    QCOMPARE(target->banksLoaded, expected);
-}
-
-void TestChildWindow::faultsInLoad_data() {
-    QTest::addColumn<bool>("closes"); // else a statement of the load fails
-    QTest::newRow("closes itself") << true;
-    QTest::newRow("database error") << false;
-}
-
-void TestChildWindow::faultsInLoad() {
-    QFETCH(bool, closes);
-    QMdiArea area;
-    area.show();
-    auto* window = new SampleWindow;
-    window->closeInLoad = closes;
-    window->failInLoad = !closes;
-    area.addSubWindow(window)->setAttribute(Qt::WA_DeleteOnClose);
-    window->load();
-    // Closing takes the frame along; an error is told once and leaves the window open,
-    // deleted with the area while its recordset is open.
-    QCOMPARE(m_env->messages.size(), closes ? 0 : 1);
-    QTRY_COMPARE(area.subWindowList().size(), closes ? 0 : 1);
-}
-
-void TestChildWindow::gridRedrawKeepsCurrentCell() {
-    FlexGrid grid;
-    grid.setCols(3);
-    grid.setRows(6);
-    grid.show();
-    // Many rows added without redrawing: one reset, and the current cell stays.
-    grid.setCurrentCell(3, 1);
-    QSignalSpy reset(grid.model(), &QAbstractItemModel::modelReset);
-    grid.setRedraw(false);
-    for (int i = 0; i < 1000; ++i)
-        grid.setText(grid.addRow(), 0, u"x"_s);
-    grid.setRedraw(true);
-    QCOMPARE(reset.count(), 1);
-    QCOMPARE(grid.model()->rowCount(), 1005);
-    QCOMPARE((QList<int>{grid.row(), grid.col()}), (QList<int>{3, 1}));
-}
-
-void TestChildWindow::datePickerInCompanyOrder_data() {
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("shown"); // 5 March 2024, as the clerk reads and types it
-    QTest::newRow("0 month first") << 0 << "03/05/2024";
-    QTest::newRow("2 day first") << 2 << "05/03/2024";
-    QTest::newRow("3 day first") << 3 << "05/03/2024";
-    QTest::newRow("4 year-day-month") << 4 << "2024-05-03";
-}
-
-void TestChildWindow::datePickerInCompanyOrder() {
-    QFETCH(int, format);
-    QFETCH(QString, shown);
-    shared().wrkDTEFMT = format;
-    DatePicker picker;
-    picker.setDateNumber(20240305);
-    QCOMPARE(picker.text(), shown);
-    QCOMPARE(picker.dateNumber(), 20240305);
-}
-
 QTEST_MAIN(TestChildWindow)
-
-void TestChildWindow::windowGrowsUntilNoCaptionIsCut_data() {
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<int>("designedWidth");
-    QTest::addColumn<bool>("grows");
-    QTest::newRow("English") << QString() << 200 << false;
-    QTest::newRow("English, designed too narrow") << QString() << 100 << true;
-    QTest::newRow("Spanish") << u"S"_s << 200 << true;
-    QTest::newRow("Spanish with room to spare") << u"S"_s << 900 << false;
-}
-
-// A window sized by its design shows every caption whole, in English and in the longer
-// Spanish, and a window with room to spare keeps its size.
-void TestChildWindow::windowGrowsUntilNoCaptionIsCut() {
-    QFETCH(QString, language);
-    QFETCH(int, designedWidth);
-    QFETCH(bool, grows);
-    shared().wrkLANGUAGE = language;
-    CaptionWindow window;
-    window.resize(designedWidth, 300);
-    window.load();
-    // The size the main window gives the window's frame: the one it has after its load.
-    QCOMPARE(window.width() > designedWidth, grows);
-    QVERIFY(window.width() >= window.sizeHint().width());
-}
-
 #include "tst_child_window.moc"

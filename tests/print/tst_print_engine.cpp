@@ -52,11 +52,11 @@ QString at(const QString& text, int x, int y) {
 
 } // namespace
 
-class TestPrintEngine : public QObject {
+class TestPrintEngine : public DatabaseTest {
     Q_OBJECT
 private Q_SLOTS:
     void init() {
-        env = std::make_unique<TestEnvironment>();
+        env.emplace();
         shared().wrkCOMPANY_NAME = QStringLiteral("Tolvane Vending Company");
         wrkPAGE_GROUP = 0;
     }
@@ -209,9 +209,6 @@ private Q_SLOTS:
         QCOMPARE(s->documents, is[0] == "P" ? 1 : 0);
         QCOMPARE(host.endOfPage, is[0] != "P");
     }
-
-private:
-    std::unique_ptr<TestEnvironment> env;
 };
 
 QTEST_MAIN(TestPrintEngine)

@@ -25,12 +25,11 @@ void previewReport(int lines) {
 
 } // namespace
 
-class TestPrintPreview : public QObject {
+class TestPrintPreview : public DatabaseTest {
     Q_OBJECT
 private Q_SLOTS:
     void init() {
-        env = std::make_unique<TestEnvironment>();
-        env->openDatabase();
+        env.emplace().openDatabase();
         saveSetting("SMM", "IMGPTH", env->path("pages/"));
         QDir().mkpath(env->path("pages"));
     }
@@ -106,9 +105,6 @@ private Q_SLOTS:
         QVERIFY2(env->messages[0].contains("PREVIEW.1"), qPrintable(env->messages[0]));
         QVERIFY(!frmPRINT_PREVIEW::exists());
     }
-
-private:
-    std::unique_ptr<TestEnvironment> env;
 };
 
 QTEST_MAIN(TestPrintPreview)

@@ -11,6 +11,7 @@
 #include "schema.h"
 #include "settings.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -126,6 +129,41 @@ void deleteProgramWindows() {
             tops << w;
     for (const QPointer<QWidget>& w : tops)
         delete w.data();
+}
+
+void clerk::click(QWidget* w, const char* name) {
+    auto* button = child<QAbstractButton>(w, name);
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString clerk::text(QWidget* w, const char* name) {
+    return child<QLineEdit>(w, name)->text();
+}
+
+QString describeDocument(const QTextDocument& document) {
+    QStringList blocks;
+    for (QTextBlock block = document.begin(); block != document.end(); block = block.next()) {
+        const int align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        QString text = align == Qt::AlignHCenter   ? "C"
+                       : align == Qt::AlignRight   ? "R"
+                       : align == Qt::AlignJustify ? "J"
+                                                   : "L";
+        QString lastLook;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            QString look = QString(f.fontWeight() > QFont::Medium ? "b" : "") +
+                           (f.fontItalic() ? "i" : "") + (f.fontUnderline() ? "u" : "");
+            if (f.hasProperty(QTextFormat::ForegroundBrush))
+                look += f.foreground().color().name();
+            if (look != lastLook || text.size() == 1)
+                text += '|' + look + ':';
+            text += it.fragment().text();
+            lastLook = look;
+        }
+        blocks << text;
+    }
+    return blocks.join('\n');
 }
 
 void chooseComboItem(QComboBox* combo, const QString& startsWith) {

@@ -63,11 +63,28 @@ class FlexGrid;
 class frmPRINT_PREVIEW;
 class QComboBox;
 class QLineEdit;
+class QTextDocument;
 
 // A window's control by its name.
 template <typename T> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QLatin1String(name));
 }
+
+// What the clerk does with a window's controls, found by their names. In a namespace of
+// their own: some tests still have helpers of these names.
+namespace clerk {
+// Clicks the button.
+void click(QWidget* w, const char* name);
+inline void clickOk(QWidget* w) {
+    click(w, "tbcOK");
+}
+// The text of the text box.
+QString text(QWidget* w, const char* name);
+} // namespace clerk
+
+// A document as the clerk sees it: per paragraph its alignment (L, C, R, J), then its runs of
+// equal look ("b" bold, "i" italic, "u" underline, a colour) with their text.
+QString describeDocument(const QTextDocument& document);
 
 // Picks the item that starts with the given text from a drop-down list with the mouse.
 void chooseComboItem(QComboBox* combo, const QString& startsWith);
@@ -156,6 +173,17 @@ protected:
         delete w.data();
         env.reset();
     }
+};
+
+// A test class whose every test function has its own environment and database: derive from
+// it, and a test class of its own init() or cleanup() replaces these.
+class DatabaseTest : public QObject {
+    Q_OBJECT
+protected:
+    std::optional<TestEnvironment> env;
+private Q_SLOTS:
+    void init() { env.emplace().openDatabase(); }
+    void cleanup() { env.reset(); }
 };
 
 // The program's window of the given class that is showing on its own, if there is one.
