@@ -102,6 +102,8 @@ void openDatabase() {
         throw Failure(oneLine(messages.isEmpty() ? fallback : messages.first()));
     };
     SharedValues& s = shared();
+    // Every command only reads: a report, a list, a dry run of an import, a search.
+    s.wrkCONNECTION.setReadOnly(true);
     prcREAD_STARTUP_SETTINGS();
     if (!s.wrkDEMO && s.wrkDBTYPE.isEmpty() && s.wrkVERNBR >= 0 && s.wrkVERNBR <= 2)
         fail(undefinedConnectionsMessage());
@@ -441,6 +443,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     out.flush();
     err.flush();
     prcCLOSE_DATABASE();
+    shared().wrkCONNECTION.setReadOnly(false); // the windows of the same program write
     return code;
 }
 

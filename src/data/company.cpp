@@ -69,7 +69,9 @@ void prcLOAD_COMPANY(const QString& division, const QString& department) {
                                            s.wrkNOLOCK + QStringLiteral(" where ddmDIVCDE='") +
                                            sqlText(division) + QStringLiteral("' and ddmDPTCDE='") +
                                            sqlText(department) + QLatin1Char('\''));
-    if (company.eof()) {
+    // A first start makes the company's row; a connection that only reads leaves that to the
+    // windows.
+    if (company.eof() && !connection.readOnly()) {
         const QString name = sqlText(s.wrkCOMPANY_NAME);
         connection.execute(
             QStringLiteral("Insert into SYS_ENTERPRISE_MASTER(ddmLGLNME,ddmDBANME,ddmADDRS1,"

@@ -308,7 +308,9 @@ void Connection::open(const QString& connectionString) {
         case FileKind::SQLite:
             database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
             database.setDatabaseName(file);
-            database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            database.setConnectOptions(
+                m_readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
+                           : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
             m_kind = Kind::SQLite;
             break;
         case FileKind::Access: {
@@ -366,6 +368,8 @@ void Connection::open(const QString& connectionString) {
                                                  "properly installed."));
     }
 
+    if (m_readOnly && m_kind != Kind::SQLite)
+        database.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
     if (!database.open()) {
         const QSqlError error = database.lastError();
         database = QSqlDatabase();
@@ -373,7 +377,7 @@ void Connection::open(const QString& connectionString) {
         m_kind = Kind::None;
         throw DatabaseError(errorNumber(error), errorText(error));
     }
-    if (m_kind == Kind::SQLite) {
+    if (m_kind == Kind::SQLite && !m_readOnly) {
         // Several programs of the suite share the file: WAL lets readers and one writer meet.
         QSqlQuery pragma(database);
         pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));

@@ -112,7 +112,11 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     void open(const QString& connectionString); // throws DatabaseError
-    void close();                               // throws DatabaseError when never opened
+    // The next open() only reads: the database refuses every change made through it (the
+    // command line's questions, a dry run).
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool readOnly() const { return m_readOnly; }
+    void close(); // throws DatabaseError when never opened
     bool isOpen() const;
     Kind kind() const { return m_kind; }
 
@@ -137,6 +141,7 @@ private:
     QString m_name;
     Kind m_kind = Kind::None;
     bool m_opened = false;
+    bool m_readOnly = false;
     int m_transactions = 0;
 };
 

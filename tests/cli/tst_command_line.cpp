@@ -93,6 +93,9 @@ private Q_SLOTS:
             << QStringList{"report",  "--account", "1010",     "--month",
                            "2024-01", "--pdf",     "month.pdf"}
             << "bankrec: account 1010 has no reconciliation for 2024-01\n";
+        QTest::newRow("difference of a month never reconciled")
+            << QStringList{"difference", "--account", "1010", "--month", "2024-01"}
+            << "bankrec: account 1010 has no reconciliation for 2024-01\n";
         QTest::newRow("import writes nothing")
             << QStringList{"import", "--account", "1010", "statement.ofx"}
             << "bankrec: import only shows its matches (--dry-run): cleared dates are saved in "
@@ -110,6 +113,21 @@ private Q_SLOTS:
         QCOMPARE(r.err, error);
         QCOMPARE(r.out, QString());
         QVERIFY(!QFile::exists(pdf));
+    }
+
+    // The month's difference as Reconcile would show it now, and the cause found.
+    void differenceOfTheMonth() {
+        sqlExec("update LDG_BANK_RECONCILIATION_HISTORY set brhBNKBAL=-203");
+        const Result r = runCli({"difference", "--account", "1010", "--month", "2024-02"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out.split('\n'),
+                 QStringList({"Account 1010, 2024-02: bank -203.00, outstanding -134.00, "
+                              "adjusted -69.00, ledger -194.00, difference 125.00",
+                              "1. Item cleared: check 301 of 01/05/24 (-125.00, Acme, Inc.) is "
+                              "outstanding and clearing it explains the difference of 125.00: it "
+                              "has probably cleared. Clear it.",
+                              ""}));
     }
 
     void helpPrintsUsage_data() {

@@ -45,6 +45,27 @@ private Q_SLOTS:
         QVERIFY(!rs.field(0).isValid()); // past the end
     }
 
+    // A connection opened to read refuses every change, and still reads a file another
+    // program writes to.
+    void readOnlyConnectionRefusesChanges() {
+        TestEnvironment env;
+        env.openDatabase();
+        sqlExec("insert into LDG_BANK_RECONCILIATION_HISTORY (brhGLANBR) values (1010)");
+        Connection reader;
+        reader.setReadOnly(true);
+        reader.open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") +
+                    env.databaseFile());
+        QCOMPARE(reader.execute("select count(*) as n from LDG_BANK_RECONCILIATION_HISTORY")
+                     .field(0)
+                     .toInt(),
+                 1);
+        QVERIFY_THROWS_EXCEPTION(
+            DatabaseError,
+            reader.execute("delete from LDG_BANK_RECONCILIATION_HISTORY where brhGLANBR=1010"));
+        QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY"), 1);
+        reader.close();
+    }
+
     void kinds_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("state");
