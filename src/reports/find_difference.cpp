@@ -8,11 +8,13 @@
 #include "settings.h"
 #include "statement.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace reports {
 
@@ -64,16 +66,23 @@ public:
         result.difference = -m_target;
         if (m_target == 0)
             return result;
-        clearItem();
-        amountCorrections(CauseKind::WrongSign);
+        const auto timed = [&result](CauseKind kind, const std::function<void()>& search) {
+            QElapsedTimer clock;
+            clock.start();
+            search();
+            result.milliseconds[int(kind)] = double(clock.nsecsElapsed()) / 1e6;
+        };
+        timed(CauseKind::ClearItem, [this] { clearItem(); });
+        timed(CauseKind::WrongSign, [this] { amountCorrections(CauseKind::WrongSign); });
+        // Two digits swapped change an amount by a multiple of 9 cents.
         if (m_target % 9 == 0)
-            amountCorrections(CauseKind::Transposed);
-        amountCorrections(CauseKind::DecimalPoint);
-        twoItems();
-        result.threeItemsBounded = threeItems();
-        bankAmounts();
-        bankLines();
-        wrongMonth();
+            timed(CauseKind::Transposed, [this] { amountCorrections(CauseKind::Transposed); });
+        timed(CauseKind::DecimalPoint, [this] { amountCorrections(CauseKind::DecimalPoint); });
+        timed(CauseKind::TwoItems, [this] { twoItems(); });
+        timed(CauseKind::ThreeItems, [this, &result] { result.threeItemsBounded = threeItems(); });
+        timed(CauseKind::BankAmount, [this] { bankAmounts(); });
+        timed(CauseKind::BankLines, [this] { bankLines(); });
+        timed(CauseKind::WrongMonth, [this] { wrongMonth(); });
         result.causes = m_causes;
         return result;
     }

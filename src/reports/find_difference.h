@@ -60,6 +60,8 @@ struct DifferenceSearch {
     qint64 difference = 0;          // in cents, as the window shows it
     QList<Cause> causes;            // in the order of the kinds, then by date
     bool threeItemsBounded = false; // more outstanding items than the bound
+    // How long the search of each kind took (by CauseKind), for the benchmark.
+    double milliseconds[9] = {};
 };
 
 // month: the figures as Reconcile shows them (its difference and cut-off); lines: the

@@ -1,0 +1,120 @@
+// How long finding the cause of a difference takes on a large bank account: 100,000
+// outstanding items and as many cleared ones, with a difference that nothing explains, so
+// every kind searches to its end. Prints the read of the lines, each kind's search and the
+// whole search, each the best of five runs.
+//
+//   bench_find_difference [outstanding items]
+
+#include "common.h"
+#include "context.h"
+#include "database.h"
+#include "find_difference.h"
+#include "schema.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <numeric>
+#include <random>
+
+namespace {
+
+// Outstanding items (every other line) and cleared ones, dated over the year before the
+// cut-off, amounts in cents from a fixed seed.
+QList<ledger::Line> makeLines(int outstanding) {
+    std::mt19937 random(20241130);
+    std::uniform_int_distribution<int> cents(1, 500000);
+    QList<ledger::Line> lines;
+    const QDate first(2024, 1, 1);
+    for (int i = 0; i < 2 * outstanding; ++i) {
+        ledger::Line l;
+        l.fiscalYear = 2024;
+        l.line = i + 1;
+        l.date = dateNumber(first.addDays(i % 330));
+        const bool deposit = i % 3 == 0;
+        l.amount = (deposit ? 1 : -1) * cents(random) / 100.0;
+        l.check = deposit ? 0 : 10000 + i;
+        l.cleared = i % 2 == 0 ? 0 : dateNumber(first.addDays(i % 330 + 3));
+        lines << l;
+    }
+    return lines;
+}
+
+void writeLines(const QList<ledger::Line>& lines) {
+    Transaction transaction(db());
+    QSqlQuery insert(db().database());
+    insert.prepare(QStringLiteral(
+        "insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,gltLNENBR,gltTRNDTE,gltGLANBR,"
+        "gltDESCPT,gltTRNAMT,gltCHKNBR,gltRCNDTE,gltSTATUS,gltPSTDTE) "
+        "values(?,?,?,1010,'Line',?,?,?,'',?)"));
+    for (const ledger::Line& l : lines) {
+        for (const QVariant& v :
+             {QVariant(l.fiscalYear), QVariant(l.line), QVariant(l.date), QVariant(l.amount),
+              QVariant(l.check), QVariant(l.cleared), QVariant(l.date)})
+            insert.addBindValue(v);
+        insert.exec();
+    }
+    transaction.commit();
+}
+
+double bestOfFive(const std::function<void()>& run) {
+    double best = 1e12;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        run();
+        best = std::min(best, double(clock.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("large.mdb"));
+    QFile(file).open(QIODevice::WriteOnly); // an empty file is a new database
+    db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=%1").arg(file));
+    createSchema(db());
+    writeLines(makeLines(count));
+
+    QList<ledger::Line> lines;
+    const double read =
+        bestOfFive([&] { lines = ledger::lines(db(), 1010, ledger::unreconciledCondition()); });
+
+    ledger::Month month;
+    month.year = 2024;
+    month.month = 11;
+    month.statementDate = 20241130;
+    month.cutOff = 20241130;
+    month.difference = 0.01; // a cent: no line explains it, every kind searches to its end
+    reports::DifferenceSearch best;
+    const double total = bestOfFive([&] {
+        const reports::DifferenceSearch found = reports::findDifference(month, lines);
+        if (best.milliseconds[0] == 0 ||
+            std::accumulate(std::begin(found.milliseconds), std::end(found.milliseconds), 0.0) <
+                std::accumulate(std::begin(best.milliseconds), std::end(best.milliseconds), 0.0))
+            best = found;
+    });
+
+    QTextStream out(stdout);
+    out << "outstanding items " << count << ", lines read " << lines.size() << "\n";
+    out << QStringLiteral("read of the lines      %1 ms\n").arg(read, 9, 'f', 1);
+    for (int kind = 0; kind < 9; ++kind)
+        out << QStringLiteral("%1 %2 ms\n")
+                   .arg(reports::causeKindName(reports::CauseKind(kind)).leftJustified(22))
+                   .arg(best.milliseconds[kind], 9, 'f', 1);
+    out << QStringLiteral("search in total        %1 ms (three items among the newest %2)\n")
+               .arg(total, 9, 'f', 1)
+               .arg(reports::DifferenceOptions().threeItemBound);
+    out << "causes found: " << best.causes.size() << "\n";
+    resetShared();
+    return 0;
+}
