@@ -89,32 +89,39 @@ int main(int argc, char** argv) {
     const double read =
         bestOfFive([&] { lines = ledger::lines(db(), 1010, ledger::unreconciledCondition()); });
 
-    ledger::Month month;
-    month.year = 2024;
-    month.month = 11;
-    month.statementDate = 20241130;
-    month.cutOff = 20241130;
-    month.difference = 0.01; // a cent: no line explains it, every kind searches to its end
-    reports::DifferenceSearch best;
-    const double total = bestOfFive([&] {
-        const reports::DifferenceSearch found = reports::findDifference(month, lines);
-        if (best.milliseconds[0] == 0 ||
-            std::accumulate(std::begin(found.milliseconds), std::end(found.milliseconds), 0.0) <
-                std::accumulate(std::begin(best.milliseconds), std::end(best.milliseconds), 0.0))
-            best = found;
-    });
-
     QTextStream out(stdout);
     out << "outstanding items " << count << ", lines read " << lines.size() << "\n";
     out << QStringLiteral("read of the lines      %1 ms\n").arg(read, 9, 'f', 1);
-    for (int kind = 0; kind < 9; ++kind)
-        out << QStringLiteral("%1 %2 ms\n")
-                   .arg(reports::causeKindName(reports::CauseKind(kind)).leftJustified(22))
-                   .arg(best.milliseconds[kind], 9, 'f', 1);
-    out << QStringLiteral("search in total        %1 ms (three items among the newest %2)\n")
-               .arg(total, 9, 'f', 1)
-               .arg(reports::DifferenceOptions().threeItemBound);
-    out << "causes found: " << best.causes.size() << "\n";
+    // A cent that nothing explains, so every kind but the swapped digits searches to its
+    // end; nine cents, a multiple of 9, which many lines of a large account explain.
+    for (double difference : {0.01, 0.09}) {
+        ledger::Month month;
+        month.year = 2024;
+        month.month = 11;
+        month.statementDate = 20241130;
+        month.cutOff = 20241130;
+        month.difference = difference;
+        reports::DifferenceSearch best;
+        const double total = bestOfFive([&] {
+            const reports::DifferenceSearch found = reports::findDifference(month, lines);
+            const auto sum = [](const reports::DifferenceSearch& s) {
+                return std::accumulate(std::begin(s.milliseconds), std::end(s.milliseconds), 0.0);
+            };
+            if (best.milliseconds[0] == 0 || sum(found) < sum(best))
+                best = found;
+        });
+        out << QStringLiteral("difference %1\n").arg(difference, 0, 'f', 2);
+        for (int kind = 0; kind < 9; ++kind)
+            out << QStringLiteral("  %1 %2 ms\n")
+                       .arg(reports::causeKindName(reports::CauseKind(kind)).leftJustified(20))
+                       .arg(best.milliseconds[kind], 9, 'f', 1);
+        out << QStringLiteral("  search in total      %1 ms (three items among the newest %2), "
+                              "%3 causes found (at most %4)\n")
+                   .arg(total, 9, 'f', 1)
+                   .arg(reports::DifferenceOptions().threeItemBound)
+                   .arg(best.causes.size())
+                   .arg(reports::DifferenceOptions().maxCauses);
+    }
     resetShared();
     return 0;
 }

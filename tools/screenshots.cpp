@@ -62,6 +62,11 @@ int main(int argc, char* argv[]) {
     setMessageHandler([](const QString& text, const QString&) {
         QTextStream(stdout) << "message: " << text << "\n";
     });
+    // The clerk's answer to a question (whose statements these are): yes.
+    setQuestionHandler([](const QString& text, const QString&) {
+        QTextStream(stdout) << "question: " << text << " yes\n";
+        return true;
+    });
     installMessageBoxes();
 
     {

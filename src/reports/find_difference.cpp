@@ -127,29 +127,46 @@ private:
                         .arg(lineText(*l, true), differenceText()));
     }
 
-    // The amounts the line may have been meant to hold, for one kind of slip.
-    static QList<qint64> meantAmounts(CauseKind kind, qint64 written) {
-        QList<qint64> meant;
+    // The amounts a line may have been meant to hold, for one kind of slip. Kept on the
+    // stack: the search runs it for every line of the account.
+    struct Meant {
+        qint64 values[24];
+        int count = 0;
+        void add(qint64 v, qint64 written) {
+            if (v != written && count < 24)
+                values[count++] = v;
+        }
+    };
+    static Meant meantAmounts(CauseKind kind, qint64 written) {
+        Meant meant;
         if (kind == CauseKind::WrongSign) {
-            meant << -written;
+            meant.add(-written, written);
         } else if (kind == CauseKind::DecimalPoint) {
-            meant << written * 10 << written * 100;
+            meant.add(written * 10, written);
+            meant.add(written * 100, written);
             if (written % 10 == 0)
-                meant << written / 10;
+                meant.add(written / 10, written);
             if (written % 100 == 0)
-                meant << written / 100;
+                meant.add(written / 100, written);
         } else {
-            // Two adjacent digits of the amount in cents swapped, with no leading zero made.
-            const QByteArray digits = QByteArray::number(std::llabs(written));
-            for (int i = 0; i + 1 < digits.size(); ++i) {
-                if (digits[i] == digits[i + 1] || (i == 0 && digits[i + 1] == '0'))
+            // Two adjacent digits of the amount in cents swapped, with no leading zero made:
+            // swapping the digits at 10^k and 10^(k+1) moves the amount by 9 * 10^k times
+            // their difference.
+            const qint64 sign = written < 0 ? -1 : 1;
+            qint64 rest = std::llabs(written);
+            int digits[20];
+            int length = 0;
+            for (; rest > 0 && length < 20; rest /= 10)
+                digits[length++] = int(rest % 10);
+            qint64 power = 1;
+            for (int k = 0; k + 1 < length; ++k, power *= 10) {
+                const int low = digits[k];
+                const int high = digits[k + 1];
+                if (low == high || (k + 2 == length && low == 0))
                     continue;
-                QByteArray swapped = digits;
-                std::swap(swapped[i], swapped[i + 1]);
-                meant << (written < 0 ? -1 : 1) * swapped.toLongLong();
+                meant.add(written + sign * 9 * power * (low - high), written);
             }
         }
-        meant.removeAll(written);
         return meant;
     }
 
@@ -159,8 +176,11 @@ private:
                 const qint64 written = cents(*l);
                 if (written == 0)
                     continue;
-                for (qint64 meant : meantAmounts(kind, written)) {
-                    if (correctionEffect(*l, meant - written) != m_target)
+                const Meant candidates = meantAmounts(kind, written);
+                for (int c = 0; c < candidates.count; ++c) {
+                    const qint64 meant = candidates.values[c];
+                    // The sentence is made only for a cause that is kept.
+                    if (correctionEffect(*l, meant - written) != m_target || full())
                         continue;
                     const QString how =
                         kind == CauseKind::WrongSign    ? QStringLiteral("with the other sign")
@@ -185,7 +205,7 @@ private:
 
     void twoItems() {
         QHash<qint64, QList<int>> byAmount;
-        for (int i = 0; i < m_outstanding.size(); ++i) {
+        for (int i = 0; i < m_outstanding.size() && !full(); ++i) {
             const qint64 amount = cents(*m_outstanding.at(i));
             const auto partners = byAmount.constFind(m_target - amount);
             if (partners != byAmount.constEnd())
