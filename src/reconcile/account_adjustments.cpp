@@ -375,7 +375,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::clearAll() {
 }
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::prefillFromStatement(int date, const QString& description,
-                                                      double amount) {
+                                                      double amount, int proposedAccount) {
     prcCLEAR_FIELDS();
     dbxTRNDTE->setDateNumber(date);
     // The bank's text goes between quotes in the insert, so it may not hold any.
@@ -384,5 +384,9 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prefillFromStatement(int date, const QString& d
     tbxDESCPT->setText(text);
     (amount < 0 ? optSUBTRACT : optADD)->setChecked(true);
     tbxTRNAMT->setText(fourDecimals(amount));
+    if (const int index = cbxLEDGER->findData(proposedAccount); proposedAccount > 0 && index >= 0) {
+        cbxLEDGER->setCurrentIndex(index);
+        ledgerChosen(index);
+    }
     cbxLEDGER->setFocus();
 }

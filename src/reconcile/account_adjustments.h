@@ -28,7 +28,9 @@ public:
     // Fills in an adjustment from a bank statement line the ledger lacks: its date,
     // description and amount (negative lowers the bank balance), on the add or subtract side.
     // The clerk picks the reversing account and adds it.
-    void prefillFromStatement(int date, const QString& description, double amount);
+    // A proposed reversing account (0: none) is chosen for the clerk, who may change it.
+    void prefillFromStatement(int date, const QString& description, double amount,
+                              int proposedAccount = 0);
     // The fiscal year of the last adjustment's date: of the last Add, whether or not it went
     // through, else of the date at load.
     int fiscalYear() const { return wrkFSYEAR; }

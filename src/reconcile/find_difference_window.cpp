@@ -47,6 +47,8 @@ frmFIND_DIFFERENCE::frmFIND_DIFFERENCE(QWidget* parent)
           QStringLiteral("Abrir en &Vaciar")},
          {tbcADJUSTMENT, "tbcADJUSTMENT", QStringLiteral("Add as &Adjustment"),
           QStringLiteral("Agregar como &Ajuste")},
+         {tbcADD_PROPOSED, "tbcADD_PROPOSED", QStringLiteral("Add &Proposed Adjustments"),
+          QStringLiteral("Agregar Ajustes &Propuestos")},
          {tbcVOID, "tbcVOID", QStringLiteral("&Void Check"), QStringLiteral("&Anule Cheque")},
          {tbcSTATEMENT, "tbcSTATEMENT", QStringLiteral("&Statement File..."),
           QStringLiteral("Archivo del &Estado...")},
@@ -64,6 +66,7 @@ frmFIND_DIFFERENCE::frmFIND_DIFFERENCE(QWidget* parent)
             [this](int row, int) { rowChanged(row); });
     connectCommand(tbcCLEAR, &QPushButton::clicked, [this] { openClear(); });
     connectCommand(tbcADJUSTMENT, &QPushButton::clicked, [this] { addAdjustment(); });
+    connectCommand(tbcADD_PROPOSED, &QPushButton::clicked, [this] { addProposed(); });
     connectCommand(tbcVOID, &QPushButton::clicked, [this] { voidCheck(); });
     connectCommand(tbcSTATEMENT, &QPushButton::clicked, [this] { pickStatement(); });
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
@@ -120,6 +123,8 @@ void frmFIND_DIFFERENCE::setStatementFile(const QString& file) {
 void frmFIND_DIFFERENCE::searchAgain() {
     if (!m_hasMonth)
         return;
+    m_past = reports::pastAdjustments(db(), bankLoaded());
+    tbcADD_PROPOSED->setEnabled(!proposals().isEmpty());
     m_search = reports::findDifference(
         m_month, ledger::lines(db(), bankLoaded(), ledger::unreconciledCondition()), m_bank);
     const QString difference = formatNumber(m_month.difference, QStringLiteral("#0.00"));
@@ -199,7 +204,56 @@ void frmFIND_DIFFERENCE::addAdjustment() {
         return;
     const reports::BankLine& b = m_bank.at(c->bankLines.first());
     if (auto* adjustments = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
-        adjustments->prefillFromStatement(b.date, b.description, double(b.cents) / 100);
+        adjustments->prefillFromStatement(
+            b.date, b.description, double(b.cents) / 100,
+            reports::proposeAdjustment(m_past, b.description).account);
+}
+
+QList<std::pair<int, reports::AdjustmentProposal>> frmFIND_DIFFERENCE::proposals() const {
+    QList<std::pair<int, reports::AdjustmentProposal>> found;
+    for (int i = 0; i < m_bank.size(); ++i) {
+        const reports::BankLine& b = m_bank.at(i);
+        if (b.matchedLine != 0 || b.date >= m_month.cutOff)
+            continue;
+        const reports::AdjustmentProposal p = reports::proposeAdjustment(m_past, b.description);
+        if (p.account > 0)
+            found.append({i, p});
+    }
+    return found;
+}
+
+void frmFIND_DIFFERENCE::addProposed() {
+    const auto found = proposals();
+    if (found.isEmpty())
+        return;
+    const bool spanish = shared().spanish();
+    QStringList listed;
+    for (const auto& [index, proposal] : found) {
+        const reports::BankLine& b = m_bank.at(index);
+        listed << QStringLiteral("%1  %2  %3  %4")
+                      .arg(fncFORMAT_DATE(b.date), b.description,
+                           formatNumber(double(b.cents) / 100, QStringLiteral("###0.00")),
+                           spanish ? proposal.spanish : proposal.english);
+    }
+    if (!askQuestion(say("Add these %1 adjustments?\n\n%2", "¿Agregar estos %1 ajustes?\n\n%2")
+                         .arg(found.size())
+                         .arg(listed.join(QLatin1Char('\n')))))
+        return;
+    // Each is an ordinary adjustment, at a second of its own so that each keeps its key,
+    // cleared on the day the bank booked it.
+    const QTime started = now().time();
+    int second = 0;
+    for (const auto& [index, proposal] : found) {
+        const reports::BankLine& b = m_bank.at(index);
+        QString text = b.description;
+        text.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+        const ledger::PostedAdjustment posted =
+            ledger::postAdjustment(db(),
+                                   {b.date, timeNumber(started.addSecs(second++)), bankLoaded(),
+                                    proposal.account, text, double(b.cents) / 100},
+                                   today());
+        ledger::writeClearedDates(db(), bankLoaded(), {{posted.fiscalYear, posted.line, b.date}});
+    }
 }
 
 void frmFIND_DIFFERENCE::voidCheck() {

@@ -30,6 +30,7 @@ public:
     QLabel* lblSENTENCE = nullptr;
     QPushButton* tbcCLEAR = nullptr;
     QPushButton* tbcADJUSTMENT = nullptr;
+    QPushButton* tbcADD_PROPOSED = nullptr;
     QPushButton* tbcVOID = nullptr;
     QPushButton* tbcSTATEMENT = nullptr;
     QPushButton* tbcCANCEL = nullptr;
@@ -44,6 +45,10 @@ private:
     void rowChanged(int row);
     void openClear();
     void addAdjustment();
+    // The bank's lines the ledger lacks, each with the account the account's own earlier
+    // adjustments propose; those with a proposal.
+    QList<std::pair<int, reports::AdjustmentProposal>> proposals() const;
+    void addProposed();
     void voidCheck();
     void pickStatement();
 
@@ -51,5 +56,6 @@ private:
     bool m_hasMonth = false;
     QString m_statementFile;
     QList<reports::BankLine> m_bank;
+    QList<reports::PastAdjustment> m_past;
     reports::DifferenceSearch m_search;
 };

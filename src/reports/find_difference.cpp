@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -299,10 +300,12 @@ private:
         const auto offer = [&](const QList<int>& which) {
             add(CauseKind::BankLines, {}, 0,
                 QStringLiteral("The bank's lines %1 are not in the ledger and explain the "
-                               "difference of %2: add them as adjustments.")
+                               "difference of %2: add them as adjustments, cleared on the "
+                               "bank's dates.")
                     .arg(describe(which, false), differenceText()),
                 QStringLiteral("Las líneas del banco %1 no están en el libro y explican la "
-                               "diferencia de %2: agréguelas como ajustes.")
+                               "diferencia de %2: agréguelas como ajustes, vaciados en las "
+                               "fechas del banco.")
                     .arg(describe(which, true), differenceText()),
                 which);
         };
@@ -421,6 +424,96 @@ void rememberStatementFile(int account, int statementDate, const QString& file) 
                     .arg(statementDate / 10000)
                     .arg(statementDate / 100 % 100, 2, 10, QLatin1Char('0')),
                 QFileInfo(file).absoluteFilePath());
+}
+
+QList<PastAdjustment> pastAdjustments(Connection& db, int bankAccount) {
+    // An adjustment is two lines with the next two line numbers of its year: the bank line
+    // ("A") on the bank account, then the reversing line ("R") on the account it went to.
+    struct Row {
+        int year, line, date, time, account;
+        bool bankLine;
+        QString description;
+    };
+    QList<Row> rows;
+    QHash<qint64, int> byKey;
+    for (Recordset rs = db.execute(
+             QStringLiteral("Select gltFSYEAR,gltLNENBR,gltTRNDTE,gltTRNTME,gltTRNTYP,gltGLANBR,"
+                            "gltDESCPT from LDG_GENERAL_LEDGER_TRANSACTION") +
+             shared().wrkNOLOCK +
+             QStringLiteral(" where gltJRNCDE='BA' order by gltTRNDTE desc, gltTRNTME desc"));
+         !rs.eof(); rs.moveNext()) {
+        const auto whole = [&rs](int column) { return int(fncFIELD_NUMBER(rs.field(column))); };
+        Row r{whole(0),
+              whole(1),
+              whole(2),
+              whole(3),
+              whole(5),
+              rs.field(4).toString().trimmed().compare(QLatin1String("A"), Qt::CaseInsensitive) ==
+                  0,
+              rs.field(6).toString().trimmed()};
+        byKey.insert(qint64(r.year) << 32 | quint32(r.line), int(rows.size()));
+        rows << r;
+    }
+    QList<PastAdjustment> past;
+    for (const Row& a : std::as_const(rows)) {
+        if (!a.bankLine || a.account != bankAccount)
+            continue;
+        const auto reversing = byKey.constFind(qint64(a.year) << 32 | quint32(a.line + 1));
+        if (reversing == byKey.constEnd())
+            continue;
+        const Row& r = rows.at(*reversing);
+        if (!r.bankLine && r.date == a.date && r.time == a.time)
+            past << PastAdjustment{a.date, a.description, r.account};
+    }
+    return past;
+}
+
+namespace {
+
+// The words of a bank text that tell it apart: letters only, three or more of them.
+QSet<QString> significantWords(const QString& text) {
+    QSet<QString> words;
+    QString word;
+    for (const QChar c : text.toUpper() + QLatin1Char(' ')) {
+        if (c.isLetter()) {
+            word += c;
+        } else {
+            if (word.size() >= 3)
+                words.insert(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+} // namespace
+
+AdjustmentProposal proposeAdjustment(const QList<PastAdjustment>& past, const QString& bankText) {
+    const QSet<QString> wanted = significantWords(bankText);
+    AdjustmentProposal proposal;
+    if (wanted.isEmpty())
+        return proposal;
+    double best = 0.5; // at least half the words of both shared
+    const PastAdjustment* like = nullptr;
+    for (const PastAdjustment& p : past) { // newest first: the newest of equals stays
+        const QSet<QString> words = significantWords(p.description);
+        const double shared = double(QSet<QString>(wanted).intersect(words).size());
+        const double all = double(QSet<QString>(wanted).unite(words).size());
+        if (all > 0 && shared / all > best - 1e-9 && (!like || shared / all > best + 1e-9)) {
+            best = shared / all;
+            like = &p;
+        }
+    }
+    if (!like)
+        return proposal;
+    proposal.account = like->account;
+    proposal.english = QStringLiteral("like '%1' on %2 -> %3")
+                           .arg(like->description, fncFORMAT_DATE(like->date))
+                           .arg(like->account);
+    proposal.spanish = QStringLiteral("como '%1' del %2 -> %3")
+                           .arg(like->description, fncFORMAT_DATE(like->date))
+                           .arg(like->account);
+    return proposal;
 }
 
 QString causeKindName(CauseKind kind, bool spanish) {

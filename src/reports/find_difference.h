@@ -80,6 +80,26 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file);
 QString statementFileOfMonth(int account, int year, int month);
 void rememberStatementFile(int account, int statementDate, const QString& file);
 
+// An earlier adjustment of the bank account: its date, text and the ledger account its
+// reversing line went to.
+struct PastAdjustment {
+    int date = 0;
+    QString description;
+    int account = 0;
+};
+// The account's adjustments, newest first, from the ledger itself.
+QList<PastAdjustment> pastAdjustments(Connection& db, int bankAccount);
+
+// The ledger account a bank line's adjustment probably goes to: the one the most alike
+// earlier adjustment went to (at least half their words shared; the newest of equals), and
+// why ("like 'MONTHLY SERVICE CHARGE' on 10/31/26 -> 5010"). account 0: no proposal.
+struct AdjustmentProposal {
+    int account = 0;
+    QString english;
+    QString spanish;
+};
+AdjustmentProposal proposeAdjustment(const QList<PastAdjustment>& past, const QString& bankText);
+
 // The name of a kind in the clerk's words.
 QString causeKindName(CauseKind kind, bool spanish = false);
 

@@ -4,9 +4,12 @@
 #include "clear_transactions.h"
 #include "find_difference_window.h"
 #include "flex_grid.h"
+#include "ledger.h"
 #include "reconcile_balances.h"
+#include "statement_files.h"
 #include "test_support.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,6 +48,50 @@ private Q_SLOTS:
         QVERIFY(find->isEnabled());
         typeInto(child<QLineEdit>(w, "tbxBNKBAL"), "1000", Qt::Key_Return);
         QVERIFY(!find->isEnabled()); // no difference
+    }
+
+    // The bank's fee the ledger lacks is added where last month's fee went, cleared on the
+    // bank's date, after one question; the difference it explained is gone.
+    void proposedAdjustmentAdded() {
+        insertMonth();
+        sqlExec("update LDG_BANK_RECONCILIATION_HISTORY set brhBNKBAL=1356.5");
+        const ledger::PostedAdjustment january = ledger::postAdjustment(
+            db(), {20240131, 90000, 1010, 5010, "MONTHLY SERVICE CHARGE", -25}, QDate(2024, 2, 1));
+        ledger::writeClearedDates(db(), 1010, {{january.fiscalYear, january.line, 20240131}});
+        Statement february;
+        february.account = QStringLiteral("4410012345");
+        february.currency = QStringLiteral("USD");
+        february.periodStart = 20240201;
+        february.periodEnd = 20240229;
+        february.hasOpening = february.hasClosing = true;
+        february.opening = 100000;
+        february.closing = 98150;
+        february.closingDate = 20240229;
+        february.lines = {{20240227, -1850, 0, QStringLiteral("MONTHLY SERVICE CHARGE")}};
+        const statement_files::Written written = statement_files::write({february}, {});
+        const QString file = env->path(written.fileName);
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(written.bytes) > 0);
+        out.close();
+
+        auto* found = openWindow<frmFIND_DIFFERENCE>();
+        found->setStatementFile(file);
+        QCOMPARE(found->grdCAUSES->text(1, 0), QStringLiteral("Bank's lines"));
+        QVERIFY(found->tbcADD_PROPOSED->isEnabled());
+        QTest::mouseClick(found->tbcADD_PROPOSED, Qt::LeftButton);
+        QCOMPARE(env->questions.size(), 1);
+        QVERIFY(env->questions.first().contains(
+            "MONTHLY SERVICE CHARGE  -18.50  like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010"));
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
+                          "gltJRNCDE='BA' and gltTRNDTE=20240227 and gltRCNDTE=20240227 and "
+                          "gltGLANBR=1010 and gltTRNAMT=-18.5"),
+                 1);
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
+                          "gltJRNCDE='BA' and gltTRNDTE=20240227 and gltGLANBR=5010"),
+                 1);
+        QCOMPARE(found->lblDIFFERENCE->text(),
+                 QStringLiteral("The month 2/2024 has no difference."));
+        delete found;
     }
 
     void causeActedOnInClear() {

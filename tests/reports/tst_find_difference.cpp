@@ -173,6 +173,34 @@ private Q_SLOTS:
         apply(first, statement);
         QCOMPARE(qRound64(month().difference * 100), 0);
     }
+
+    // A bank line's adjustment goes where the account's own most alike earlier one went.
+    void proposesTheAccountOfTheMostAlikeAdjustment_data() {
+        QTest::addColumn<QString>("bankText");
+        QTest::addColumn<QString>("why"); // "" for no proposal
+        QTest::newRow("the newest of two alike")
+            << "MONTHLY SERVICE CHARGE" << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
+        QTest::newRow("half the words shared")
+            << "SERVICE CHARGE NOV" << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
+        QTest::newRow("interest") << "INTEREST PAID 0.41"
+                                  << "like 'Interest paid' on 11/30/23 -> 4010";
+        QTest::newRow("another bank's adjustment") << "WIRE FEE" << "";
+        QTest::newRow("nothing alike") << "DEPOSIT" << "";
+    }
+    void proposesTheAccountOfTheMostAlikeAdjustment() {
+        QFETCH(QString, bankText);
+        QFETCH(QString, why);
+        const auto adjust = [](int date, int time, int bank, int offset, const char* text) {
+            ledger::postAdjustment(db(), {date, time, bank, offset, text, -10}, QDate(2024, 3, 1));
+        };
+        adjust(20231130, 80000, 1010, 4010, "Interest paid");
+        adjust(20231231, 90000, 1010, 5020, "Monthly service charge");
+        adjust(20240131, 90000, 1010, 5010, "MONTHLY SERVICE CHARGE");
+        adjust(20240131, 90000, 1020, 5030, "WIRE FEE"); // another bank, the same moment
+        const AdjustmentProposal p = proposeAdjustment(pastAdjustments(db(), 1010), bankText);
+        QCOMPARE(p.english, why);
+        QCOMPARE(p.account, why.isEmpty() ? 0 : why.section(' ', -1).toInt());
+    }
 };
 
 QTEST_MAIN(TestFindDifference)
