@@ -89,6 +89,15 @@ int accountOf(const Arguments& arguments) {
     return account;
 }
 
+// The first day of the month --month names ("2024-02").
+QDate monthOf(const Arguments& arguments) {
+    const QString text = arguments.value(QStringLiteral("--month"));
+    const QDate first = QDate::fromString(text + QStringLiteral("-01"), Qt::ISODate);
+    if (!first.isValid() || text.size() != 7)
+        throw Failure(QStringLiteral("--month must be a month such as 2024-02: ") + text);
+    return first;
+}
+
 void noOperands(const Arguments& arguments) {
     if (!arguments.operands.isEmpty())
         throw Failure(QStringLiteral("unexpected argument ") + arguments.operands.first());
@@ -210,10 +219,8 @@ int reportCommand(const QStringList& words, QTextStream& out) {
          QStringLiteral("--outstanding")});
     noOperands(arguments);
     const int account = accountOf(arguments);
+    const QDate month = monthOf(arguments);
     const QString monthText = arguments.value(QStringLiteral("--month"));
-    const QDate month = QDate::fromString(monthText + QStringLiteral("-01"), Qt::ISODate);
-    if (!month.isValid() || monthText.size() != 7)
-        throw Failure(QStringLiteral("--month must be a month such as 2024-02: ") + monthText);
     const QString pdf = arguments.value(QStringLiteral("--pdf"));
     if (pdf.isEmpty())
         throw Failure(QStringLiteral("--pdf is required"));
@@ -336,10 +343,8 @@ int differenceCommand(const QStringList& words, QTextStream& out) {
         {});
     noOperands(arguments);
     const int account = accountOf(arguments);
+    const QDate first = monthOf(arguments);
     const QString monthText = arguments.value(QStringLiteral("--month"));
-    const QDate first = QDate::fromString(monthText + QStringLiteral("-01"), Qt::ISODate);
-    if (!first.isValid() || monthText.size() != 7)
-        throw Failure(QStringLiteral("--month must be a month such as 2024-02: ") + monthText);
     openDatabase();
     const ledger::Month month = ledger::monthNow(db(), account, first.year(), first.month());
     if (!month.saved)
