@@ -179,13 +179,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("bankText");
         QTest::addColumn<QString>("why"); // "" for no proposal
         QTest::newRow("the newest of two alike")
-            << "MONTHLY SERVICE CHARGE" << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
+            << "MONTHLY SERVICE CHARGE"
+            << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
         QTest::newRow("half the words shared")
-            << "SERVICE CHARGE NOV" << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
+            << "SERVICE CHARGE NOV"
+            << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
         QTest::newRow("interest") << "INTEREST PAID 0.41"
                                   << "like 'Interest paid' on 11/30/23 -> 4010";
-        QTest::newRow("another bank's adjustment") << "WIRE FEE" << "";
-        QTest::newRow("nothing alike") << "DEPOSIT" << "";
+        QTest::newRow("another bank's adjustment") << "WIRE FEE"
+                                                   << "";
+        QTest::newRow("nothing alike") << "DEPOSIT"
+                                       << "";
     }
     void proposesTheAccountOfTheMostAlikeAdjustment() {
         QFETCH(QString, bankText);
