@@ -5,6 +5,7 @@
 //
 //   bench_find_difference [outstanding items]
 
+#include "best_of_five.h"
 #include "common.h"
 #include "context.h"
 #include "database.h"
@@ -60,17 +61,6 @@ void writeLines(const QList<ledger::Line>& lines) {
         insert.exec();
     }
     transaction.commit();
-}
-
-double bestOfFive(const std::function<void()>& run) {
-    double best = 1e12;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        run();
-        best = std::min(best, double(clock.nsecsElapsed()) / 1e6);
-    }
-    return best;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 //   bench_outstanding [lines]
 
 #include "after_month.h"
+#include "best_of_five.h"
 #include "common.h"
 #include "context.h"
 #include "database.h"
@@ -53,17 +54,6 @@ void buildLines(int count) {
         insert.exec();
     }
     transaction.commit();
-}
-
-double bestOfFive(const std::function<void()>& run) {
-    double best = 1e12;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        run();
-        best = std::min(best, clock.nsecsElapsed() / 1e6);
-    }
-    return best;
 }
 
 } // namespace
