@@ -5,6 +5,7 @@
 #include "database.h"
 #include "import_session.h"
 #include "matcher.h"
+#include "money.h"
 #include "settings.h"
 #include "statement.h"
 
@@ -21,10 +22,6 @@ namespace reports {
 
 namespace {
 
-qint64 lineCents(double amount) {
-    return std::llround(amount * 100.0);
-}
-
 QString money(qint64 cents) {
     return formatNumber(double(cents) / 100.0, QStringLiteral("###0.00"));
 }
@@ -38,7 +35,7 @@ QString lineText(const ledger::Line& l, bool spanish) {
                   .arg(fncFORMAT_DATE(l.date))
             : (spanish ? QStringLiteral("la línea del %1") : QStringLiteral("the line of %1"))
                   .arg(fncFORMAT_DATE(l.date));
-    text += QStringLiteral(" (") + money(lineCents(l.amount));
+    text += QStringLiteral(" (") + money(roundToCents(l.amount));
     if (!l.description.trimmed().isEmpty())
         text += QStringLiteral(", ") + l.description.trimmed();
     return text + QLatin1Char(')');
@@ -56,10 +53,13 @@ public:
     Search(const ledger::Month& month, const QList<ledger::Line>& lines,
            const QList<BankLine>& bank, const DifferenceOptions& options)
         : m_month(month), m_lines(lines), m_bank(bank), m_options(options),
-          m_target(-lineCents(month.difference)) {
-        for (const ledger::Line& l : lines)
+          m_target(-roundToCents(month.difference)) {
+        for (const ledger::Line& l : lines) {
             if (counted(l))
                 (l.cleared > 0 ? m_cleared : m_outstanding) << &l;
+            if (!bank.isEmpty())
+                m_byKey.insert(key(l.fiscalYear, l.line), &l);
+        }
     }
 
     DifferenceSearch run() {
@@ -91,7 +91,7 @@ public:
 private:
     // The lines Reconcile counts: unreconciled and dated before the cut-off.
     bool counted(const ledger::Line& l) const { return l.date > 0 && l.date < m_month.cutOff; }
-    static qint64 cents(const ledger::Line& l) { return lineCents(l.amount); }
+    static qint64 cents(const ledger::Line& l) { return roundToCents(l.amount); }
     // How correcting a counted line's amount by delta cents moves the difference: a line not
     // cleared is in the outstanding total as well as in the ledger balance.
     static qint64 correctionEffect(const ledger::Line& l, qint64 delta) {
@@ -251,11 +251,9 @@ private:
                 .arg(linesText(items, true), differenceText()));
     }
 
+    static qint64 key(int year, int line) { return qint64(year) << 32 | quint32(line); }
     const ledger::Line* matched(const BankLine& b) const {
-        for (const ledger::Line& l : m_lines)
-            if (l.fiscalYear == b.matchedYear && l.line == b.matchedLine)
-                return &l;
-        return nullptr;
+        return m_byKey.value(key(b.matchedYear, b.matchedLine), nullptr);
     }
 
     void bankAmounts() {
@@ -356,6 +354,7 @@ private:
     const qint64 m_target; // what an action must move the difference by: minus it
     QList<const ledger::Line*> m_outstanding;
     QList<const ledger::Line*> m_cleared;
+    QHash<qint64, const ledger::Line*> m_byKey; // the lines by their key, for the bank's matches
     QList<Cause> m_causes;
 };
 
