@@ -18,6 +18,7 @@
 #include "calculator.h"
 #include "clear_transactions.h"
 #include "finalize_post.h"
+#include "find_difference_window.h"
 #include "import_bank_statement.h"
 #include "nsf_checks.h"
 #include "reconcile_balances.h"
@@ -88,6 +89,8 @@ const MenuEntry kMenus[] = {
     {"mtnRECONCILE_CHECKING_ACCOUNT_BALANCES", "&Reconcile Checking Account Balances",
      "Reconcilie los Saldos de Cuenta que Verifican",
      windowOf<frmRECONCILE_CHECKING_ACCOUNT_BALANCES>()},
+    {"mtnFIND_DIFFERENCE", "Find the &Difference...", "Buscar la Diferencia...",
+     windowOf<frmFIND_DIFFERENCE>()},
     {"mnuANALYSIS", "Analysis", "Análisis"},
     {"anlANALYZE_BANK_ACTIVITY_RECONCILIATIONS", "Analyze Bank Activity && Reconcilations",
      "Analice Conciliaciones Bancarias de Actividad",

@@ -5,6 +5,7 @@
 #include "find_difference_window.h"
 #include "flex_grid.h"
 #include "ledger.h"
+#include "messages.h"
 #include "reconcile_balances.h"
 #include "statement_files.h"
 #include "test_support.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -78,9 +80,17 @@ private Q_SLOTS:
         found->setStatementFile(file);
         QCOMPARE(found->grdCAUSES->text(1, 0), QStringLiteral("Bank's lines"));
         QVERIFY(found->tbcADD_PROPOSED->isEnabled());
+        // The real question box, answered Yes as the clerk would.
+        setQuestionHandler({});
+        QString asked;
+        whenModalAppears([&asked](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            asked = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
         QTest::mouseClick(found->tbcADD_PROPOSED, Qt::LeftButton);
-        QCOMPARE(env->questions.size(), 1);
-        QVERIFY(env->questions.first().contains(
+        QVERIFY(asked.contains(
             "MONTHLY SERVICE CHARGE  -18.50  like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010"));
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION",
                           "gltJRNCDE='BA' and gltTRNDTE=20240227 and gltRCNDTE=20240227 and "
