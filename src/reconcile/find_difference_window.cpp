@@ -84,6 +84,7 @@ void frmFIND_DIFFERENCE::loadWindow() {
     if (!m_hasMonth) {
         m_month = ledger::loadMonth(db(), shared().wrkBACNBR, today());
         m_hasMonth = true;
+        m_balanceEntered = m_month.saved;
         setStatementFile(
             reports::statementFileOfMonth(shared().wrkBACNBR, m_month.year, m_month.month));
     }
@@ -93,6 +94,7 @@ void frmFIND_DIFFERENCE::loadWindow() {
 void frmFIND_DIFFERENCE::setMonth(const ledger::Month& month) {
     m_month = month;
     m_hasMonth = true;
+    m_balanceEntered = true;
     if (m_statementFile.isEmpty())
         setStatementFile(reports::statementFileOfMonth(bankLoaded(), month.year, month.month));
     else
@@ -123,6 +125,18 @@ void frmFIND_DIFFERENCE::setStatementFile(const QString& file) {
 void frmFIND_DIFFERENCE::searchAgain() {
     if (!m_hasMonth)
         return;
+    if (!m_balanceEntered) {
+        lblDIFFERENCE->setText(say("No bank balance is entered for %1/%2 yet: enter it in "
+                                   "Reconcile, then find the difference.",
+                                   "Aún no hay saldo del banco para %1/%2: escríbalo en "
+                                   "Reconciliar y busque la diferencia.")
+                                   .arg(m_month.month)
+                                   .arg(m_month.year));
+        m_search = {};
+        tbcADD_PROPOSED->setEnabled(false);
+        fillGrid();
+        return;
+    }
     m_past = reports::pastAdjustments(db(), bankLoaded());
     tbcADD_PROPOSED->setEnabled(!proposals().isEmpty());
     m_search = reports::findDifference(

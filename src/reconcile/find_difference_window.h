@@ -54,6 +54,9 @@ private:
 
     ledger::Month m_month;
     bool m_hasMonth = false;
+    // A bank balance was entered for the month (typed or offered in Reconcile, or saved): a
+    // difference against no balance at all explains nothing.
+    bool m_balanceEntered = false;
     QString m_statementFile;
     QList<reports::BankLine> m_bank;
     QList<reports::PastAdjustment> m_past;
