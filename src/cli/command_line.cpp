@@ -297,11 +297,7 @@ int importCommand(const QStringList& words, QTextStream& out, QTextStream& err) 
         throw Failure(said(refusal));
     openDatabase();
     Recordset rs = db().execute(ledger::openLinesStatement(account));
-    MatchOptions options;
-    const QString days = getSetting(import_session::settingsSection(), QStringLiteral("DAYS"));
-    if (!days.isEmpty())
-        options.days = days.toInt();
-    options.spanish = spanish;
+    const MatchOptions options = import_session::savedMatchOptions(spanish);
     session.match(openLinesFrom(rs), options);
     const Statement& statement = session.statement();
     const QVector<OpenLine>& open = session.open();

@@ -365,10 +365,6 @@ DifferenceSearch findDifference(const ledger::Month& month, const QList<ledger::
     return Search(month, lines, bank, options).run();
 }
 
-namespace {
-const QString kImportSection = QStringLiteral("ImportBankStatement");
-} // namespace
-
 QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
     import_session::Session session(account);
     const StatementFile read = session.read(file);
@@ -380,11 +376,7 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
     if (!session.take(read, which, &refusal))
         throw StatementError(file, 0, refusal);
     Recordset rs = db.execute(ledger::openLinesStatement(account));
-    MatchOptions options;
-    const QString days = getSetting(kImportSection, QStringLiteral("DAYS"));
-    if (!days.isEmpty())
-        options.days = days.toInt();
-    session.match(openLinesFrom(rs), options);
+    session.match(openLinesFrom(rs), import_session::savedMatchOptions(false));
     const Statement& statement = session.statement();
     const QVector<OpenLine>& open = session.open();
     const QVector<Match>& matches = session.matches();
@@ -409,7 +401,7 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
 
 QString statementFileOfMonth(int account, int year, int month) {
     const QString file = getSetting(
-        kImportSection,
+        import_session::settingsSection(),
         QStringLiteral("LAST-%1-%2-%3").arg(account).arg(year).arg(month, 2, 10, QLatin1Char('0')));
     return !file.isEmpty() && QFileInfo::exists(file) ? file : QString();
 }
@@ -417,7 +409,7 @@ QString statementFileOfMonth(int account, int year, int month) {
 void rememberStatementFile(int account, int statementDate, const QString& file) {
     if (statementDate <= 0)
         return;
-    saveSetting(kImportSection,
+    saveSetting(import_session::settingsSection(),
                 QStringLiteral("LAST-%1-%2-%3")
                     .arg(account)
                     .arg(statementDate / 10000)

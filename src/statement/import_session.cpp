@@ -16,6 +16,15 @@ void saveAccountSetting(const QString& key, int ledgerAccount, const QString& va
     saveSetting(settingsSection(), key + QLatin1Char('-') + QString::number(ledgerAccount), value);
 }
 
+MatchOptions savedMatchOptions(bool spanish) {
+    MatchOptions options;
+    const QString days = getSetting(settingsSection(), QStringLiteral("DAYS"));
+    if (!days.isEmpty())
+        options.days = days.toInt();
+    options.spanish = spanish;
+    return options;
+}
+
 AccountPick pickAccount(const StatementFile& file, const QString& known) {
     AccountPick pick;
     pick.accounts = file.accounts();

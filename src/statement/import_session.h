@@ -19,6 +19,8 @@ namespace import_session {
 QString settingsSection();
 QString accountSetting(const QString& key, int ledgerAccount);
 void saveAccountSetting(const QString& key, int ledgerAccount, const QString& value);
+// The matching as the clerk last set it (the days a date may differ), in a language.
+MatchOptions savedMatchOptions(bool spanish);
 
 struct AccountPick {
     enum class Kind {
