@@ -3,7 +3,9 @@
 #include "clock.h"
 #include "common.h"
 #include "database.h"
+#include "money.h"
 #include "schema.h"
+#include "statement_files.h"
 
 #include <QDate>
 #include <QDir>
@@ -21,14 +23,12 @@
 
 namespace {
 
-using Cents = qint64;
-
 QDate monthEnd(const QDate& date) {
     return QDate(date.year(), date.month(), date.daysInMonth());
 }
 
 double money(Cents cents) {
-    return static_cast<double>(cents) / 100.0;
+    return centsToUnits(cents);
 }
 
 // Weekdays only, kept inside the days 1 to 28 the schedule uses.
@@ -802,14 +802,12 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
                         Cents base) {
     const QDate first = months.open;
     const QDate last = monthEnd(months.open);
-    struct Item {
-        QDate date;
-        Cents amount;
-        int check;
-        QString type;
-        QString name;
-    };
-    QVector<Item> items;
+    Statement statement;
+    statement.account = QStringLiteral("4410012345");
+    statement.currency = QStringLiteral("USD");
+    statement.periodStart = dateNumber(first);
+    statement.periodEnd = statement.closingDate = dateNumber(last);
+    QVector<std::pair<QDate, StatementLine>> items;
     Cents opening = base;
     for (const BankLine& line : lines) {
         if (!line.status.isEmpty())
@@ -817,58 +815,43 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
         if (line.cleared.isValid() && line.cleared < first)
             opening += line.amount;
         else if (line.cleared.isValid() && line.cleared <= last)
-            items.push_back({line.cleared, line.amount, line.check ? line.checkNumber : 0,
-                             line.check        ? QStringLiteral("CHECK")
-                             : line.amount > 0 ? QStringLiteral("DEP")
-                                               : QStringLiteral("DEBIT"),
-                             line.check        ? QStringLiteral("CHECK %1").arg(line.checkNumber)
-                             : line.amount > 0 ? QStringLiteral("DEPOSIT")
-                                               : line.description.toUpper()});
+            items.push_back({line.cleared,
+                             {dateNumber(line.cleared),
+                              line.amount,
+                              line.check ? line.checkNumber : 0,
+                              line.check        ? QStringLiteral("CHECK %1").arg(line.checkNumber)
+                              : line.amount > 0 ? QStringLiteral("DEPOSIT")
+                                                : line.description.toUpper().left(32),
+                              {},
+                              0}});
         else if (line.journal == QLatin1String("BA") && line.date >= first && line.date <= last)
-            items.push_back({line.date, line.amount, 0, QStringLiteral("SRVCHG"),
-                             QStringLiteral("MONTHLY SERVICE CHARGE")});
+            items.push_back({line.date,
+                             {dateNumber(line.date),
+                              line.amount,
+                              0,
+                              QStringLiteral("MONTHLY SERVICE CHARGE"),
+                              {},
+                              0}});
     }
-    items.push_back({bankDay(last.addDays(-1)), 412, 0, QStringLiteral("INT"),
-                     QStringLiteral("INTEREST PAID")});
+    const QDate interest = bankDay(last.addDays(-1));
+    items.push_back(
+        {interest, {dateNumber(interest), 412, 0, QStringLiteral("INTEREST PAID"), {}, 0}});
     std::stable_sort(items.begin(), items.end(),
-                     [](const Item& a, const Item& b) { return a.date < b.date; });
-    Cents closing = opening;
-    QString transactions;
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    statement.hasClosing = true;
+    statement.closing = opening;
     int id = 0;
-    for (const Item& item : items) {
-        closing += item.amount;
-        QString name = item.name.left(32);
-        name.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
-        transactions += QStringLiteral("<STMTTRN>\n<TRNTYPE>%1\n<DTPOSTED>%2\n<TRNAMT>%3\n"
-                                       "<FITID>%4%5\n")
-                            .arg(item.type)
-                            .arg(dateNumber(item.date))
-                            .arg(QString::number(money(item.amount), 'f', 2))
-                            .arg(dateNumber(item.date))
-                            .arg(++id, 3, 10, QLatin1Char('0'));
-        if (item.check)
-            transactions += QStringLiteral("<CHECKNUM>%1\n").arg(item.check);
-        transactions += QStringLiteral("<NAME>%1\n</STMTTRN>\n").arg(name);
+    for (auto& [date, item] : items) {
+        statement.closing += item.cents;
+        item.reference = QStringLiteral("%1%2").arg(item.date).arg(++id, 3, 10, QLatin1Char('0'));
+        statement.lines << item;
     }
-    const QString text =
-        QStringLiteral("OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\nSECURITY:NONE\n"
-                       "ENCODING:USASCII\nCHARSET:1252\nCOMPRESSION:NONE\nOLDFILEUID:NONE\n"
-                       "NEWFILEUID:NONE\n\n<OFX>\n<SIGNONMSGSRSV1>\n<SONRS>\n<STATUS><CODE>0"
-                       "<SEVERITY>INFO</STATUS>\n<DTSERVER>%1\n<LANGUAGE>ENG\n</SONRS>\n"
-                       "</SIGNONMSGSRSV1>\n<BANKMSGSRSV1>\n<STMTTRNRS>\n<TRNUID>1\n<STATUS>"
-                       "<CODE>0<SEVERITY>INFO</STATUS>\n<STMTRS>\n<CURDEF>USD\n<BANKACCTFROM>\n"
-                       "<BANKID>123006800\n<ACCTID>4410012345\n<ACCTTYPE>CHECKING\n"
-                       "</BANKACCTFROM>\n<BANKTRANLIST>\n<DTSTART>%2\n<DTEND>%3\n%4"
-                       "</BANKTRANLIST>\n<LEDGERBAL>\n<BALAMT>%5\n<DTASOF>%3\n</LEDGERBAL>\n"
-                       "</STMTRS>\n</STMTTRNRS>\n</BANKMSGSRSV1>\n</OFX>\n")
-            .arg(dateNumber(bankDay(last.addDays(1))))
-            .arg(dateNumber(first))
-            .arg(dateNumber(last))
-            .arg(transactions)
-            .arg(QString::number(money(closing), 'f', 2));
+    statement_files::Options options;
+    options.format = statement_files::Format::OfxSgml;
+    const statement_files::Written written = statement_files::write({statement}, options);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toLatin1()) < 0)
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(written.bytes) < 0)
         throw DatabaseError(-1,
                             QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
 }
