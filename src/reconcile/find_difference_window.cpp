@@ -8,6 +8,7 @@
 #include "flex_grid.h"
 #include "messages.h"
 #include "statement.h"
+#include "transaction_detail.h"
 #include "void_checks.h"
 
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -49,6 +51,8 @@ frmFIND_DIFFERENCE::frmFIND_DIFFERENCE(QWidget* parent)
           QStringLiteral("Agregar como &Ajuste")},
          {tbcADD_PROPOSED, "tbcADD_PROPOSED", QStringLiteral("Add &Proposed Adjustments"),
           QStringLiteral("Agregar Ajustes &Propuestos")},
+         {tbcDETAIL, "tbcDETAIL", QStringLiteral("Transaction &Detail"),
+          QStringLiteral("&Detalle de la Transacción")},
          {tbcVOID, "tbcVOID", QStringLiteral("&Void Check"), QStringLiteral("&Anule Cheque")},
          {tbcSTATEMENT, "tbcSTATEMENT", QStringLiteral("&Statement File..."),
           QStringLiteral("Archivo del &Estado...")},
@@ -67,6 +71,7 @@ frmFIND_DIFFERENCE::frmFIND_DIFFERENCE(QWidget* parent)
     connectCommand(tbcCLEAR, &QPushButton::clicked, [this] { openClear(); });
     connectCommand(tbcADJUSTMENT, &QPushButton::clicked, [this] { addAdjustment(); });
     connectCommand(tbcADD_PROPOSED, &QPushButton::clicked, [this] { addProposed(); });
+    connectCommand(tbcDETAIL, &QPushButton::clicked, [this] { showDetail(); });
     connectCommand(tbcVOID, &QPushButton::clicked, [this] { voidCheck(); });
     connectCommand(tbcSTATEMENT, &QPushButton::clicked, [this] { pickStatement(); });
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
@@ -198,6 +203,7 @@ void frmFIND_DIFFERENCE::rowChanged(int row) {
     if (c)
         lblSENTENCE->setText(c->sentence(shared().spanish()));
     tbcCLEAR->setEnabled(c && !c->lines.isEmpty());
+    tbcDETAIL->setEnabled(c && !c->lines.isEmpty());
     tbcADJUSTMENT->setEnabled(c && !c->bankLines.isEmpty() &&
                               m_bank.at(c->bankLines.first()).matchedLine == 0);
     tbcVOID->setEnabled(c && c->lines.size() == 1 && c->lines.first().check > 0 &&
@@ -268,6 +274,30 @@ void frmFIND_DIFFERENCE::addProposed() {
                                    today());
         ledger::writeClearedDates(db(), bankLoaded(), {{posted.fiscalYear, posted.line, b.date}});
     }
+}
+
+void frmFIND_DIFFERENCE::showDetail() {
+    const reports::Cause* c = causeAt(grdCAUSES->row());
+    if (!c || c->lines.isEmpty())
+        return;
+    const reports::LineSource source = reports::sourceOf(db(), bankLoaded(), c->lines.first());
+    if (source.date <= 0) {
+        showMessage(say("This line has no deposit or check behind it: it was entered in the "
+                        "ledger itself.",
+                        "Esta línea no viene de un depósito ni de un cheque: se escribió en el "
+                        "libro mismo."));
+        return;
+    }
+    PickedTransaction picked;
+    picked.deposit = source.deposit;
+    picked.date = source.date;
+    picked.time = source.time;
+    picked.line = source.line;
+    auto* detail = new frmANALYZE_BANK_TRANSACTION(picked);
+    QPointer<frmANALYZE_BANK_TRANSACTION> alive(detail);
+    detail->load();
+    if (alive)
+        detail->execModal(this);
 }
 
 void frmFIND_DIFFERENCE::voidCheck() {

@@ -9,7 +9,8 @@ class QLabel;
 class QPushButton;
 
 // The likely causes of the month's difference, each with its sentence and the way to act on
-// it: open Clear at the line, add the bank's line as an adjustment, or void the check. The
+// it: open Clear at the line, add the bank's line as an adjustment, show the transaction
+// behind the line, or void the check. The
 // list and the difference follow every write to the account, so the clerk sees at once what
 // an action left.
 class frmFIND_DIFFERENCE : public ChildWindow {
@@ -31,6 +32,7 @@ public:
     QPushButton* tbcCLEAR = nullptr;
     QPushButton* tbcADJUSTMENT = nullptr;
     QPushButton* tbcADD_PROPOSED = nullptr;
+    QPushButton* tbcDETAIL = nullptr;
     QPushButton* tbcVOID = nullptr;
     QPushButton* tbcSTATEMENT = nullptr;
     QPushButton* tbcCANCEL = nullptr;
@@ -49,6 +51,7 @@ private:
     // adjustments propose; those with a proposal.
     QList<std::pair<int, reports::AdjustmentProposal>> proposals() const;
     void addProposed();
+    void showDetail();
     void voidCheck();
     void pickStatement();
 

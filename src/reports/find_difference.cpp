@@ -84,6 +84,7 @@ public:
         timed(CauseKind::BankAmount, [this] { bankAmounts(); });
         timed(CauseKind::BankLines, [this] { bankLines(); });
         timed(CauseKind::WrongMonth, [this] { wrongMonth(); });
+        timed(CauseKind::BankLinesAndItem, [this] { bankLinesAndItem(); });
         result.causes = m_causes;
         return result;
     }
@@ -278,33 +279,43 @@ private:
         }
     }
 
-    void bankLines() {
+    // The bank's lines of the month that match no ledger line.
+    QList<int> unmatchedBankLines() const {
         QList<int> unmatched;
-        qint64 sum = 0;
         for (int i = 0; i < m_bank.size(); ++i)
-            if (m_bank.at(i).matchedLine == 0 && m_bank.at(i).date < m_month.cutOff) {
+            if (m_bank.at(i).matchedLine == 0 && m_bank.at(i).date < m_month.cutOff)
                 unmatched << i;
-                sum += m_bank.at(i).cents;
-            }
-        // Added as adjustments and cleared, the bank's lines lower the difference by their sum.
-        const auto describe = [this](const QList<int>& which, bool spanish) {
-            QStringList parts;
-            for (int i : which)
-                parts << QStringLiteral("%1 %2 (%3)")
-                             .arg(fncFORMAT_DATE(m_bank.at(i).date), m_bank.at(i).description,
-                                  money(m_bank.at(i).cents));
-            return parts.join(spanish ? QStringLiteral(", ") : QStringLiteral(", "));
-        };
+        return unmatched;
+    }
+    qint64 bankSum(const QList<int>& which) const {
+        qint64 sum = 0;
+        for (int i : which)
+            sum += m_bank.at(i).cents;
+        return sum;
+    }
+    QString bankLinesText(const QList<int>& which) const {
+        QStringList parts;
+        for (int i : which)
+            parts << QStringLiteral("%1 %2 (%3)")
+                         .arg(fncFORMAT_DATE(m_bank.at(i).date), m_bank.at(i).description,
+                              money(m_bank.at(i).cents));
+        return parts.join(QStringLiteral(", "));
+    }
+
+    // Added as adjustments and cleared, the bank's lines lower the difference by their sum.
+    void bankLines() {
+        const QList<int> unmatched = unmatchedBankLines();
+        const qint64 sum = bankSum(unmatched);
         const auto offer = [&](const QList<int>& which) {
             add(CauseKind::BankLines, {}, 0,
                 QStringLiteral("The bank's lines %1 are not in the ledger and explain the "
                                "difference of %2: add them as adjustments, cleared on the "
                                "bank's dates.")
-                    .arg(describe(which, false), differenceText()),
+                    .arg(bankLinesText(which), differenceText()),
                 QStringLiteral("Las líneas del banco %1 no están en el libro y explican la "
                                "diferencia de %2: agréguelas como ajustes, vaciados en las "
                                "fechas del banco.")
-                    .arg(describe(which, true), differenceText()),
+                    .arg(bankLinesText(which), differenceText()),
                 which);
         };
         if (!unmatched.isEmpty() && -sum == m_target) {
@@ -347,11 +358,65 @@ private:
         }
     }
 
+    // The bank's lines the ledger lacks (each alone, then all of them) added as adjustments,
+    // and what they leave of the difference explained by one slip in the ledger. Only a
+    // statement's few unmatched lines are tried, so the search stays a handful of the
+    // single-line searches.
+    void bankLinesAndItem() {
+        const QList<int> unmatched = unmatchedBankLines();
+        if (unmatched.isEmpty() || unmatched.size() > kMostBankLinesTried)
+            return;
+        QList<QList<int>> choices;
+        for (int i : unmatched)
+            choices << QList<int>{i};
+        if (unmatched.size() > 1)
+            choices << unmatched;
+        const qint64 whole = m_target;
+        QList<Cause> kept = m_causes;
+        for (const QList<int>& choice : std::as_const(choices)) {
+            // Added and cleared, the bank's lines move the difference by minus their sum.
+            const qint64 rest = whole + bankSum(choice);
+            if (rest == 0 || rest == whole)
+                continue; // the bank's lines alone, or nothing of them
+            m_target = rest;
+            m_causes.clear();
+            clearItem();
+            amountCorrections(CauseKind::WrongSign);
+            if (rest % 9 == 0)
+                amountCorrections(CauseKind::Transposed);
+            amountCorrections(CauseKind::DecimalPoint);
+            bankAmounts();
+            const QList<Cause> parts = m_causes;
+            m_target = whole;
+            m_causes = kept;
+            for (const Cause& part : parts)
+                addBoth(part, choice, rest);
+            kept = m_causes;
+        }
+    }
+
+    void addBoth(const Cause& part, const QList<int>& choice, qint64 rest) {
+        const QString partText = money(-rest);
+        const QString bankText = money(bankSum(choice));
+        add(CauseKind::BankLinesAndItem, part.lines, part.correctedCents,
+            QStringLiteral("Two causes together explain the difference of %1. %2 of it: %3 The "
+                           "other %4: the bank's lines %5 are not in the ledger; add them as "
+                           "adjustments, cleared on the bank's dates.")
+                .arg(differenceText(), partText, part.english, bankText, bankLinesText(choice)),
+            QStringLiteral("Dos causas juntas explican la diferencia de %1. %2 de ella: %3 Los "
+                           "otros %4: las líneas del banco %5 no están en el libro; agréguelas "
+                           "como ajustes, vaciados en las fechas del banco.")
+                .arg(differenceText(), partText, part.spanish, bankText, bankLinesText(choice)),
+            choice + part.bankLines);
+    }
+
+    static constexpr int kMostBankLinesTried = 12;
+
     const ledger::Month& m_month;
     const QList<ledger::Line>& m_lines;
     const QList<BankLine>& m_bank;
     const DifferenceOptions& m_options;
-    const qint64 m_target; // what an action must move the difference by: minus it
+    qint64 m_target; // what an action must move the difference by: minus it
     QList<const ledger::Line*> m_outstanding;
     QList<const ledger::Line*> m_cleared;
     QHash<qint64, const ledger::Line*> m_byKey; // the lines by their key, for the bank's matches
@@ -507,6 +572,40 @@ AdjustmentProposal proposeAdjustment(const QList<PastAdjustment>& past, const QS
     return proposal;
 }
 
+LineSource sourceOf(Connection& db, int account, const ledger::Line& line) {
+    LineSource source;
+    const QString nolock = shared().wrkNOLOCK;
+    if (line.check > 0 && line.amount < 0) {
+        const Recordset rs = db.execute(
+            QStringLiteral("Select betLNENBR, betTRNDTE from LDG_BANK_EXPENDITURE_TRANSACTION") +
+            nolock +
+            QStringLiteral(" where betGLANBR=%1 and betCHKNBR=%2 order by betLNENBR")
+                .arg(account)
+                .arg(line.check));
+        if (!rs.eof()) {
+            source.line = int(fncFIELD_NUMBER(rs.field(0)));
+            source.date = int(fncFIELD_NUMBER(rs.field(1)));
+        }
+        return source;
+    }
+    // A deposit's ledger line carries its batch's date and time.
+    const Recordset rs = db.execute(
+        QStringLiteral("Select bdtDEPDTE, bdtDEPTME from LDG_BANK_DEPOSIT_TRANSACTION") + nolock +
+        QStringLiteral(" where bdtGLANBR=%1 and bdtDEPDTE=%2 and bdtDEPTME=(Select gltTRNTME "
+                       "from LDG_GENERAL_LEDGER_TRANSACTION where gltFSYEAR=%3 and "
+                       "gltLNENBR=%4)")
+            .arg(account)
+            .arg(line.date)
+            .arg(line.fiscalYear)
+            .arg(line.line));
+    if (!rs.eof()) {
+        source.deposit = true;
+        source.date = int(fncFIELD_NUMBER(rs.field(0)));
+        source.time = int(fncFIELD_NUMBER(rs.field(1)));
+    }
+    return source;
+}
+
 QString causeKindName(CauseKind kind, bool spanish) {
     switch (kind) {
     case CauseKind::ClearItem:
@@ -527,9 +626,11 @@ QString causeKindName(CauseKind kind, bool spanish) {
     case CauseKind::BankLines:
         return spanish ? QStringLiteral("Líneas del banco") : QStringLiteral("Bank's lines");
     case CauseKind::WrongMonth:
+        return spanish ? QStringLiteral("Mes equivocado") : QStringLiteral("Wrong month");
+    case CauseKind::BankLinesAndItem:
         break;
     }
-    return spanish ? QStringLiteral("Mes equivocado") : QStringLiteral("Wrong month");
+    return spanish ? QStringLiteral("Banco y una partida") : QStringLiteral("Bank and an item");
 }
 
 } // namespace reports

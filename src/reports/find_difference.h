@@ -36,7 +36,12 @@ enum class CauseKind {
     BankAmount,   // the bank paid a matched line at another amount
     BankLines,    // the bank's lines the ledger lacks: add them as adjustments
     WrongMonth,   // a line cleared in the wrong month
+    // The bank's lines the ledger lacks together with one of the single-line slips above
+    // (an item cleared, a sign, digits, a decimal point, the bank's amount): two causes, one
+    // action each, that only together bring the difference to 0.
+    BankLinesAndItem,
 };
+inline constexpr int kCauseKinds = int(CauseKind::BankLinesAndItem) + 1;
 
 struct Cause {
     CauseKind kind = CauseKind::ClearItem;
@@ -61,7 +66,7 @@ struct DifferenceSearch {
     QList<Cause> causes;            // in the order of the kinds, then by date
     bool threeItemsBounded = false; // more outstanding items than the bound
     // How long the search of each kind took (by CauseKind), for the benchmark.
-    double milliseconds[9] = {};
+    double milliseconds[kCauseKinds] = {};
 };
 
 // month: the figures as Reconcile shows them (its difference and cut-off); lines: the
@@ -99,6 +104,17 @@ struct AdjustmentProposal {
     QString spanish;
 };
 AdjustmentProposal proposeAdjustment(const QList<PastAdjustment>& past, const QString& bankText);
+
+// Where a ledger line came from: the deposit batch (its date and time) or the expenditure
+// line (its number and date) that the transaction's detail shows. date 0 when the line has
+// none (an adjustment, a journal entry).
+struct LineSource {
+    bool deposit = false;
+    int date = 0;
+    int time = 0; // the deposit batch's
+    int line = 0; // the expenditure's line number
+};
+LineSource sourceOf(Connection& db, int account, const ledger::Line& line);
 
 // The name of a kind in the clerk's words.
 QString causeKindName(CauseKind kind, bool spanish = false);

@@ -9,6 +9,7 @@
 #include "reconcile_balances.h"
 #include "statement_files.h"
 #include "test_support.h"
+#include "transaction_detail.h"
 
 #include <QFile>
 #include <QLabel>
@@ -115,6 +116,18 @@ private Q_SLOTS:
         QVERIFY(found->lblSENTENCE->text().startsWith(
             "check 102 of 02/20/24 (-50.00, Line 3) is outstanding"));
         QVERIFY(found->tbcCLEAR->isEnabled() && !found->tbcADJUSTMENT->isEnabled());
+        // The check's transaction, found by its number, is shown on request.
+        sqlExec("insert into LDG_BANK_EXPENDITURE_TRANSACTION(betGLANBR,betCHKNBR,betTRNDTE,"
+                "betLNENBR,betTRNAMT) values(1010,102,20240220,7,50)");
+        int shownLine = 0;
+        whenModalAppears([&shownLine](QWidget* modal) {
+            auto* detail = qobject_cast<frmANALYZE_BANK_TRANSACTION*>(modal);
+            QVERIFY(detail && !detail->depositView());
+            shownLine = detail->picked().line;
+            detail->close();
+        });
+        QTest::mouseClick(found->tbcDETAIL, Qt::LeftButton);
+        QCOMPARE(shownLine, 7);
 
         QTest::mouseClick(found->tbcCLEAR, Qt::LeftButton);
         auto* clear = topLevel<frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT>();

@@ -46,6 +46,7 @@ void apply(const Cause& cause, const QList<BankLine>& bank) {
         case CauseKind::WrongSign:
         case CauseKind::Transposed:
         case CauseKind::DecimalPoint:
+        case CauseKind::BankLinesAndItem:
             update(l, QStringLiteral("gltTRNAMT=%1").arg(double(cause.correctedCents) / 100));
             break;
         case CauseKind::BankAmount:
@@ -61,9 +62,9 @@ void apply(const Cause& cause, const QList<BankLine>& bank) {
         }
     }
     for (int i : cause.bankLines) {
-        if (cause.kind != CauseKind::BankLines)
-            continue;
         const BankLine& b = bank.at(i);
+        if (b.matchedLine != 0)
+            continue;
         const ledger::PostedAdjustment posted = ledger::postAdjustment(
             db(), {b.date, 120000, 1010, 5010, b.description, double(b.cents) / 100},
             QDate(2024, 3, 5));
@@ -131,6 +132,10 @@ private Q_SLOTS:
             << QList<BankLine>{{20240227, -1234, "SERVICE CHARGE"},
                                {20240206, 50000, "DEPOSIT", 2024, 1}}
             << int(CauseKind::BankLines) << QList<int>{};
+        QTest::newRow("318.40 for 381.40 and a fee the ledger lacks")
+            << 1006.26 << QStringList{amount(2, "-318.40")}
+            << QList<BankLine>{{20240227, -1234, "SERVICE CHARGE"}}
+            << int(CauseKind::BankLinesAndItem) << QList<int>{2};
         QTest::newRow("cleared after the statement date")
             << 1000.0
             << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240305 where "
