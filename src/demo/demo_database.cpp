@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "common.h"
 #include "database.h"
+#include "ledger.h"
 #include "money.h"
 #include "schema.h"
 #include "statement_files.h"
@@ -202,6 +203,10 @@ struct BankLine {
     QVector<Split> splits; // the ledger's other side
     QVector<ExpenditureLine> expenditures;
     QVector<DepositItem> items;
+    // The month left with a difference: what the bank took when the ledger holds another
+    // figure (0: the same), and the bank's own line the ledger lacks.
+    Cents bankAmount = 0;
+    bool bankOnly = false;
 };
 
 struct Activity {
@@ -380,11 +385,29 @@ void addMonth(Activity& activity, Generator& random, const QDate& first, int mon
             addDeposit(activity, random, date);
     }
 
+    // The bank's service charge, late in each month; last month's is on the statement only,
+    // not yet adjusted in the ledger.
+    const QDate chargeDate = businessDay(first.addDays(26));
+    if (monthsAgo >= 1 && happened(chargeDate)) {
+        BankLine charge;
+        charge.date = chargeDate;
+        charge.time = 101500;
+        charge.journal = QStringLiteral("BA");
+        charge.type = QStringLiteral("A");
+        charge.splitType = QStringLiteral("R");
+        charge.description = QStringLiteral("MONTHLY SERVICE CHARGE");
+        charge.amount = -1850;
+        charge.splits << Split{6150, 1850};
+        charge.cleared = chargeDate;
+        charge.bankOnly = monthsAgo == 1;
+        activity.lines << charge;
+    }
+
     if (monthsAgo != 1)
         return;
 
-    // Last month, still open: a voided and reissued check, a returned customer check and the
-    // bank's service charge.
+    // Last month, still open: a voided check reissued (and entered in the books as 824.60
+    // where the bank paid 842.60), and a returned customer check.
     const QDate voidDate = businessDay(first.addDays(10));
     ExpenditureLine repair;
     repair.payee = vendorName(8);
@@ -396,9 +419,12 @@ void addMonth(Activity& activity, Generator& random, const QDate& first, int mon
     voided.status = QStringLiteral("V");
     voided.expenditures.clear(); // voiding removed the check's expenditure lines
     activity.lines << voided;
+    ExpenditureLine entered = repair;
+    entered.amount = 82460; // two digits swapped
     BankLine reissued = makeCheck(businessDay(first.addDays(12)), 120000, QStringLiteral("CD"),
-                                  repair.payee, 6410, {repair});
+                                  repair.payee, 6410, {entered});
     reissued.cleared = bankDay(reissued.date.addDays(5));
+    reissued.bankAmount = -repair.amount;
     activity.lines << reissued;
 
     BankLine returned;
@@ -421,17 +447,6 @@ void addMonth(Activity& activity, Generator& random, const QDate& first, int mon
     returned.items << item;
     returned.splits << Split{4100, -returned.amount};
     activity.lines << returned;
-
-    BankLine charge;
-    charge.date = businessDay(first.addDays(26));
-    charge.time = 101500;
-    charge.journal = QStringLiteral("BA");
-    charge.type = QStringLiteral("A");
-    charge.splitType = QStringLiteral("R");
-    charge.description = QStringLiteral("Monthly service charge");
-    charge.amount = -1850;
-    charge.splits << Split{6150, 1850};
-    activity.lines << charge;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -526,7 +541,7 @@ struct Months {
 };
 
 // The cleared date and status of a bank line as the clerk left them: everything the posted
-// statements showed is reconciled; of last month's statement the first half is marked.
+// statements showed is reconciled; everything last month's statement shows is marked.
 void clearingState(const BankLine& line, const Months& months, int& cleared, QString& status) {
     cleared = 0;
     status = line.status;
@@ -535,12 +550,14 @@ void clearingState(const BankLine& line, const Months& months, int& cleared, QSt
     if (line.cleared <= monthEnd(months.lastPosted)) {
         cleared = dateNumber(line.cleared);
         status = QStringLiteral("R");
-    } else if (line.cleared <= monthEnd(months.open) && line.cleared.day() <= 15) {
+    } else if (line.cleared <= monthEnd(months.open)) {
         cleared = dateNumber(line.cleared);
     }
 }
 
 void writeBankLine(Writer& writer, const BankLine& line, const Months& months) {
+    if (line.bankOnly)
+        return;
     int cleared = 0;
     QString status;
     clearingState(line, months, cleared, status);
@@ -796,10 +813,9 @@ void writeReferenceData(const QSqlDatabase& database, const QHash<int, Cents>& b
 }
 
 // The bank's statement of the open month as an OFX 1 file: every line the bank booked that
-// month (the first half already marked cleared in the ledger, the rest not yet), the service
-// charge, and the interest the ledger does not know of yet.
+// month, at the bank's own amounts, closing at the balance the month was saved with.
 void writeStatementFile(const QString& path, const QVector<BankLine>& lines, const Months& months,
-                        Cents base) {
+                        Cents closing) {
     const QDate first = months.open;
     const QDate last = monthEnd(months.open);
     Statement statement;
@@ -807,45 +823,28 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
     statement.currency = QStringLiteral("USD");
     statement.periodStart = dateNumber(first);
     statement.periodEnd = statement.closingDate = dateNumber(last);
-    QVector<std::pair<QDate, StatementLine>> items;
-    Cents opening = base;
-    for (const BankLine& line : lines) {
-        if (!line.status.isEmpty())
-            continue;
-        if (line.cleared.isValid() && line.cleared < first)
-            opening += line.amount;
-        else if (line.cleared.isValid() && line.cleared <= last)
-            items.push_back({line.cleared,
-                             {dateNumber(line.cleared),
-                              line.amount,
-                              line.check ? line.checkNumber : 0,
-                              line.check        ? QStringLiteral("CHECK %1").arg(line.checkNumber)
-                              : line.amount > 0 ? QStringLiteral("DEPOSIT")
-                                                : line.description.toUpper().left(32),
-                              {},
-                              0}});
-        else if (line.journal == QLatin1String("BA") && line.date >= first && line.date <= last)
-            items.push_back({line.date,
-                             {dateNumber(line.date),
-                              line.amount,
-                              0,
-                              QStringLiteral("MONTHLY SERVICE CHARGE"),
-                              {},
-                              0}});
-    }
-    const QDate interest = bankDay(last.addDays(-1));
-    items.push_back(
-        {interest, {dateNumber(interest), 412, 0, QStringLiteral("INTEREST PAID"), {}, 0}});
-    std::stable_sort(items.begin(), items.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
     statement.hasClosing = true;
-    statement.closing = opening;
-    int id = 0;
-    for (auto& [date, item] : items) {
-        statement.closing += item.cents;
-        item.reference = QStringLiteral("%1%2").arg(item.date).arg(++id, 3, 10, QLatin1Char('0'));
-        statement.lines << item;
+    statement.closing = closing;
+    for (const BankLine& line : lines) {
+        if (!line.status.isEmpty() || !line.cleared.isValid() || line.cleared < first ||
+            line.cleared > last)
+            continue;
+        const QString text = line.check        ? QStringLiteral("CHECK %1").arg(line.checkNumber)
+                             : line.amount > 0 ? QStringLiteral("DEPOSIT")
+                                               : line.description.toUpper().left(32);
+        statement.lines << StatementLine{dateNumber(line.cleared),
+                                         line.bankAmount != 0 ? line.bankAmount : line.amount,
+                                         line.check ? line.checkNumber : 0,
+                                         text,
+                                         {},
+                                         0};
     }
+    std::stable_sort(
+        statement.lines.begin(), statement.lines.end(),
+        [](const StatementLine& a, const StatementLine& b) { return a.date < b.date; });
+    int id = 0;
+    for (StatementLine& item : statement.lines)
+        item.reference = QStringLiteral("%1%2").arg(item.date).arg(++id, 3, 10, QLatin1Char('0'));
     statement_files::Options options;
     options.format = statement_files::Format::OfxSgml;
     const statement_files::Written written = statement_files::write({statement}, options);
@@ -854,6 +853,44 @@ void writeStatementFile(const QString& path, const QVector<BankLine>& lines, con
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(written.bytes) < 0)
         throw DatabaseError(-1,
                             QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+// Last month as the clerk saved it, not yet posted: the bank's closing balance is what the
+// month's figures would agree with had the check been entered as the bank paid it and the
+// service charge adjusted. So the month is left with a difference of both: a newcomer finds
+// the two causes at once. Returns the bank's closing balance.
+Cents writeOpenMonth(Connection& connection, const QVector<BankLine>& lines, const Months& months,
+                     const QDate& today) {
+    const QDate statement = monthEnd(months.open);
+    Cents difference = 0;
+    for (const BankLine& line : lines) {
+        if (line.cleared < months.open || line.cleared > statement)
+            continue;
+        if (line.bankOnly)
+            difference += line.amount;
+        else if (line.bankAmount != 0)
+            difference += line.bankAmount - line.amount;
+    }
+    ledger::Month month =
+        ledger::monthNow(connection, kDemoBankAccount, months.open.year(), months.open.month());
+    const Cents outstanding = roundToCents(month.outstanding);
+    const Cents ledgerBalance = roundToCents(month.ledgerBalance);
+    const Cents bank = outstanding + ledgerBalance + difference;
+    QSqlQuery insert(connection.database());
+    insert.prepare(QStringLiteral(
+        "insert into LDG_BANK_RECONCILIATION_HISTORY(brhFSYEAR, brhMONTH, brhGLANBR, brhSTMDTE, "
+        "brhBNKBAL, brhOUTSTD, brhBNKADJ, brhADJBAL, brhEOMBAL, brhOVRSHT, brhRLSDTE, brhPSTDTE) "
+        "values(?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, 0)"));
+    for (const QVariant& value :
+         {QVariant(months.open.year()), QVariant(months.open.month()), QVariant(kDemoBankAccount),
+          QVariant(dateNumber(statement)), QVariant(money(bank)), QVariant(money(outstanding)),
+          QVariant(money(bank - outstanding)), QVariant(money(ledgerBalance)),
+          QVariant(money(bank - outstanding - ledgerBalance)),
+          QVariant(dateNumber(today.addDays(-1)))})
+        insert.addBindValue(value);
+    if (!insert.exec())
+        throw DatabaseError(-1, insert.lastError().text());
+    return bank;
 }
 
 } // namespace
@@ -917,9 +954,10 @@ void buildDemoDatabase(const QString& file, const DemoOptions& options,
             writeLargeActivity(writer, options.unreconciledTransactions, months, now);
         transaction.commit();
     }
+    const Cents closing = writeOpenMonth(connection, lines, months, now);
     connection.close();
     if (!statementFile.isEmpty())
-        writeStatementFile(statementFile, lines, months, bankOpening[now.year() - 1]);
+        writeStatementFile(statementFile, lines, months, closing);
 }
 
 QString demoSettingsFile(const QString& root) {
@@ -961,8 +999,14 @@ QString buildDemoInstallation(const QString& root, const DemoOptions& options) {
                                         "ADDRESS2=Suite 110\n"
                                         "CITY=Riverton\n"
                                         "STATE=OR\n"
-                                        "ZIP=97301\n")
-                             .arg(QString::fromLatin1(kDemoCompanyName), folder, file);
+                                        "ZIP=97301\n"
+                                        "\n"
+                                        "[ImportBankStatement]\n"
+                                        "LAST-%4-%5=%6\n")
+                             .arg(QString::fromLatin1(kDemoCompanyName), folder, file)
+                             .arg(kDemoBankAccount)
+                             .arg(today().addMonths(-1).toString(QStringLiteral("yyyy-MM")),
+                                  QDir::toNativeSeparators(demoStatementFile(root)));
     settings.write(text.toUtf8());
     return programs;
 }

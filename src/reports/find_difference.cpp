@@ -57,8 +57,11 @@ public:
         for (const ledger::Line& l : lines) {
             if (counted(l))
                 (l.cleared > 0 ? m_cleared : m_outstanding) << &l;
-            if (!bank.isEmpty())
+            if (!bank.isEmpty()) {
                 m_byKey.insert(key(l.fiscalYear, l.line), &l);
+                if (l.check > 0 && counted(l))
+                    m_byCheck.insert(l.check, &l);
+            }
         }
     }
 
@@ -253,14 +256,21 @@ private:
     }
 
     static qint64 key(int year, int line) { return qint64(year) << 32 | quint32(line); }
+    // The ledger line a bank line stands for: the one the import matched it to, else, for a
+    // check the import left alone because the ledger holds it at another amount and cleared
+    // already, the line of the same check number.
     const ledger::Line* matched(const BankLine& b) const {
-        return m_byKey.value(key(b.matchedYear, b.matchedLine), nullptr);
+        if (b.matchedLine > 0)
+            return m_byKey.value(key(b.matchedYear, b.matchedLine), nullptr);
+        if (b.matchedLine == 0 && b.check > 0)
+            return m_byCheck.value(b.check, nullptr);
+        return nullptr;
     }
 
     void bankAmounts() {
         for (int i = 0; i < m_bank.size(); ++i) {
             const BankLine& b = m_bank.at(i);
-            const ledger::Line* l = b.matchedLine > 0 ? matched(b) : nullptr;
+            const ledger::Line* l = matched(b);
             if (!l || !counted(*l) || b.cents == cents(*l))
                 continue;
             // Corrected to the bank's amount, and cleared when it is not yet.
@@ -283,7 +293,8 @@ private:
     QList<int> unmatchedBankLines() const {
         QList<int> unmatched;
         for (int i = 0; i < m_bank.size(); ++i)
-            if (m_bank.at(i).matchedLine == 0 && m_bank.at(i).date < m_month.cutOff)
+            if (m_bank.at(i).matchedLine == 0 && m_bank.at(i).date < m_month.cutOff &&
+                !matched(m_bank.at(i)))
                 unmatched << i;
         return unmatched;
     }
@@ -386,27 +397,62 @@ private:
                 amountCorrections(CauseKind::Transposed);
             amountCorrections(CauseKind::DecimalPoint);
             bankAmounts();
-            const QList<Cause> parts = m_causes;
+            QList<Cause> parts = m_causes;
+            // A correction the statement bears out (the bank paid that check at the corrected
+            // amount) comes before those that only add up.
+            std::stable_sort(parts.begin(), parts.end(), [this](const Cause& a, const Cause& b) {
+                return borneOut(a) && !borneOut(b);
+            });
             m_target = whole;
             m_causes = kept;
+            QSet<QPair<qint64, qint64>> corrections; // the same line corrected alike, once
             for (const Cause& part : parts)
-                addBoth(part, choice, rest);
+                if (part.lines.size() != 1 ||
+                    !corrections.contains(
+                        {key(part.lines.first().fiscalYear, part.lines.first().line),
+                         part.correctedCents})) {
+                    if (part.lines.size() == 1)
+                        corrections.insert(
+                            {key(part.lines.first().fiscalYear, part.lines.first().line),
+                             part.correctedCents});
+                    addBoth(part, choice, rest);
+                }
             kept = m_causes;
         }
+    }
+
+    bool borneOut(const Cause& c) const {
+        if (c.lines.size() != 1 || c.lines.first().check <= 0 || c.correctedCents == 0)
+            return false;
+        return std::any_of(m_bank.cbegin(), m_bank.cend(), [&c](const BankLine& b) {
+            return b.check == c.lines.first().check && b.cents == c.correctedCents;
+        });
     }
 
     void addBoth(const Cause& part, const QList<int>& choice, qint64 rest) {
         const QString partText = money(-rest);
         const QString bankText = money(bankSum(choice));
+        const bool one = choice.size() == 1;
         add(CauseKind::BankLinesAndItem, part.lines, part.correctedCents,
             QStringLiteral("Two causes together explain the difference of %1. %2 of it: %3 The "
-                           "other %4: the bank's lines %5 are not in the ledger; add them as "
-                           "adjustments, cleared on the bank's dates.")
-                .arg(differenceText(), partText, part.english, bankText, bankLinesText(choice)),
-            QStringLiteral("Dos causas juntas explican la diferencia de %1. %2 de ella: %3 Los "
-                           "otros %4: las líneas del banco %5 no están en el libro; agréguelas "
-                           "como ajustes, vaciados en las fechas del banco.")
-                .arg(differenceText(), partText, part.spanish, bankText, bankLinesText(choice)),
+                           "other %4: %5 %6")
+                .arg(differenceText(), partText, part.english, bankText,
+                     one ? QStringLiteral("the bank's line") : QStringLiteral("the bank's lines"),
+                     bankLinesText(choice))
+                .append(one ? QStringLiteral(" is not in the ledger; add it as an adjustment, "
+                                             "cleared on the bank's date.")
+                            : QStringLiteral(" are not in the ledger; add them as adjustments, "
+                                             "cleared on the bank's dates.")),
+            QStringLiteral("Dos causas juntas explican la diferencia de %1. %2 de ella: %3 El "
+                           "resto, %4: %5 %6")
+                .arg(differenceText(), partText, part.spanish, bankText,
+                     one ? QStringLiteral("la línea del banco")
+                         : QStringLiteral("las líneas del banco"),
+                     bankLinesText(choice))
+                .append(one ? QStringLiteral(" no está en el libro; agréguela como ajuste, "
+                                             "vaciado en la fecha del banco.")
+                            : QStringLiteral(" no están en el libro; agréguelas como ajustes, "
+                                             "vaciados en las fechas del banco.")),
             choice + part.bankLines);
     }
 
@@ -419,7 +465,8 @@ private:
     qint64 m_target; // what an action must move the difference by: minus it
     QList<const ledger::Line*> m_outstanding;
     QList<const ledger::Line*> m_cleared;
-    QHash<qint64, const ledger::Line*> m_byKey; // the lines by their key, for the bank's matches
+    QHash<qint64, const ledger::Line*> m_byKey;   // the lines by their key, for the bank's matches
+    QHash<qint64, const ledger::Line*> m_byCheck; // the counted lines by check number
     QList<Cause> m_causes;
 };
 
@@ -449,6 +496,7 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
     for (qsizetype i = 0; i < statement.lines.size(); ++i) {
         const StatementLine& s = statement.lines.at(i);
         BankLine b{s.date, s.cents, s.description};
+        b.check = s.check;
         const Match& m = matches.at(i);
         // A line matched to one ledger line, or already cleared on it; a deposit slip of
         // several lines is matched as a whole and compared by its sum elsewhere.

@@ -24,6 +24,7 @@ struct BankLine {
     QString description;
     int matchedYear = 0; // the matched ledger line's key
     int matchedLine = 0;
+    qint64 check = 0; // the check number the bank read, 0 for none
 };
 
 enum class CauseKind {

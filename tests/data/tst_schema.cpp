@@ -126,11 +126,12 @@ private Q_SLOTS:
             // Every line's fiscal year is its date's (the clearing window computes it so).
             {0, glt, "gltFSYEAR <> gltTRNDTE / 10000"},
             {0, glt, QString("gltTRNDTE >= %1").arg(today)},
-            // Five posted months, the open month not saved; each row adds up.
-            {5, history, ""},
-            {0, history, QString("brhPSTDTE=0 or brhRLSDTE=0 or brhPSTDTE>=%1").arg(today)},
+            // Five posted months and the open month saved, not posted; each row adds up, the open
+            // month's to its difference of the swapped digits and the service charge.
+            {6, history, ""},
+            {0, history, QString("brhRLSDTE=0 or brhPSTDTE>=%1").arg(today)},
+            {1, history, QString("brhPSTDTE=0 and brhSTMDTE=%1 and brhOVRSHT=-36.5").arg(openEnd)},
             {1, history, QString("brhSTMDTE=%1").arg(lastEnd)},
-            {0, history, QString("brhSTMDTE>%1").arg(lastEnd)},
             {0, history, "brhBNKBAL<=0 or abs(brhADJBAL-(brhBNKBAL-brhOUTSTD))>0.005 or "
                          "abs(brhOVRSHT-(brhADJBAL-brhEOMBAL))>0.005"},
             // Reconciled lines belong to posted statements; the open month has cleared lines left
@@ -145,7 +146,7 @@ private Q_SLOTS:
             {1, gltAs, "gltSTATUS='N' and gltCHKTXT<>'' and exists (select 1 from "
                        "LDG_BANK_DEPOSIT_TRANSACTION where bdtCHKTXT=g.gltCHKTXT and "
                        "bdtDEPDTE=g.gltTRNDTE and bdtTRNAMT=0)"},
-            {2, glt, "gltJRNCDE='BA' and gltTRNTYP in ('A','R')"},
+            {10, glt, "gltJRNCDE='BA' and gltTRNTYP in ('A','R')"}, // five posted charges
             // Deposit batches add up to their ledger line, checks to their expenditure lines.
             {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='DP' and gltSTATUS<>'N' and abs(gltTRNAMT - "
                        "(select sum(bdtTRNAMT) from LDG_BANK_DEPOSIT_TRANSACTION where "

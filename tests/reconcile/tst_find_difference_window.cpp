@@ -2,11 +2,15 @@
 // Clear, after which the list and Reconcile follow.
 
 #include "clear_transactions.h"
+#include "command_line.h"
+#include "common.h"
+#include "demo_database.h"
 #include "find_difference_window.h"
 #include "flex_grid.h"
 #include "ledger.h"
 #include "messages.h"
 #include "reconcile_balances.h"
+#include "settings.h"
 #include "statement_files.h"
 #include "test_support.h"
 #include "transaction_detail.h"
@@ -16,6 +20,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextStream>
 
 namespace {
 
@@ -102,6 +107,36 @@ private Q_SLOTS:
                  1);
         QCOMPARE(found->lblDIFFERENCE->text(),
                  QStringLiteral("The month 2/2024 has no difference."));
+        delete found;
+    }
+
+    // The demo's open month is left with a difference of a check's swapped digits and a
+    // service charge the ledger lacks; the window and the command line find the same causes.
+    void demoMonthAgreesWithTheCommandLine() {
+        const QString file = env->path("demo.mdb"), statement = env->path("demo.ofx");
+        buildDemoDatabase(file, {}, statement);
+        const QString folder = fncPROGRAM_FOLDER();
+        saveSetting("Startup", "TKVDTA-" + folder, file);
+        saveSetting("Startup", "TKWDTA-" + folder, file);
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QCOMPARE(cli::run({"difference", "--account", "1010", "--month", "2024-02", "--statement",
+                           statement},
+                          outStream, errStream),
+                 0);
+        db().open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + file);
+        auto* found = openWindow<frmFIND_DIFFERENCE>();
+        found->setStatementFile(statement);
+        QCOMPARE(found->lblDIFFERENCE->text(),
+                 QStringLiteral("Difference over or short of 2/2024: -36.50"));
+        QStringList listed;
+        for (const reports::Cause& c : found->search().causes)
+            listed << QStringLiteral("%1. %2: %3")
+                          .arg(listed.size() + 1)
+                          .arg(reports::causeKindName(c.kind), c.english);
+        QVERIFY(listed.first().contains("check 4637 of 02/13/24 (-824.60, Metro Truck Repair) was "
+                                        "probably meant as -842.60 (two digits swapped)"));
+        QCOMPARE(out.split('\n').mid(2, listed.size()), listed);
         delete found;
     }
 
