@@ -383,6 +383,10 @@ private:
         if (unmatched.size() > 1)
             choices << unmatched;
         const qint64 whole = m_target;
+        QSet<qint64> rests;
+        for (const QList<int>& choice : std::as_const(choices))
+            rests.insert(whole + bankSum(choice));
+        const QSet<qint64> found = slipsAmong(rests);
         QList<Cause> kept = m_causes;
         for (const QList<int>& choice : std::as_const(choices)) {
             // Added and cleared, the bank's lines move the difference by minus their sum.
@@ -391,11 +395,13 @@ private:
                 continue; // the bank's lines alone, or nothing of them
             m_target = rest;
             m_causes.clear();
-            clearItem();
-            amountCorrections(CauseKind::WrongSign);
-            if (rest % 9 == 0)
-                amountCorrections(CauseKind::Transposed);
-            amountCorrections(CauseKind::DecimalPoint);
+            if (found.contains(rest)) {
+                clearItem();
+                amountCorrections(CauseKind::WrongSign);
+                if (rest % 9 == 0)
+                    amountCorrections(CauseKind::Transposed);
+                amountCorrections(CauseKind::DecimalPoint);
+            }
             bankAmounts();
             QList<Cause> parts = m_causes;
             // A correction the statement bears out (the bank paid that check at the corrected
@@ -419,6 +425,31 @@ private:
                 }
             kept = m_causes;
         }
+    }
+
+    // Which of the wanted moves of the difference one line's slip (cleared, sign, digits,
+    // decimal point) makes: one pass over the lines, so the searches that build the causes
+    // run only for a move that some line makes.
+    QSet<qint64> slipsAmong(const QSet<qint64>& wanted) const {
+        QSet<qint64> made;
+        for (const QList<const ledger::Line*>* group : {&m_cleared, &m_outstanding})
+            for (const ledger::Line* l : *group) {
+                const qint64 written = cents(*l);
+                if (l->cleared == 0 && wanted.contains(written))
+                    made.insert(written);
+                if (written == 0)
+                    continue;
+                for (CauseKind kind :
+                     {CauseKind::WrongSign, CauseKind::Transposed, CauseKind::DecimalPoint}) {
+                    const Meant meant = meantAmounts(kind, written);
+                    for (int c = 0; c < meant.count; ++c) {
+                        const qint64 effect = correctionEffect(*l, meant.values[c] - written);
+                        if (wanted.contains(effect))
+                            made.insert(effect);
+                    }
+                }
+            }
+        return made;
     }
 
     bool borneOut(const Cause& c) const {
