@@ -141,6 +141,14 @@ private Q_SLOTS:
             << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240305 where "
                            "gltLNENBR=2"}
             << QList<BankLine>{} << int(CauseKind::WrongMonth) << QList<int>{2};
+        QTest::newRow("cleared on the statement date: in its month")
+            << 1000.0
+            << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240229 where "
+                           "gltLNENBR=2"}
+            << QList<BankLine>{} << -1 << QList<int>{};
+        QTest::newRow("a fee on the cut-off day is next month's")
+            << 1187.66 << QStringList{} << QList<BankLine>{{20240229, -1234, "SERVICE CHARGE"}}
+            << -1 << QList<int>{};
         QTest::newRow("dated after the cut-off, cleared before it")
             << 1129.0
             << QStringList{line.arg(4).arg(20240301).arg(-71),
