@@ -86,8 +86,30 @@ void noOperands(const Arguments& arguments) {
                       QStringLiteral("unexpected argument ") + arguments.operands().first());
 }
 
-// The program's start-up without the main window: settings, connection and company.
-void openDatabase() {
+// The account must be one of the bank accounts the main window offers: the company's
+// accounts of the fiscal year marked as bank accounts.
+void checkBankAccount(int account) {
+    Recordset banks = db().execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") +
+                                   shared().wrkNOLOCK + QStringLiteral(" where glmFSYEAR=") +
+                                   QString::number(shared().wrkFSYEAR) +
+                                   QStringLiteral(" and glmGLATYP='BNK' order by glmGLANBR"));
+    QStringList numbers;
+    for (; !banks.eof(); banks.moveNext()) {
+        const int number = int(fncFIELD_NUMBER(banks, QStringLiteral("glmGLANBR")));
+        if (number == account)
+            return;
+        numbers << QString::number(number);
+    }
+    throw Failure(DataError, QStringLiteral("account %1 is not a bank account (the bank accounts "
+                                            "are %2)")
+                                 .arg(account)
+                                 .arg(numbers.isEmpty() ? QStringLiteral("none")
+                                                        : numbers.join(QStringLiteral(", "))));
+}
+
+// The program's start-up without the main window: settings, connection and company; then
+// the account the command is for.
+void openDatabase(int account) {
     QStringList messages;
     setMessageHook([&messages](const QString& text, const QString&) { messages << text; });
     const auto fail = [&messages](const QString& fallback) {
@@ -107,6 +129,7 @@ void openDatabase() {
     // error; the list above goes with this function.
     setMessageHook(
         [](const QString& text, const QString&) { throw Failure(DataError, oneLine(text)); });
+    checkBankAccount(account);
 }
 
 QString isoDate(int yyyymmdd) {
@@ -180,7 +203,7 @@ int outstandingCommand(const Arguments& arguments, QTextStream& out, QTextStream
     const bool csv = arguments.has(QStringLiteral("csv"));
     const QString target = arguments.value(QStringLiteral("csv"));
 
-    openDatabase();
+    openDatabase(account);
     const reports::OutstandingList list = reports::outstandingAsOf(db(), account, dateNumber(asOf));
     if (!csv) {
         out << outstandingTable(list);
@@ -212,7 +235,7 @@ int reportCommand(const Arguments& arguments, QTextStream& out, QTextStream&) {
     if (!summary && !activity && !outstanding)
         summary = activity = outstanding = true;
 
-    openDatabase();
+    openDatabase(account);
     shared().wrkBACNBR = account;
     const MonthPdf written =
         writeMonthPdf(month.year(), month.month(), summary, activity, outstanding, pdf);
@@ -278,7 +301,7 @@ int importCommand(const Arguments& arguments, QTextStream& out, QTextStream& err
     ReadFault refusal;
     if (!session.take(read, statementAccount, &refusal))
         throw Failure(DataError, said(refusal));
-    openDatabase();
+    openDatabase(account);
     Recordset rs = db().execute(ledger::openLinesStatement(account));
     const MatchOptions options = import_session::savedMatchOptions(spanish);
     session.match(openLinesFrom(rs), options);
@@ -320,7 +343,7 @@ int differenceCommand(const Arguments& arguments, QTextStream& out, QTextStream&
     const int account = accountOf(arguments);
     const QDate first = monthOf(arguments);
     const QString monthText = arguments.value(QStringLiteral("month"));
-    openDatabase();
+    openDatabase(account);
     const ledger::Month month = ledger::monthNow(db(), account, first.year(), first.month());
     if (!month.saved)
         throw Failure(

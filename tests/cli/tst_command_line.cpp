@@ -52,6 +52,7 @@ private Q_SLOTS:
         saveSetting("Startup", "TKVDTA-" + folder, env->databaseFile());
         saveSetting("Startup", "TKWDTA-" + folder, env->databaseFile());
         insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
+        insertAccount(4000, "Sales", 2024, "RV");
         for (const LedgerLine& line : kLines)
             insertLedgerLine(line);
         insertHistoryRow({.month = 2, .statement = 20240229, .bank = -203, .saved = 20240305});
@@ -85,6 +86,9 @@ private Q_SLOTS:
             << QStringList{"import", "--account", "1010", "@march.csv"} << 1
             << "import only shows its matches (--dry-run): cleared dates are saved in the Clear "
                "window";
+        QTest::newRow("no bank account")
+            << kOutstanding + QStringList{"--account", "4000"} << 2
+            << "account 4000 is not a bank account (the bank accounts are 1010)";
         QTest::newRow("report, no reconciliation")
             << kReport + QStringList{"--month", "2024-01", "--pdf", "@m.pdf"} << 2
             << "account 1010 has no reconciliation for 2024-01";
