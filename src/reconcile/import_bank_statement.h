@@ -9,7 +9,7 @@
 #include <QHash>
 #include <functional>
 
-class FlexGrid;
+class ListView;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -50,7 +50,6 @@ private:
     void matchLines();
     void fillGrid();
     void showSummary();
-    void setHeadings();
     void rowChoiceMade(int row, int candidate);
     void addAsAdjustment(int row);
     void browse();
@@ -61,7 +60,7 @@ private:
     QPushButton* tbcBROWSE;
     QPushButton* tbcCOLUMNS;
     QSpinBox* tbxDAYS;
-    FlexGrid* grdSTATEMENT;
+    ListView* grdSTATEMENT;
     QLabel* lblNOTES;
     QLabel* lblSTATEMENT;
     QLabel* lblCOUNTS;
@@ -70,4 +69,6 @@ private:
 
     Recordset rsGENERAL_LEDGER_TRANSACTION;
     import_session::Session m_session;
+    class LinesModel; // the statement's lines as the grid shows them
+    LinesModel* m_lines = nullptr;
 };
