@@ -13,14 +13,15 @@ private Q_SLOTS:
     void choicesGiveClearedDates_data() {
         QTest::addColumn<QList<int>>("choices"); // statement line, open line, in turn
         QTest::addColumn<QList<int>>("taken");   // what each choice returned
-        QTest::addColumn<QString>("dates");      // "line:date" of the cleared dates
-        QTest::newRow("a choice") << QList<int>{0, 0} << QList<int>{-1} << "1:20240204 3:20240207";
+        QTest::addColumn<QString>("dates");      // "year/line:date" of the cleared dates
+        QTest::newRow("a choice") << QList<int>{0, 0} << QList<int>{-1}
+                                  << "2023/1:20240204 2024/1:20240207";
         QTest::newRow("a line matched already")
-            << QList<int>{0, 2} << QList<int>{1} << "3:20240207";
+            << QList<int>{0, 2} << QList<int>{1} << "2024/1:20240207";
         QTest::newRow("a line chosen for another")
-            << QList<int>{0, 0, 2, 0} << QList<int>{-1, 0} << "1:20240204 3:20240207";
+            << QList<int>{0, 0, 2, 0} << QList<int>{-1, 0} << "2023/1:20240204 2024/1:20240207";
         QTest::newRow("a choice taken back")
-            << QList<int>{0, 0, 0, -1} << QList<int>{-1, -1} << "3:20240207";
+            << QList<int>{0, 0, 0, -1} << QList<int>{-1, -1} << "2024/1:20240207";
     }
 
     void choicesGiveClearedDates() {
@@ -29,7 +30,8 @@ private Q_SLOTS:
         QFETCH(QString, dates);
         TestEnvironment env;
         // Two deposits of 75.00 a day either side of the bank's credit, and check 1002 paid;
-        // a third credit far from any deposit.
+        // a third credit far from any deposit. Line numbers start again each fiscal year: the
+        // dates go to the line of the year it is stored under.
         StatementFile file;
         Statement s;
         s.lines = {{.date = 20240204, .cents = 7500},
@@ -39,9 +41,9 @@ private Q_SLOTS:
         import_session::Session session(1010);
         ReadFault refusal;
         QVERIFY(session.take(file, QString(), &refusal));
-        session.match({{.year = 2024, .line = 1, .date = 20240203, .amount = 75},
+        session.match({{.year = 2023, .line = 1, .date = 20240203, .amount = 75},
                        {.year = 2024, .line = 2, .date = 20240205, .amount = 75},
-                       {.year = 2024, .line = 3, .date = 20240201, .amount = -300, .check = 1002}},
+                       {.year = 2024, .line = 1, .date = 20240201, .amount = -300, .check = 1002}},
                       MatchOptions());
         QCOMPARE(session.counts(), QVector<int>({1, 1, 1, 0}));
         QList<int> got;
@@ -50,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(got, taken);
         QStringList said;
         for (const import_session::ClearedDate& d : session.clearedDates())
-            said << QStringLiteral("%1:%2").arg(d.line).arg(d.date);
+            said << QStringLiteral("%1/%2:%3").arg(d.year).arg(d.line).arg(d.date);
         said.sort();
         QCOMPARE(said.join(' '), dates);
     }
