@@ -221,6 +221,11 @@ frmOUTSTANDING_ITEMS::frmOUTSTANDING_ITEMS(int asOf, QWidget* parent)
     followLedgerWrites();
 }
 
+// The views let go of their models before the lists they read go.
+frmOUTSTANDING_ITEMS::~frmOUTSTANDING_ITEMS() {
+    grdOUTSTANDING->setModel(nullptr);
+}
+
 void frmOUTSTANDING_ITEMS::loadWindow() {
     const bool spanish = shared().spanish();
     // The list is read anew when another window writes; the clerk's row stays picked.
@@ -287,6 +292,10 @@ frmCHANGES_SINCE_POSTING::frmCHANGES_SINCE_POSTING(const ledger::HistoryRow& mon
     addCaption(this, QStringLiteral("Changed Since Posting"),
                QStringLiteral("Cambiado Desde el Anuncio"));
     connect(tbcCANCEL, &QPushButton::clicked, this, &ChildWindow::closeWindow);
+}
+
+frmCHANGES_SINCE_POSTING::~frmCHANGES_SINCE_POSTING() {
+    grdCHANGES->setModel(nullptr);
 }
 
 void frmCHANGES_SINCE_POSTING::loadWindow() {

@@ -17,6 +17,7 @@ class frmOUTSTANDING_ITEMS : public ChildWindow {
 public:
     static constexpr char kName[] = "frmOUTSTANDING_ITEMS";
     explicit frmOUTSTANDING_ITEMS(int asOf, QWidget* parent = nullptr);
+    ~frmOUTSTANDING_ITEMS() override;
 
     ListView* grdOUTSTANDING = nullptr;
     FlexGrid* grdAGEING = nullptr;
@@ -50,6 +51,7 @@ class frmCHANGES_SINCE_POSTING : public ChildWindow {
 public:
     static constexpr char kName[] = "frmCHANGES_SINCE_POSTING";
     explicit frmCHANGES_SINCE_POSTING(const ledger::HistoryRow& month, QWidget* parent = nullptr);
+    ~frmCHANGES_SINCE_POSTING() override;
 
     ListView* grdCHANGES = nullptr;
     QLabel* lblFIGURES = nullptr;

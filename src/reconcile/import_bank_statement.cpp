@@ -243,6 +243,11 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
 }
 
+// The view lets go of the model before the session it reads goes.
+frmIMPORT_BANK_STATEMENT::~frmIMPORT_BANK_STATEMENT() {
+    grdSTATEMENT->setModel(nullptr);
+}
+
 QGroupBox* frmIMPORT_BANK_STATEMENT::buildFileRow() {
     auto* grpFILE = addControl<QGroupBox>(this, "grpFILE", QStringLiteral("Statement File"),
                                           QStringLiteral("Archivo del Estado de Cuenta"));

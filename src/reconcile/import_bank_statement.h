@@ -26,6 +26,7 @@ class frmIMPORT_BANK_STATEMENT : public ChildWindow {
 public:
     static constexpr char kName[] = "frmIMPORT_BANK_STATEMENT";
     explicit frmIMPORT_BANK_STATEMENT(QWidget* parent = nullptr);
+    ~frmIMPORT_BANK_STATEMENT() override;
 
     // Reads the file and matches it; a file that cannot be used is reported and changes
     // nothing on screen. False when nothing was loaded.
