@@ -7,7 +7,6 @@
 #include "context.h"
 #include "database.h"
 #include "date_picker.h"
-#include "demo_database.h"
 #include "flex_grid.h"
 #include "import_bank_statement.h"
 #include "ledger.h"
@@ -271,39 +270,6 @@ private Q_SLOTS:
         QCOMPARE(w->findChild<QLabel*>("lblNOTES")->text(),
                  QStringLiteral("also in the file: account 9999999999, 2 lines, not read."));
         QCOMPARE(getSetting("ImportBankStatement", "ACCOUNT-1010"), QStringLiteral("4410012345"));
-    }
-
-    // The demo's own statement of last month, in each format: its first half was cleared
-    // already, the rest matches, and the interest the ledger lacks is left for an adjustment.
-    void demoStatement_data() {
-        QTest::addColumn<QString>("extension");
-        QTest::newRow("OFX") << "ofx";
-        QTest::newRow("camt.053") << "xml";
-        QTest::newRow("BAI2, a report a day") << "bai";
-        QTest::newRow("CSV") << "csv";
-    }
-
-    void demoStatement() {
-        QFETCH(QString, extension);
-        const QString root = dir.filePath(QStringLiteral("demo"));
-        buildDemoInstallation(root);
-        const QString ofx = demoStatementFile(root);
-        if (extension != QLatin1String("ofx"))
-            statement_files::writeOtherFormats(ofx);
-        saveSetting("ImportBankStatement", "CSV-1010",
-                    "date=1;order=MDY;amount=4;check=3;description=2;skip=1");
-        db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=") + root +
-                  QStringLiteral("/Database/TolvaneDemo.mdb"));
-        QPointer<Window> w = openWindow<Window>(kDemoBankAccount);
-        QVERIFY(w->loadFile(QString(ofx).replace(QStringLiteral(".ofx"), "." + extension)));
-        QCOMPARE(w->findChild<QLabel*>("lblCOUNTS")->text(),
-                 QStringLiteral("Matched 27   Needs a choice 0   No match 1   Already cleared 12"));
-        const QAbstractItemModel* lines = linesOf(w)->model();
-        const QModelIndexList interest =
-            lines->match(lines->index(0, 3), Qt::DisplayRole, "INTEREST PAID", 1, Qt::MatchExactly);
-        QCOMPARE(interest.size(), 1);
-        QCOMPARE(interest.first().siblingAtColumn(5).data().toString(),
-                 QStringLiteral("no open line of 4.12 within 5 days"));
     }
 
     // Inside the main window: the menu item and Clear's button open the import, and OK hands

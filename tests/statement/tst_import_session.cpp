@@ -1,9 +1,16 @@
-// The import session's own rules: one ledger line answers one bank line, and the clerk's
-// choices and the matches give the bank dates for Clear.
+// The import session's own rules: one ledger line answers one bank line, the clerk's
+// choices and the matches give the bank dates for Clear, and the demo's statement files
+// match the demo's ledger.
 
+#include "database.h"
+#include "demo_database.h"
 #include "import_session.h"
+#include "ledger.h"
+#include "settings.h"
+#include "statement_files.h"
 #include "test_support.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestImportSession : public QObject {
@@ -55,6 +62,45 @@ private Q_SLOTS:
             said << QStringLiteral("%1/%2:%3").arg(d.year).arg(d.line).arg(d.date);
         said.sort();
         QCOMPARE(said.join(' '), dates);
+    }
+
+    // The demo's own statement of last month, in each format, against the demo's open lines:
+    // its first half was cleared already, the rest matches, and the interest the ledger lacks
+    // has no match.
+    void demoStatement_data() {
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("OFX") << "ofx";
+        QTest::newRow("camt.053") << "xml";
+        QTest::newRow("BAI2, a report a day") << "bai";
+        QTest::newRow("CSV") << "csv";
+    }
+    void demoStatement() {
+        QFETCH(QString, extension);
+        TestEnvironment env;
+        QTemporaryDir dir;
+        const QString root = dir.filePath(QStringLiteral("demo"));
+        buildDemoInstallation(root);
+        const QString ofx = demoStatementFile(root);
+        if (extension != QLatin1String("ofx"))
+            statement_files::writeOtherFormats(ofx);
+        saveSetting("ImportBankStatement", "CSV-1010",
+                    "date=1;order=MDY;amount=4;check=3;description=2;skip=1");
+        db().open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=") + root +
+                  QStringLiteral("/Database/TolvaneDemo.mdb"));
+        import_session::Session session(kDemoBankAccount);
+        const StatementFile file =
+            session.read(QString(ofx).replace(QStringLiteral(".ofx"), "." + extension));
+        ReadFault refusal;
+        QVERIFY(session.take(file, session.pick(file).account, &refusal));
+        Recordset open = db().execute(ledger::openLinesStatement(kDemoBankAccount));
+        session.match(openLinesFrom(open), MatchOptions());
+        QCOMPARE(session.counts(), QVector<int>({27, 0, 1, 12}));
+        QStringList unmatched;
+        for (int s = 0; s < session.matches().size(); ++s)
+            if (session.matches().at(s).state == MatchState::NoMatch)
+                unmatched << session.statement().lines.at(s).description + ": " +
+                                 session.matches().at(s).why;
+        QCOMPARE(unmatched, QStringList{"INTEREST PAID: no open line of 4.12 within 5 days"});
     }
 };
 
