@@ -3,7 +3,6 @@
 // how the detail names payers and payees and splits amounts.
 
 #include "bank_activity.h"
-#include "common.h"
 #include "database.h"
 #include "date_picker.h"
 #include "flex_grid.h"

@@ -4,7 +4,6 @@
 
 #include "balance_chart.h"
 #include "bank_activity.h"
-#include "check_search.h"
 #include "date_picker.h"
 #include "flex_grid.h"
 #include "ledger.h"
@@ -13,7 +12,6 @@
 #include "void_checks.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>

@@ -4,7 +4,6 @@
 #include "account_adjustments.h"
 #include "clear_transactions.h"
 #include "common.h"
-#include "context.h"
 #include "database.h"
 #include "date_picker.h"
 #include "flex_grid.h"
