@@ -137,7 +137,7 @@ void CheckSearchWindow::prcLOAD_CHECKS() {
         FlexGrid::RedrawBlocker quiet(m_grid);
         while (!rs.eof()) {
             const int date = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNDTE")));
-            m_grid->setRowData(row, date);
+            m_grid->setRowItem(row, date);
             m_grid->setText(row, 0, fncFORMAT_DATE(date));
             m_grid->setText(row, 1, payee(rs));
             // Checks are stored negative and shown positive; + 0.0 keeps a zero from showing "-".
@@ -163,7 +163,8 @@ void CheckSearchWindow::prcLOAD_CHECKS() {
 
 void CheckSearchWindow::selectRow(int row) {
     if (!m_grid->text(row, 0).isEmpty()) {
-        wrkTRNDTE = m_grid->rowData(row);
+        const int* date = m_grid->rowItem<int>(row);
+        wrkTRNDTE = date ? *date : 0;
         setSelectionColour(m_look.validSelection);
         const QAbstractItemModel* model = m_grid->model();
         m_grid->selectionModel()->select(

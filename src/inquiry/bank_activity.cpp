@@ -6,10 +6,7 @@
 #include "context.h"
 #include "date_picker.h"
 #include "flex_grid.h"
-#include "messages.h"
 #include "outstanding_items.h"
-#include "report.h"
-#include "transaction_detail.h"
 #include "void_checks.h"
 
 #include <QCheckBox>
@@ -21,26 +18,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
 constexpr int kGridRows = 30; // heading row and 29 rows in view before the grid grows
-constexpr int kGridCols = 9;
-constexpr int kTimeCol = 8;    // the deposit time, kept out of view for the drill-down
-constexpr int kChangedCol = 8; // Reconciliations: the change of a posted month since posting
-// What the drill-down needs goes with each row as numbers, never read back from the cells:
-// the listed date, the deposit batch's time and the deposit's amount (0 for expenditures).
-constexpr int kDateValue = 0;
-constexpr int kTimeValue = 1;
-constexpr int kDepositValue = 2;
 constexpr int kPlacementTwips = 200;
 constexpr int kActivityLeft = 240;
 constexpr int kActivityWidth = 10150;
@@ -49,16 +33,6 @@ constexpr int kReconciliationWidth = 8300;
 constexpr int kVisibleRows = 20;
 
 const QColor kGridColour(192, 255, 192);
-const QString kCurrency = QStringLiteral("currency");
-
-// Field positions of one result, looked up once per listing rather than once per row.
-struct Fields {
-    Fields(const Recordset& rs, std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            index.push_back(rs.fieldIndex(QLatin1String(name)));
-    }
-    std::vector<int> index;
-};
 
 } // namespace
 
@@ -197,6 +171,10 @@ bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::activityMode() const {
     return optACTIVITY->isChecked();
 }
 
+bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::balancesMode() const {
+    return optBALANCES->isChecked();
+}
+
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::refresh() {
     if (showBalances())
         return;
@@ -301,120 +279,13 @@ QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::dateText(int date) {
     return *known;
 }
 
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_ACTIVITY() {
-    m_nextRow = 1;
-    // What was read so far stays on view, whatever way the listing ends; the dates are
-    // formatted anew next time (the date format may change).
-    const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
-    const auto forget = qScopeGuard([this] { m_dates.clear(); });
-    prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("TRANSACTIONS"));
-    writeExpenditures();
-    prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("TRANSACTIONS"));
-    writeDeposits();
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeExpenditures() {
-    Recordset& rs = rsBANK_EXPENDITURE_TRANSACTION;
-    const Fields f(rs,
-                   {"betCHKDTE", "betTRNTYP", "betCHKNBR", "betPAYNME", "betTRNAMT", "betLNENBR"});
-    for (; !rs.eof(); rs.moveNext()) {
-        const int row = takeRow();
-        const int date = int(fncFIELD_NUMBER(rs.field(f.index[0])));
-        grdACTIVITY->setText(row, 0, dateText(date));
-        grdACTIVITY->setRowValue(row, kDateValue, date);
-        grdACTIVITY->setText(row, 1, rs.field(f.index[1]).toString());
-        grdACTIVITY->setText(row, 2, numberText(rs.field(f.index[2])));
-        const QString payee = rs.field(f.index[3]).toString();
-        if (!payee.isEmpty())
-            grdACTIVITY->setText(row, 3, payee);
-        grdACTIVITY->setText(row, 4, currencyText(fncFIELD_NUMBER(rs.field(f.index[4]))));
-        grdACTIVITY->setText(row, 5, QString());
-        grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
-    }
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeDeposits() {
-    Recordset& rs = rsBANK_DEPOSIT_TRANSACTION;
-    const Fields f(rs,
-                   {"bdtDEPDTE", "bdtCHKTXT", "bdtDESCPT", "bdtTRNAMT", "bdtDEPTME", "bdtLNENBR"});
-    const QString deposit = QStringLiteral("Deposit");
-    for (; !rs.eof(); rs.moveNext()) {
-        const int row = takeRow();
-        const int date = int(fncFIELD_NUMBER(rs.field(f.index[0])));
-        grdACTIVITY->setText(row, 0, dateText(date));
-        grdACTIVITY->setRowValue(row, kDateValue, date);
-        grdACTIVITY->setText(row, 1, deposit);
-        grdACTIVITY->setCellAlignment(row, 1, Qt::AlignLeft);
-        grdACTIVITY->setText(row, 2, rs.field(f.index[1]).toString());
-        const QVariant description = rs.field(f.index[2]);
-        if (!description.isNull())
-            grdACTIVITY->setText(row, 3, description.toString());
-        grdACTIVITY->setText(row, 5, currencyText(fncFIELD_NUMBER(rs.field(f.index[3]))));
-        // The time's column is the reconciliations' change since posting.
-        if (activityMode())
-            grdACTIVITY->setText(row, kTimeCol, numberText(rs.field(f.index[4])));
-        grdACTIVITY->setRowValue(row, kTimeValue, int(fncFIELD_NUMBER(rs.field(f.index[4]))));
-        grdACTIVITY->setRowValue(row, kDepositValue, fncFIELD_NUMBER(rs.field(f.index[3])));
-        grdACTIVITY->setRowData(row, int(fncFIELD_NUMBER(rs.field(f.index[5]))));
-    }
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcLOAD_RECONCILIATIONS() {
-    m_nextRow = 1;
-    // What was read so far stays on view, whatever way the listing ends; the dates are
-    // formatted anew next time (the date format may change).
-    const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
-    const auto forget = qScopeGuard([this] { m_dates.clear(); });
-    prcBANK_RECONCILIATION_HISTORY(QStringLiteral("TRANSACTIONS"));
-    Recordset& rs = rsBANK_RECONCILIATION_HISTORY;
-    const Fields f(rs, {"brhMONTH", "brhFSYEAR", "brhSTMDTE", "brhBNKBAL", "brhOUTSTD", "brhADJBAL",
-                        "brhBNKADJ", "brhEOMBAL", "brhOVRSHT"});
-    for (; !rs.eof(); rs.moveNext()) {
-        const int row = takeRow();
-        const int statement = int(fncFIELD_NUMBER(rs.field(f.index[2])));
-        grdACTIVITY->setText(row, 0,
-                             numberText(rs.field(f.index[0])) + QLatin1Char('/') +
-                                 numberText(rs.field(f.index[1])));
-        grdACTIVITY->setText(row, 1, dateText(statement));
-        for (int c = 2; c <= 7; ++c)
-            grdACTIVITY->setText(
-                row, c, currencyText(fncFIELD_NUMBER(rs.field(f.index[std::size_t(c) + 1]))));
-        grdACTIVITY->setRowData(row, statement);
-    }
-    writeChangesSincePosting();
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::search() {
-    const QString typed = tbxSEARCH->text();
-    const double number = leadingNumber(typed);
-    // A check number is a whole number at the start of the text; anything else would
-    // search for check 0 and find nothing the clerk meant.
-    const bool checkNumber = number > 0 && number == std::floor(number) && std::isfinite(number);
-    if (chkCHECK->isChecked() && !checkNumber && !chkDEPOSIT->isChecked()) {
-        showMessage(shared().spanish()
-                        ? QStringLiteral("Escriba el número del cheque que busca.")
-                        : QStringLiteral("Type the number of the check to search for."));
-        return;
-    }
-    // With Deposits ticked too, such text is still an amount: only the check part is left out.
-    if (chkCHECK->isChecked() && checkNumber) {
-        m_searchValue = plainNumber(number);
-        // What was read so far stays on view, whatever way the listing ends; the dates are
-        // formatted anew next time (the date format may change).
-        const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
-        const auto forget = qScopeGuard([this] { m_dates.clear(); });
-        prcBANK_EXPENDITURE_TRANSACTION(QStringLiteral("CHKFIND"));
-        writeExpenditures();
-    }
-    if (chkDEPOSIT->isChecked()) {
-        m_searchValue = plainNumber(number);
-        // What was read so far stays on view, whatever way the listing ends; the dates are
-        // formatted anew next time (the date format may change).
-        const FlexGrid::RedrawBlocker quiet(grdACTIVITY);
-        const auto forget = qScopeGuard([this] { m_dates.clear(); });
-        prcBANK_DEPOSIT_TRANSACTION(QStringLiteral("DEPFIND"));
-        writeDeposits();
-    }
+std::vector<int>
+frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::fieldIndexes(const Recordset& rs,
+                                                       std::initializer_list<const char*> names) {
+    std::vector<int> index;
+    for (const char* name : names)
+        index.push_back(rs.fieldIndex(QLatin1String(name)));
+    return index;
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
@@ -422,167 +293,7 @@ void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::drillDown(int row) {
         reconciliationDrillDown(row, grdACTIVITY->col());
         return;
     }
-    if (row < 1 || row >= grdACTIVITY->rows())
-        return;
-    PickedTransaction picked;
-    // A deposit is a row with a deposit amount to the cent, as the clerk sees it.
-    picked.deposit = std::lround(grdACTIVITY->rowValue(row, kDepositValue).toDouble() * 100) != 0;
-    picked.date = grdACTIVITY->rowValue(row, kDateValue).toInt();
-    picked.time = grdACTIVITY->rowValue(row, kTimeValue).toInt();
-    picked.line = grdACTIVITY->rowData(row);
-    if (picked.date <= 0)
-        return;
-    auto* detail = new frmANALYZE_BANK_TRANSACTION(picked);
-    QPointer<frmANALYZE_BANK_TRANSACTION> alive(detail);
-    detail->load();
-    if (alive)
-        detail->execModal(this);
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_EXPENDITURE_TRANSACTION(
-    const QString& action) {
-    QString sql;
-    if (action == QLatin1String("TRANSACTIONS"))
-        sql = QStringLiteral("Select * from LDG_BANK_EXPENDITURE_TRANSACTION%1 where betGLANBR=%2")
-                  .arg(shared().wrkNOLOCK)
-                  .arg(shared().wrkBACNBR);
-    else if (action == QLatin1String("CHKFIND"))
-        sql = QStringLiteral("Select * from LDG_BANK_EXPENDITURE_TRANSACTION%1 where betCHKNBR=%2")
-                  .arg(shared().wrkNOLOCK, m_searchValue);
-    else
-        return;
-    rsBANK_EXPENDITURE_TRANSACTION = db().execute(sql);
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_DEPOSIT_TRANSACTION(const QString& action) {
-    QString sql;
-    if (action == QLatin1String("TRANSACTIONS"))
-        sql = QStringLiteral("Select * from LDG_BANK_DEPOSIT_TRANSACTION%1 where bdtGLANBR=%2")
-                  .arg(shared().wrkNOLOCK)
-                  .arg(shared().wrkBACNBR);
-    else if (action == QLatin1String("DEPFIND"))
-        sql = QStringLiteral("Select * from LDG_BANK_DEPOSIT_TRANSACTION%1 where bdtTRNAMT=%2")
-                  .arg(shared().wrkNOLOCK, m_searchValue);
-    else
-        return;
-    rsBANK_DEPOSIT_TRANSACTION = db().execute(sql);
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::prcBANK_RECONCILIATION_HISTORY(
-    const QString& action) {
-    if (action != QLatin1String("TRANSACTIONS"))
-        return;
-    rsBANK_RECONCILIATION_HISTORY = db().execute(
-        QStringLiteral("Select * from LDG_BANK_RECONCILIATION_HISTORY%1 where brhGLANBR=%2 and "
-                       "brhSTMDTE>=%3 order by brhFSYEAR desc, brhMONTH desc")
-            .arg(shared().wrkNOLOCK)
-            .arg(shared().wrkBACNBR)
-            .arg(dbxSTRDTE->dateNumber()));
-}
-
-QString frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::currencyText(double value) {
-    if (!std::isfinite(value))
-        return formatNumber(value, kCurrency);
-    // The digits as the display masks round them: 15 significant digits first, then half
-    // away from zero at the cents.
-    char e[32];
-    std::snprintf(e, sizeof e, "%.14e", std::fabs(value));
-    char digits[400];
-    int count = 0;
-    for (const char* c = e; *c && *c != 'e'; ++c)
-        if (*c != '.')
-            digits[count++] = *c;
-    int point = std::atoi(std::strchr(e, 'e') + 1) + 1; // digits before the decimal point
-    if (point <= 0) {
-        std::memmove(digits + 1 - point, digits, std::size_t(count));
-        std::memset(digits, '0', std::size_t(1 - point));
-        count += 1 - point;
-        point = 1;
-    }
-    const int keep = point + 2;
-    while (count <= keep)
-        digits[count++] = '0';
-    const bool up = digits[keep] >= '5';
-    count = keep;
-    if (up) {
-        int i = keep - 1;
-        for (; i >= 0 && digits[i] == '9'; --i)
-            digits[i] = '0';
-        if (i >= 0) {
-            ++digits[i];
-        } else {
-            std::memmove(digits + 1, digits, std::size_t(count));
-            digits[0] = '1';
-            ++count;
-            ++point;
-        }
-    }
-    int first = 0; // leading zeros of the whole part are not shown, but one digit is
-    while (first < point - 1 && digits[first] == '0')
-        ++first;
-    bool zero = true;
-    for (int i = 0; i < count; ++i)
-        zero = zero && digits[i] == '0';
-
-    char text[600];
-    int n = 0;
-    if (value < 0 && !zero)
-        text[n++] = '-';
-    text[n++] = '$';
-    for (int i = first; i < point; ++i) {
-        if (i > first && (point - i) % 3 == 0)
-            text[n++] = ',';
-        text[n++] = digits[i];
-    }
-    text[n++] = '.';
-    text[n++] = digits[point];
-    text[n++] = digits[point + 1];
-    return QString::fromLatin1(text, n);
-}
-
-// ---------------------------------------------------------------------------------------
-// After the month: changes since posting, outstanding items and the balance chart
-
-bool frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::balancesMode() const {
-    return optBALANCES->isChecked();
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::writeChangesSincePosting() {
-    // Each listed row is matched to its history row by the statement date it carries; a
-    // row once matched is not matched again.
-    m_listedReconciliations.clear();
-    if (m_nextRow <= 1)
-        return;
-    QList<ledger::HistoryRow> history = ledger::history(db(), shared().wrkBACNBR);
-    for (int row = 1; row < m_nextRow; ++row) {
-        const int statement = grdACTIVITY->rowData(row);
-        const auto month = std::find_if(history.begin(), history.end(), [statement](const auto& m) {
-            return m.statementDate == statement;
-        });
-        if (month == history.end())
-            continue;
-        m_listedReconciliations.insert(row, *month);
-        if (month->postedOn > 0)
-            grdACTIVITY->setText(
-                row, kChangedCol,
-                reports::changesSincePosting(db(), *month).text(shared().spanish()));
-        history.erase(month);
-    }
-}
-
-void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::reconciliationDrillDown(int row, int col) {
-    const auto month = m_listedReconciliations.constFind(row);
-    if (balancesMode() || month == m_listedReconciliations.constEnd())
-        return;
-    if (col == kChangedCol && !grdACTIVITY->text(row, kChangedCol).isEmpty()) {
-        auto* changes = new frmCHANGES_SINCE_POSTING(*month);
-        QPointer<frmCHANGES_SINCE_POSTING> alive(changes);
-        changes->load();
-        if (alive)
-            changes->execModal(this);
-        return;
-    }
-    openOutstandingItems(month->statementDate);
+    activityDrillDown(row);
 }
 
 void frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS::openOutstandingItems(int asOf) {

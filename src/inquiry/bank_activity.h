@@ -6,6 +6,8 @@
 #include "after_month.h"
 
 #include <QHash>
+#include <initializer_list>
+#include <vector>
 
 class DatePicker;
 class FlexGrid;
@@ -22,6 +24,9 @@ class BalanceChart;
 // (Account Activity) or its monthly reconciliations from a start date on (Reconciliations).
 // A typed amount or check number appends the matching deposits or checks below the listing;
 // a double click or Enter on an activity row opens the transaction's detail.
+// The window's shell is in bank_activity.cpp, the activity listing and its search in
+// activity_listing.cpp, the reconciliations and their changes since posting in
+// reconciliation_listing.cpp.
 class frmANALYZE_BANK_ACTIVITY_RECONCILIATIONS : public ChildWindow {
     Q_OBJECT
 public:
@@ -42,14 +47,18 @@ public:
     // The row the next listed record is written to.
     int nextRow() const { return m_nextRow; }
 
-    // A money amount in the named "currency" format, written without the general mask
-    // reader: a listing formats two amounts a row, a hundred thousand rows at a time.
-    static QString currencyText(double value);
-
 protected:
     void loadWindow() override;
 
 private:
+    static constexpr int kGridCols = 9;
+    static constexpr int kTimeCol = 8;    // the deposit time, kept out of view for the drill-down
+    static constexpr int kChangedCol = 8; // Reconciliations: a posted month's change since posting
+
+    // Field positions of one result, looked up once per listing rather than once per row.
+    static std::vector<int> fieldIndexes(const Recordset& rs,
+                                         std::initializer_list<const char*> names);
+
     QLayout* buildSelection(); // the mode, the search and the start date
     QGroupBox* buildDetails(); // the listing
     void connectCommands();
@@ -61,6 +70,7 @@ private:
     void prcBANK_DEPOSIT_TRANSACTION(const QString& action);
     void prcBANK_RECONCILIATION_HISTORY(const QString& action);
 
+    void activityDrillDown(int row);
     void writeExpenditures();
     void writeDeposits();
     int takeRow(); // the next free row, the grid grown when it is full
@@ -94,7 +104,6 @@ private:
     bool showBalances(); // true when the Balances option is chosen and the chart shown
     QRadioButton* optBALANCES = nullptr;
     BalanceChart* chtBALANCES = nullptr;
-    QHash<int, ledger::HistoryRow> m_listedReconciliations; // by grid row
 
     QHash<int, QString> m_dates;
     QString m_searchValue; // the amount or check number of the search statements

@@ -4,6 +4,7 @@
 #include "child_window.h"
 
 class FlexGrid;
+class ListView;
 class QLabel;
 class QPushButton;
 
@@ -16,8 +17,9 @@ class frmOUTSTANDING_ITEMS : public ChildWindow {
 public:
     static constexpr char kName[] = "frmOUTSTANDING_ITEMS";
     explicit frmOUTSTANDING_ITEMS(int asOf, QWidget* parent = nullptr);
+    ~frmOUTSTANDING_ITEMS() override;
 
-    FlexGrid* grdOUTSTANDING = nullptr;
+    ListView* grdOUTSTANDING = nullptr;
     FlexGrid* grdAGEING = nullptr;
     QLabel* lblASOF = nullptr;
     QPushButton* tbcVOID = nullptr;
@@ -33,11 +35,13 @@ protected:
     void loadWindow() override;
 
 private:
-    const reports::OutstandingItem* itemAt(int row) const;
+    const reports::OutstandingItem* itemAt(int row) const; // a row of the list from 0
     void rowChanged(int row);
 
     int m_asOf;
     reports::OutstandingList m_list;
+    class ItemsModel;
+    ItemsModel* m_model = nullptr;
 };
 
 // The lines that explain how a posted month changed since it was posted: lines posted
@@ -47,8 +51,9 @@ class frmCHANGES_SINCE_POSTING : public ChildWindow {
 public:
     static constexpr char kName[] = "frmCHANGES_SINCE_POSTING";
     explicit frmCHANGES_SINCE_POSTING(const ledger::HistoryRow& month, QWidget* parent = nullptr);
+    ~frmCHANGES_SINCE_POSTING() override;
 
-    FlexGrid* grdCHANGES = nullptr;
+    ListView* grdCHANGES = nullptr;
     QLabel* lblFIGURES = nullptr;
     QPushButton* tbcCANCEL = nullptr;
 
@@ -57,4 +62,7 @@ protected:
 
 private:
     ledger::HistoryRow m_month;
+    reports::ChangesSincePosting m_changes;
+    class ChangesModel;
+    ChangesModel* m_model = nullptr;
 };

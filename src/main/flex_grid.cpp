@@ -1,11 +1,7 @@
 #include "flex_grid.h"
 
 #include <QAbstractTableModel>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QScrollBar>
 
 class FlexGridModel : public QAbstractTableModel {
@@ -14,8 +10,7 @@ public:
         std::vector<QString> text;
         std::vector<QRgb> colour;  // empty until a colour is set; alpha 0 = none
         std::vector<quint8> align; // empty until an alignment is set; 0 = the column's
-        int data = 0;
-        std::vector<QVariant> values; // typed values by key; empty until one is set
+        std::any item;             // the window's own; small items are kept in place
     };
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -141,22 +136,9 @@ FlexGridModel::Row* rowPtr(std::vector<FlexGridModel::Row>& rows, int dataRow) {
 }
 } // namespace
 
-FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridModel) {
+FlexGrid::FlexGrid(QWidget* parent) : ListView(parent), m_model(new FlexGridModel) {
     m_model->setParent(this);
     setModel(m_model);
-    setSelectionMode(QAbstractItemView::NoSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
-    setTabKeyNavigation(false); // Tab leaves the grid for the next control
-    setCornerButtonEnabled(false);
-    verticalHeader()->hide();
-    // Fixed row heights keep the view's layout cost independent of the row count.
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setSectionsClickable(false);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 
     connect(this, &QTableView::clicked, this,
             [this](const QModelIndex& i) { Q_EMIT cellClicked(i.row() + 1, i.column()); });
@@ -223,29 +205,14 @@ void FlexGrid::setText(int row, int col, const QString& text) {
     m_model->changed(row - 1, col);
 }
 
-int FlexGrid::rowData(int row) const {
-    const FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
-    return r ? r->data : 0;
-}
-
-void FlexGrid::setRowData(int row, int value) {
-    if (FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1))
-        r->data = value;
-}
-
-QVariant FlexGrid::rowValue(int row, int key) const {
-    const FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
-    return r && key >= 0 && std::size_t(key) < r->values.size() ? r->values[std::size_t(key)]
-                                                                : QVariant();
-}
-
-void FlexGrid::setRowValue(int row, int key, const QVariant& value) {
+std::any* FlexGrid::itemSlot(int row) {
     FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
-    if (!r || key < 0)
-        return;
-    if (r->values.size() <= std::size_t(key))
-        r->values.resize(std::size_t(key) + 1);
-    r->values[std::size_t(key)] = value;
+    return r ? &r->item : nullptr;
+}
+
+const std::any* FlexGrid::itemSlot(int row) const {
+    const FlexGridModel::Row* r = rowPtr(m_model->m_rows, row - 1);
+    return r ? &r->item : nullptr;
 }
 
 QColor FlexGrid::cellColour(int row, int col) const {
@@ -277,10 +244,7 @@ void FlexGrid::setRowColour(int row, const QColor& colour) {
 
 void FlexGrid::setGridBackground(const QColor& colour) {
     m_model->m_background = colour;
-    QPalette p = palette();
-    p.setColor(QPalette::Base, colour);
-    setPalette(p);
-    viewport()->update();
+    ListView::setGridBackground(colour);
 }
 
 QColor FlexGrid::gridBackground() const {
@@ -310,37 +274,11 @@ Qt::Alignment FlexGrid::cellAlignment(int row, int col) const {
     return m_model->alignment(row - 1, col);
 }
 
-int FlexGrid::twipsToPixels(int twips) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
-    return qRound(twips * dpi / 1440.0);
-}
-
 void FlexGrid::setColWidthTwips(int col, int twips) {
     if (col < 0 || col >= cols())
         return;
     m_twips[col] = twips;
-    setColumnWidth(col, twipsToPixels(std::max(twips, 0)));
-}
-
-int FlexGrid::textWidth(const QString& text) const {
-    const QFontMetrics metrics(font());
-    return metrics.horizontalAdvance(text) + 2 * metrics.horizontalAdvance(QLatin1Char(' ')) + 6;
-}
-
-int FlexGrid::widenColumns(std::initializer_list<std::pair<int, QString>> widestTexts,
-                           int minimumTwips) {
-    for (const auto& [col, text] : widestTexts) {
-        const int needed = textWidth(text);
-        if (columnWidth(col) < needed)
-            setColumnWidth(col, needed);
-    }
-    int columns = 0;
-    for (int c = 0; c < cols(); ++c)
-        if (!isColumnHidden(c))
-            columns += columnWidth(c);
-    const int chrome = verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
-    return std::max(twipsToPixels(minimumTwips), columns + chrome);
+    ListView::setColWidthTwips(col, twips);
 }
 
 int FlexGrid::colWidthTwips(int col) const {
@@ -383,11 +321,6 @@ void FlexGrid::setRedraw(bool on) {
     m_model->setQuiet(!on);
     if (on && currentRow > 0)
         setCurrentCell(currentRow, currentCol);
-}
-
-void FlexGrid::setRowHighlight(bool on) {
-    setSelectionMode(on ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
-    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
 }
 
 QRect FlexGrid::cellRect(int row, int col) const {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "list_view.h"
+
 #include <QColor>
 #include <QLineEdit>
-#include <QTableView>
 #include <QVariant>
 #include <QVector>
+#include <any>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -13,10 +15,10 @@ class FlexGridModel;
 
 // The program's one grid: a table view over a list-backed model, with the addressing the
 // windows were written for. Rows are numbered from the fixed heading row 0 (shown as the
-// column headings), data start at row 1; columns from 0. Each row carries one integer of
-// data; each cell a text, an optional background colour and an alignment. It stays quick at
-// 100,000 rows: fill large grids between setRedraw(false) and setRedraw(true).
-class FlexGrid : public QTableView {
+// column headings), data start at row 1; columns from 0. Each row may carry one item of the
+// window's own type; each cell a text, an optional background colour and an alignment. It stays
+// quick at 100,000 rows: fill large grids between setRedraw(false) and setRedraw(true).
+class FlexGrid : public ListView {
     Q_OBJECT
 public:
     explicit FlexGrid(QWidget* parent = nullptr);
@@ -29,13 +31,17 @@ public:
 
     QString text(int row, int col) const;
     void setText(int row, int col, const QString& text);
-    int rowData(int row) const;
-    void setRowData(int row, int value);
-    // Typed values that travel with a row (a line's key, a date as yyyymmdd, an amount), by a
-    // small key of the window's choosing: what the program put on screen is never read back
-    // from its text. A null QVariant where none was set.
-    QVariant rowValue(int row, int key) const;
-    void setRowValue(int row, int key, const QVariant& value);
+    // The item that travels with a row (a line's key, its dates, its amount), as the window
+    // wrote it: what the program put on screen is never read back from its text. rowItem is
+    // null where none was set, or one of another type.
+    template <typename T> void setRowItem(int row, T item) {
+        if (std::any* slot = itemSlot(row))
+            *slot = std::move(item);
+    }
+    template <typename T> const T* rowItem(int row) const {
+        return std::any_cast<T>(itemSlot(row));
+    }
+    template <typename T> T* rowItem(int row) { return std::any_cast<T>(itemSlot(row)); }
 
     QColor cellColour(int row, int col) const; // the grid's background when none was set
     void setCellColour(int row, int col, const QColor& colour);
@@ -49,18 +55,8 @@ public:
 
     void setColWidthTwips(int col, int twips);
     int colWidthTwips(int col) const;
-    static int twipsToPixels(int twips);
 
-    // The width in pixels a column needs to show a text whole in the grid's font.
-    int textWidth(const QString& text) const;
-    // The designed column widths were drawn for a smaller screen font: each listed column
-    // narrower than the widest text it can hold (a whole date, a five-figure amount) is
-    // widened to it. Returns the width in pixels the grid needs to show its visible columns
-    // whole, vertical scroll bar and frame included, and at least minimumTwips.
-    int widenColumns(std::initializer_list<std::pair<int, QString>> widestTexts,
-                     int minimumTwips = 0);
-
-    // Clears every text, colour and row datum, headings included; keeps the row count.
+    // Clears every text, colour and row item, headings included; keeps the row count.
     void clearCells();
 
     // The current cell; row() is 0 when there is none.
@@ -85,9 +81,6 @@ public:
         FlexGrid* m_grid;
     };
 
-    // Highlight the current row (lists the clerk picks from) instead of a plain focus frame.
-    void setRowHighlight(bool on);
-
     // The rectangle of a cell in the grid's own coordinates.
     QRect cellRect(int row, int col) const;
 
@@ -108,6 +101,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::any* itemSlot(int row);
+    const std::any* itemSlot(int row) const;
+
     FlexGridModel* m_model;
     QLineEdit* m_editor = nullptr;
     QVector<int> m_twips;

@@ -28,7 +28,11 @@ namespace {
 
 constexpr int kGridRows = 12;
 constexpr int kGridCols = 6;
-constexpr int kTimeValue = 0; // each row's time (hhmmss), with its date as the row data
+// What each row carries: the adjustment's key, its date and time (hhmmss).
+struct RowKey {
+    int date = 0;
+    int time = 0;
+};
 constexpr int kColumnTwips[] = {800, 400, 1900, 2550, 1000};
 constexpr int kVisibleTwips = 800 + 400 + 1900 + 2550 + 1000; // columns 0 to 4
 constexpr int kTimeColumnTwips = 1000;                        // beyond the visible width
@@ -240,8 +244,7 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::prcLOAD_ADJUSTMENTS() {
         const int time = int(fncFIELD_NUMBER(rs, QStringLiteral("gltTRNTME")));
         grid->setText(row, 5, QString::number(time));
         // The date and time go with the row too, so showing it never reads its text back.
-        grid->setRowData(row, date);
-        grid->setRowValue(row, kTimeValue, time);
+        grid->setRowItem(row, RowKey{date, time});
         grid->setRowColour(row, amount < 0 ? wrkADD_COLOUR : wrkSUBTRACT_COLOUR);
         ++row;
         if (row == grid->rows() - 1)
@@ -340,8 +343,9 @@ void frmAUD_ACCOUNT_ADJUSTMENTS::ledgerChosen(int index) {
 }
 
 void frmAUD_ACCOUNT_ADJUSTMENTS::showAdjustment(int row) {
-    wrkTRNDTE = row > 0 ? grdADJUSTMENT->rowData(row) : 0;
-    wrkTRNTME = row > 0 ? grdADJUSTMENT->rowValue(row, kTimeValue).toInt() : 0;
+    const RowKey* key = row > 0 ? grdADJUSTMENT->rowItem<RowKey>(row) : nullptr;
+    wrkTRNDTE = key ? key->date : 0;
+    wrkTRNTME = key ? key->time : 0;
     prcCLEAR_FIELDS();
     if (wrkTRNDTE > 0)
         prcLOAD_ADJUSTMENT();

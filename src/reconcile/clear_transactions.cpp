@@ -29,9 +29,11 @@ constexpr int kStartRows = 29;
 constexpr int kCols = 5;
 // What each row keeps as numbers: the line's key and its cleared date as yyyymmdd, the one
 // OK writes. The date cell's text is only what the clerk reads and types.
-constexpr int kYearValue = 0;
-constexpr int kLineValue = 1;
-constexpr int kClearedValue = 2;
+struct RowLine {
+    int year = 0;
+    int line = 0;
+    int cleared = 0;
+};
 // Columns 0 to 3 take 3300 twips by design; the description takes the rest of the grid's
 // width less this.
 constexpr int kFixedTwips = 3550;
@@ -159,9 +161,7 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, b
         const int year = static_cast<int>(fncFIELD_NUMBER(m_rs.field(fsyear)));
         const int line = static_cast<int>(fncFIELD_NUMBER(m_rs.field(lnenbr)));
         grid->setText(row, kColDate, fncFORMAT_DATE(cleared));
-        grid->setRowValue(row, kClearedValue, cleared);
-        grid->setRowValue(row, kYearValue, year);
-        grid->setRowValue(row, kLineValue, line);
+        grid->setRowItem(row, RowLine{year, line, cleared});
         grid->setText(row, kColCheck, numberText(m_rs.field(chknbr)));
         grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
         grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
@@ -239,7 +239,8 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::leaveCell() {
         const int date = text.isEmpty()                            ? 0
                          : text == fncFORMAT_DATE(m_lastValidDate) ? m_lastValidDate
                                                                    : fncDATE_TO_NUMBER(text);
-        grdTRANSACTION->setRowValue(m_editRow, kClearedValue, date);
+        if (RowLine* item = grdTRANSACTION->rowItem<RowLine>(m_editRow))
+            item->cleared = date;
     }
     grdTRANSACTION->hideEditor();
     m_editRow = 0;
@@ -341,26 +342,28 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::save() {
     grdTRANSACTION->hideEditor();
     QList<ledger::ClearedDate> dates;
     for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
-        const int year = grdTRANSACTION->rowValue(row, kYearValue).toInt();
+        const RowLine* item = grdTRANSACTION->rowItem<RowLine>(row);
+        const int year = item ? item->year : 0;
         if (year == 0)
             break; // the empty rows after the transactions
-        dates.append({year, grdTRANSACTION->rowValue(row, kLineValue).toInt(),
-                      grdTRANSACTION->rowValue(row, kClearedValue).toInt()});
+        dates.append({year, item->line, item->cleared});
     }
     ledger::writeClearedDates(db(), shared().wrkBACNBR, dates);
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::lineOfRow(int row) const {
-    return grdTRANSACTION->rowValue(row, kLineValue).toInt();
+    const RowLine* item = grdTRANSACTION->rowItem<RowLine>(row);
+    return item ? item->line : 0;
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fiscalYearOfRow(int row) const {
-    return grdTRANSACTION->rowValue(row, kYearValue).toInt();
+    const RowLine* item = grdTRANSACTION->rowItem<RowLine>(row);
+    return item ? item->year : 0;
 }
 
 int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::rowOfLine(int line) const {
     for (int row = 1; row < grdTRANSACTION->rows(); ++row)
-        if (grdTRANSACTION->rowValue(row, kLineValue).isValid() && lineOfRow(row) == line)
+        if (grdTRANSACTION->rowItem<RowLine>(row) && lineOfRow(row) == line)
             return row;
     return 0;
 }
@@ -369,18 +372,16 @@ int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(
     const QHash<qint64, int>& dateOfLine) {
     int listed = 0;
     for (int row = 1; row < grdTRANSACTION->rows() && listed < dateOfLine.size(); ++row) {
-        const QVariant line = grdTRANSACTION->rowValue(row, kLineValue);
+        RowLine* item = grdTRANSACTION->rowItem<RowLine>(row);
         const auto found =
-            line.isValid() ? dateOfLine.constFind(lineKey(
-                                 grdTRANSACTION->rowValue(row, kYearValue).toInt(), line.toInt()))
-                           : dateOfLine.constEnd();
+            item ? dateOfLine.constFind(lineKey(item->year, item->line)) : dateOfLine.constEnd();
         if (found == dateOfLine.constEnd())
             continue;
         // The date goes in as the number it is, and as text that the editor, lying over the
         // cell, shows and leaves unchanged.
         const QString text = fncFORMAT_DATE(*found);
         grdTRANSACTION->setText(row, kColDate, text);
-        grdTRANSACTION->setRowValue(row, kClearedValue, *found);
+        item->cleared = *found;
         if (m_editing && m_editRow == row && m_editCol == kColDate)
             tbxTRANSACTION->setText(text);
         ++listed;
@@ -390,7 +391,7 @@ int frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::setClearedDates(
 
 bool frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::showLine(int fiscalYear, int line) {
     for (int row = 1; row < grdTRANSACTION->rows(); ++row) {
-        if (!grdTRANSACTION->rowValue(row, kLineValue).isValid() || lineOfRow(row) != line ||
+        if (!grdTRANSACTION->rowItem<RowLine>(row) || lineOfRow(row) != line ||
             fiscalYearOfRow(row) != fiscalYear)
             continue;
         m_editing = true;

@@ -174,7 +174,7 @@ void frmFIND_DIFFERENCE::fillGrid() {
         grdCAUSES->setText(i + 1, 1,
                            formatNumber(double(-c.explained) / 100, QStringLiteral("###0.00")));
         grdCAUSES->setText(i + 1, 2, c.sentence(spanish));
-        grdCAUSES->setRowData(i + 1, i);
+        grdCAUSES->setRowItem(i + 1, int(i));
     }
     grdCAUSES->setColAlignment(1, Qt::AlignRight);
     grdCAUSES->widenColumns({{0, reports::causeKindName(reports::CauseKind::Transposed, true)},
@@ -194,8 +194,9 @@ void frmFIND_DIFFERENCE::fillGrid() {
 const reports::Cause* frmFIND_DIFFERENCE::causeAt(int row) const {
     if (row < 1 || row >= grdCAUSES->rows())
         return nullptr;
-    const int index = grdCAUSES->rowData(row);
-    return index >= 0 && index < m_search.causes.size() ? &m_search.causes.at(index) : nullptr;
+    const int* index = grdCAUSES->rowItem<int>(row);
+    return index && *index >= 0 && *index < m_search.causes.size() ? &m_search.causes.at(*index)
+                                                                   : nullptr;
 }
 
 void frmFIND_DIFFERENCE::rowChanged(int row) {

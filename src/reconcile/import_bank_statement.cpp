@@ -5,14 +5,15 @@
 #include "common.h"
 #include "context.h"
 #include "find_difference.h"
-#include "flex_grid.h"
 #include "import_session.h"
 #include "ledger.h"
+#include "list_view.h"
 #include "messages.h"
 #include "reconcile_balances.h"
 #include "report.h"
 #include "settings.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,6 +133,92 @@ private:
 
 } // namespace
 
+// The statement's lines beside what they matched, read from the import session when the view
+// shows them; each row coloured by its state, a chosen line counting as matched.
+class frmIMPORT_BANK_STATEMENT::LinesModel : public QAbstractTableModel {
+public:
+    LinesModel(const import_session::Session& session, QObject* parent)
+        : QAbstractTableModel(parent), m_session(session) {}
+
+    // The session matched its lines anew.
+    void reload() {
+        beginResetModel();
+        endResetModel();
+    }
+    // The clerk chose a line for this row.
+    void rowChanged(int s) { Q_EMIT dataChanged(index(s, 0), index(s, kCols - 1)); }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(m_session.matches().size()); // a match a line
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : kCols;
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        static const char* const english[] = {"Date",         "Check", "Amount", "Bank Description",
+                                              "Matched Line", "Why",   ""};
+        static const char* const spanish[] = {
+            "Fecha",   "Cheque", "Importe", "Descripción del Banco", "Línea Conciliada",
+            "Por Qué", ""};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+            section >= kCols)
+            return {};
+        return say(english[section], spanish[section]);
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        const int s = index.row();
+        const int col = index.column();
+        const Match& m = m_session.matches().at(s);
+        switch (role) {
+        case Qt::DisplayRole:
+            return text(s, col);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(
+                (col == kColCheck || col == kColAmount ? Qt::AlignRight : Qt::AlignLeft) |
+                Qt::AlignVCenter));
+        case Qt::BackgroundRole:
+            return kStateColours[int(m.state == MatchState::NeedsChoice && m_session.chosen(s) >= 0
+                                         ? MatchState::Matched
+                                         : m.state)];
+        default:
+            return {};
+        }
+    }
+
+private:
+    QString text(int s, int col) const {
+        const StatementLine& b = m_session.statement().lines.at(s);
+        const Match& m = m_session.matches().at(s);
+        const auto& open = m_session.open();
+        switch (col) {
+        case kColDate:
+            return fncFORMAT_DATE(b.date);
+        case kColCheck:
+            return b.check ? QString::number(b.check) : QString();
+        case kColAmount:
+            return amountText(centsToUnits(b.cents));
+        case kColDescription:
+            return b.description;
+        case kColMatched:
+            if (m.lines.size() == 1)
+                return lineText(open.at(m.lines.first()));
+            if (m.lines.size() > 1)
+                return say("%1 deposits of %2", "%1 depósitos del %2")
+                    .arg(m.lines.size())
+                    .arg(fncFORMAT_DATE(open.at(m.lines.first()).date));
+            return {};
+        case kColWhy:
+            return m.why;
+        default:
+            return {};
+        }
+    }
+
+    const import_session::Session& m_session;
+};
+
 frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     : ChildWindow(QLatin1String(kName), parent) {
     setBankBound(true);
@@ -154,6 +241,11 @@ frmIMPORT_BANK_STATEMENT::frmIMPORT_BANK_STATEMENT(QWidget* parent)
     });
     connectCommand(tbcOK, &QPushButton::clicked, [this] { onOk(); });
     connect(tbcCANCEL, &QPushButton::clicked, this, &frmIMPORT_BANK_STATEMENT::closeWindow);
+}
+
+// The view lets go of the model before the session it reads goes.
+frmIMPORT_BANK_STATEMENT::~frmIMPORT_BANK_STATEMENT() {
+    grdSTATEMENT->setModel(nullptr);
 }
 
 QGroupBox* frmIMPORT_BANK_STATEMENT::buildFileRow() {
@@ -182,12 +274,10 @@ QGroupBox* frmIMPORT_BANK_STATEMENT::buildFileRow() {
 QGroupBox* frmIMPORT_BANK_STATEMENT::buildGrid() {
     auto* grpDETAIL = addControl<QGroupBox>(this, "grpDETAIL", QStringLiteral("Detail"),
                                             QStringLiteral("Detalle"));
-    grdSTATEMENT = addControl<FlexGrid>(grpDETAIL, "grdSTATEMENT");
-    grdSTATEMENT->setCols(kCols);
-    grdSTATEMENT->setRows(1);
+    grdSTATEMENT = addControl<ListView>(grpDETAIL, "grdSTATEMENT");
+    m_lines = new LinesModel(m_session, this);
+    grdSTATEMENT->setModel(m_lines);
     grdSTATEMENT->setGridBackground(QColor(224, 224, 224));
-    grdSTATEMENT->setColAlignment(kColCheck, Qt::AlignRight);
-    grdSTATEMENT->setColAlignment(kColAmount, Qt::AlignRight);
     grdSTATEMENT->setRowHighlight(true);
     const int widths[kCols] = {900, 700, 1000, 2600, 3000, 4200, 1700};
     for (int c = 0; c < kCols; ++c)
@@ -328,44 +418,10 @@ void frmIMPORT_BANK_STATEMENT::matchLines() {
     fillGrid();
 }
 
-void frmIMPORT_BANK_STATEMENT::setHeadings() {
-    const char* english[] = {"Date",         "Check", "Amount", "Bank Description",
-                             "Matched Line", "Why",   ""};
-    const char* spanish[] = {
-        "Fecha", "Cheque", "Importe", "Descripción del Banco", "Línea Conciliada", "Por Qué", ""};
-    for (int c = 0; c < kCols; ++c)
-        grdSTATEMENT->setText(0, c, say(english[c], spanish[c]));
-}
-
 void frmIMPORT_BANK_STATEMENT::fillGrid() {
-    grdSTATEMENT->setRedraw(false);
-    grdSTATEMENT->setRows(1); // the row widgets go with their rows
-    grdSTATEMENT->clearCells();
-    setHeadings();
-    const Statement& statement = m_session.statement();
+    m_lines->reload(); // the row widgets go with the rows they stood in
     const QVector<Match>& matches = m_session.matches();
-    const QVector<OpenLine>& open = m_session.open();
-    grdSTATEMENT->setRows(int(statement.lines.size()) + 1);
-    for (int s = 0; s < statement.lines.size(); ++s) {
-        const StatementLine& b = statement.lines.at(s);
-        const Match& m = matches.at(s);
-        const int row = s + 1;
-        grdSTATEMENT->setRowData(row, s);
-        grdSTATEMENT->setText(row, kColDate, fncFORMAT_DATE(b.date));
-        grdSTATEMENT->setText(row, kColCheck, b.check ? QString::number(b.check) : QString());
-        grdSTATEMENT->setText(row, kColAmount, amountText(centsToUnits(b.cents)));
-        grdSTATEMENT->setText(row, kColDescription, b.description);
-        if (m.lines.size() == 1)
-            grdSTATEMENT->setText(row, kColMatched, lineText(open.at(m.lines.first())));
-        else if (m.lines.size() > 1)
-            grdSTATEMENT->setText(row, kColMatched,
-                                  say("%1 deposits of %2", "%1 depósitos del %2")
-                                      .arg(m.lines.size())
-                                      .arg(fncFORMAT_DATE(open.at(m.lines.first()).date)));
-        grdSTATEMENT->setText(row, kColWhy, m.why);
-        grdSTATEMENT->setRowColour(row, kStateColours[int(m.state)]);
-    }
-    grdSTATEMENT->setRedraw(true);
+    const auto& open = m_session.open();
     // The row widgets: a choice among the candidates, and the way to an adjustment.
     for (int s = 0; s < matches.size(); ++s) {
         const Match& m = matches.at(s);
@@ -407,9 +463,9 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
         s = first({MatchState::Matched});
     if (s >= 0)
         QTimer::singleShot(0, grdSTATEMENT, [grid = grdSTATEMENT, s] {
-            if (s >= grid->rows() - 1)
+            if (s >= grid->model()->rowCount())
                 return;
-            grid->setCurrentCell(s + 1, 0);
+            grid->setCurrentIndex(grid->model()->index(s, 0));
             grid->scrollTo(grid->model()->index(s, 0), QAbstractItemView::PositionAtCenter);
         });
 }
@@ -453,8 +509,7 @@ void frmIMPORT_BANK_STATEMENT::rowChoiceMade(int row, int candidate) {
             choice->setCurrentIndex(std::max(0, choice->findData(m_session.chosen(s))));
         return;
     }
-    grdSTATEMENT->setRowColour(
-        row, kStateColours[int(candidate < 0 ? MatchState::NeedsChoice : MatchState::Matched)]);
+    m_lines->rowChanged(s);
 }
 
 void frmIMPORT_BANK_STATEMENT::addAsAdjustment(int row) {

@@ -9,7 +9,7 @@
 #include <QHash>
 #include <functional>
 
-class FlexGrid;
+class ListView;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,6 +26,7 @@ class frmIMPORT_BANK_STATEMENT : public ChildWindow {
 public:
     static constexpr char kName[] = "frmIMPORT_BANK_STATEMENT";
     explicit frmIMPORT_BANK_STATEMENT(QWidget* parent = nullptr);
+    ~frmIMPORT_BANK_STATEMENT() override;
 
     // Reads the file and matches it; a file that cannot be used is reported and changes
     // nothing on screen. False when nothing was loaded.
@@ -50,7 +51,6 @@ private:
     void matchLines();
     void fillGrid();
     void showSummary();
-    void setHeadings();
     void rowChoiceMade(int row, int candidate);
     void addAsAdjustment(int row);
     void browse();
@@ -61,7 +61,7 @@ private:
     QPushButton* tbcBROWSE;
     QPushButton* tbcCOLUMNS;
     QSpinBox* tbxDAYS;
-    FlexGrid* grdSTATEMENT;
+    ListView* grdSTATEMENT;
     QLabel* lblNOTES;
     QLabel* lblSTATEMENT;
     QLabel* lblCOUNTS;
@@ -70,4 +70,6 @@ private:
 
     Recordset rsGENERAL_LEDGER_TRANSACTION;
     import_session::Session m_session;
+    class LinesModel; // the statement's lines as the grid shows them
+    LinesModel* m_lines = nullptr;
 };

@@ -171,18 +171,50 @@ ChangesSincePosting changesFrom(const ledger::HistoryRow& reconciliation,
     return result;
 }
 
+namespace {
+
+// The lines that may have changed a month posted on postedOn, or be outstanding at its
+// statement date, through its statement date. Reconciled lines cleared by the date are
+// settled history: neither outstanding now nor changed since; leaving them to the database
+// keeps a long-kept account quick.
+QList<ledger::Line> linesSincePosting(Connection& connection, int account, int statementDate,
+                                      int postedOn, int through) {
+    return readLines(connection, account, through,
+                     QStringLiteral("(gltSTATUS is null or gltSTATUS<>'R' or gltRCNDTE=0 or "
+                                    "gltRCNDTE>") +
+                         QString::number(statementDate) + QStringLiteral(" or gltPSTDTE>") +
+                         QString::number(postedOn) + QLatin1Char(')'));
+}
+
+} // namespace
+
 ChangesSincePosting changesSincePosting(Connection& connection,
                                         const ledger::HistoryRow& reconciliation) {
-    // Reconciled lines cleared by the date are settled history: neither outstanding now nor
-    // changed since; leaving them to the database keeps a long-kept account quick.
-    const QString date = QString::number(reconciliation.statementDate);
-    return changesFrom(
-        reconciliation,
-        readLines(connection, reconciliation.account, reconciliation.statementDate,
-                  QStringLiteral("(gltSTATUS is null or gltSTATUS<>'R' or gltRCNDTE=0 or "
-                                 "gltRCNDTE>") +
-                      date + QStringLiteral(" or gltPSTDTE>") +
-                      QString::number(reconciliation.postedOn) + QLatin1Char(')')));
+    return changesFrom(reconciliation,
+                       linesSincePosting(connection, reconciliation.account,
+                                         reconciliation.statementDate, reconciliation.postedOn,
+                                         reconciliation.statementDate));
+}
+
+QList<ChangesSincePosting> changesSincePosting(Connection& connection,
+                                               const QList<ledger::HistoryRow>& reconciliations) {
+    QList<ChangesSincePosting> changes;
+    if (reconciliations.isEmpty())
+        return changes;
+    // The earliest statement date and posting read every line a later month needs as well.
+    int earliestStatement = reconciliations.first().statementDate;
+    int earliestPosting = reconciliations.first().postedOn;
+    int through = earliestStatement;
+    for (const ledger::HistoryRow& r : reconciliations) {
+        earliestStatement = std::min(earliestStatement, r.statementDate);
+        earliestPosting = std::min(earliestPosting, r.postedOn);
+        through = std::max(through, r.statementDate);
+    }
+    const QList<ledger::Line> lines = linesSincePosting(
+        connection, reconciliations.first().account, earliestStatement, earliestPosting, through);
+    for (const ledger::HistoryRow& r : reconciliations)
+        changes << changesFrom(r, lines);
+    return changes;
 }
 
 QList<ledger::HistoryRow> balanceSeries(Connection& connection, int account, int months) {

@@ -88,6 +88,10 @@ ChangesSincePosting changesFrom(const ledger::HistoryRow& reconciliation,
                                 const QList<ledger::Line>& lines);
 ChangesSincePosting changesSincePosting(Connection& connection,
                                         const ledger::HistoryRow& reconciliation);
+// The changes of several posted reconciliations of one account, in their order, from one
+// read of the lines any of them needs.
+QList<ChangesSincePosting> changesSincePosting(Connection& connection,
+                                               const QList<ledger::HistoryRow>& reconciliations);
 
 // The last reconciliations of the account (24 by default), oldest first.
 QList<ledger::HistoryRow> balanceSeries(Connection& connection, int account, int months = 24);

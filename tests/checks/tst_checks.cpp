@@ -170,7 +170,9 @@ private Q_SLOTS:
         open("void");
         search("500");
         FlexGrid* g = grid();
-        clickCell(g, g->rowData(1) == 20241105 ? 1 : 2, 1);
+        const int* first = g->rowItem<int>(1);
+        QVERIFY(first);
+        clickCell(g, *first == 20241105 ? 1 : 2, 1);
         QCOMPARE(w->wrkTRNDTE, 20241105);
         clerk::clickOk(w);
         QCOMPARE(env->messages.size(), 1);

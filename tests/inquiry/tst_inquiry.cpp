@@ -3,7 +3,6 @@
 // how the detail names payers and payees and splits amounts.
 
 #include "bank_activity.h"
-#include "common.h"
 #include "database.h"
 #include "date_picker.h"
 #include "flex_grid.h"
@@ -357,27 +356,6 @@ private Q_SLOTS:
         DetailAnswer heading; // nor does the heading row open anything
         w->drillDown(0);
         QVERIFY(heading.seen.isEmpty());
-    }
-
-    void currencyTextAsTheGeneralFormat_data() {
-        QTest::addColumn<double>("value");
-        QTest::newRow("groups") << 1234567.89;
-        QTest::newRow("minus") << -20.0;
-        QTest::newRow("rounds as written") << 2.675;
-        QTest::newRow("half a cent up") << 0.005;
-        QTest::newRow("carry into a new group") << 999999.995;
-        QTest::newRow("nothing left of a negative") << -0.004;
-        QTest::newRow("large") << 123456789012.34;
-    }
-    // The listing's own currency writer shows what the general format shows, at the value
-    // and at thousands of values around it.
-    void currencyTextAsTheGeneralFormat() {
-        QFETCH(double, value);
-        for (int i = -2000; i <= 2000; ++i) {
-            const double sample = value + i * 0.013;
-            QCOMPARE(Window::currencyText(sample),
-                     formatNumber(sample, QStringLiteral("currency")));
-        }
     }
 
     void depositViewNamesThePayer_data() {

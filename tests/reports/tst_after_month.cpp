@@ -202,6 +202,28 @@ private Q_SLOTS:
             QCOMPARE(changes.text(), QString());
     }
 
+    // The listing's posted months from one read of the lines, each as on its own: a line
+    // reconciled after January's statement date still counts for January.
+    void changesOfSeveralMonths() {
+        insertLedgerLine({.line = 1, .date = 20240120, .amount = -80});
+        insertLedgerLine({.line = 2, .date = 20240220, .amount = 30, .cleared = 20240225});
+        insertLedgerLine(
+            {.line = 3, .date = 20240110, .amount = 5, .status = "R", .cleared = 20240210});
+        for (const auto& [line, posted] : {std::pair{1, 20240310}, {2, 20240220}, {3, 20240110}})
+            postLine(line, posted);
+        insertReconciliation(2024, 1, 20240131, 0, 20240205);
+        insertReconciliation(2024, 2, kStatement, 0, 20240305);
+        const QList<ledger::HistoryRow> months{ledger::historyRow(db(), 1010, 2024, 2),
+                                               ledger::historyRow(db(), 1010, 2024, 1)};
+        StatementTrace::clear();
+        const QList<ChangesSincePosting> together = reports::changesSincePosting(db(), months);
+        QCOMPARE(StatementTrace::statements().size(), 1);
+        QCOMPARE(together.size(), 2);
+        QCOMPARE(together.at(0).text(), QStringLiteral("Out -110.00  Book -80.00"));
+        QCOMPARE(together.at(1).text(), QStringLiteral("Out -80.00  Book -80.00"));
+        QCOMPARE(together.at(1).outstandingNow, -75.0);
+    }
+
     void openMonthHasNoChanges() {
         insertLedgerLine({.line = 1, .date = 20240220, .amount = -80});
         postLine(1, 20240310);

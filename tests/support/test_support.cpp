@@ -189,12 +189,18 @@ void typeInto(QLineEdit* box, const QString& text, Qt::Key then) {
         QTest::keyClick(box, then);
 }
 
-void clickCell(FlexGrid* grid, int row, int col, bool twice) {
+void clickCell(QTableView* grid, int row, int col, bool twice) {
     const QPoint at = grid->visualRect(grid->model()->index(row - 1, col)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     // The view takes a double click only on the cell the first press went to.
     if (twice)
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+QString cellText(const QTableView* view, int row, int col) {
+    const QAbstractItemModel* model = view->model();
+    return row == 0 ? model->headerData(col, Qt::Horizontal).toString()
+                    : model->index(row - 1, col).data().toString();
 }
 
 int filledRows(const FlexGrid* grid, int col) {

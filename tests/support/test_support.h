@@ -60,6 +60,7 @@ int sqlCount(const QString& table, const QString& where = QString());
 void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000);
 
 class FlexGrid;
+class QTableView;
 class frmPRINT_PREVIEW;
 class QComboBox;
 class QLineEdit;
@@ -97,7 +98,10 @@ void answerPreviews(QList<std::function<void(frmPRINT_PREVIEW*)>> steps);
 
 // Clicks (or clicks, then double-clicks) a grid cell where the clerk would, on the grid's
 // viewport.
-void clickCell(FlexGrid* grid, int row, int col, bool twice = false);
+void clickCell(QTableView* grid, int row, int col, bool twice = false);
+// A cell's text as the view shows it, rows numbered as a FlexGrid's: 0 the headings, data
+// from 1.
+QString cellText(const QTableView* view, int row, int col);
 // The grid's data rows that hold text in the given column.
 int filledRows(const FlexGrid* grid, int col = 0);
 
