@@ -56,7 +56,7 @@ QString amountText(double amount) {
     return formatNumber(amount, QStringLiteral("###0.00"));
 }
 
-QString lineText(const OpenLine& l) {
+QString lineText(const ledger::Line& l) {
     QStringList parts{fncFORMAT_DATE(l.date)};
     if (l.check != 0)
         parts << QString::number(l.check);
@@ -229,13 +229,6 @@ void frmIMPORT_BANK_STATEMENT::loadWindow() {
     fillGrid();
 }
 
-void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
-    if (action != QLatin1String("OPEN"))
-        return;
-    const QString sql = ledger::openLinesStatement(shared().wrkBACNBR);
-    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
-}
-
 bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     if (path.isEmpty())
         return false;
@@ -258,10 +251,7 @@ bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     }
     bool loaded = false;
     runCommand([&] {
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OPEN"));
-        QVector<OpenLine> open = openLinesFrom(rsGENERAL_LEDGER_TRANSACTION);
-        rsGENERAL_LEDGER_TRANSACTION.close();
-        next.match(std::move(open), matchOptions());
+        next.match(ledger::openLines(db(), shared().wrkBACNBR), matchOptions());
         m_session = std::move(next);
         QStringList notes;
         for (const ReadFault& w : m_session.notes())
@@ -344,7 +334,7 @@ void frmIMPORT_BANK_STATEMENT::fillGrid() {
     setHeadings();
     const Statement& statement = m_session.statement();
     const QVector<Match>& matches = m_session.matches();
-    const QVector<OpenLine>& open = m_session.open();
+    const QList<ledger::Line>& open = m_session.open();
     grdSTATEMENT->setRows(int(statement.lines.size()) + 1);
     for (int s = 0; s < statement.lines.size(); ++s) {
         const StatementLine& b = statement.lines.at(s);

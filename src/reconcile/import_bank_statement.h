@@ -40,7 +40,6 @@ protected:
 private:
     QGroupBox* buildFileRow(); // the file, its CSV columns and the days a date may differ
     QGroupBox* buildGrid();
-    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
 
     QString setting(const QString& key) const;
     void saveAccountSetting(const QString& key, const QString& value) const;
@@ -68,6 +67,5 @@ private:
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
-    Recordset rsGENERAL_LEDGER_TRANSACTION;
     import_session::Session m_session;
 };

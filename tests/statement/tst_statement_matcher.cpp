@@ -10,12 +10,12 @@
 namespace {
 
 // "line:date:amount[:check[:cleared]]" separated by blanks.
-QVector<OpenLine> openLines(const QString& text) {
-    QVector<OpenLine> lines;
+QList<ledger::Line> openLines(const QString& text) {
+    QList<ledger::Line> lines;
     for (const QString& item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList f = item.split(QLatin1Char(':'));
-        OpenLine l;
-        l.year = 2024;
+        ledger::Line l;
+        l.fiscalYear = 2024;
         l.line = f.value(0).toInt();
         l.date = f.value(1).toInt();
         l.amount = f.value(2).toDouble();
@@ -41,7 +41,7 @@ QVector<StatementLine> bankLines(const QString& text) {
 }
 
 // Each match as "state [ledger lines] why", joined with " | ".
-QString described(const QVector<Match>& matches, const QVector<OpenLine>& open) {
+QString described(const QVector<Match>& matches, const QList<ledger::Line>& open) {
     const char* states[] = {"matched", "choose", "none", "cleared"};
     QStringList out;
     for (const Match& m : matches) {
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QFETCH(QString, bank);
         QFETCH(bool, spanish);
         QFETCH(QString, expected);
-        const QVector<OpenLine> lines = openLines(open);
+        const QList<ledger::Line> lines = openLines(open);
         MatchOptions options;
         options.spanish = spanish;
         QCOMPARE(described(matchStatement(bankLines(bank), lines, options), lines), expected);
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QString open;
         for (int i = 1; i <= 60; ++i)
             open += QStringLiteral("%1:20240203:%2 ").arg(i).arg(100 + i * 7);
-        const QVector<OpenLine> lines = openLines(open);
+        const QList<ledger::Line> lines = openLines(open);
         const QVector<Match> m = matchStatement(bankLines(QStringLiteral("20240205:1")), lines);
         QCOMPARE(m.size(), 1);
         QCOMPARE(m.first().state, MatchState::NoMatch);
