@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
 
     QRandomGenerator random(20240229);
     const QDate start(2023, 1, 1);
-    QVector<OpenLine> open;
+    QList<ledger::Line> open;
     open.reserve(openSize);
     QVector<StatementLine> statement;
     statement.reserve(statementSize);
@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
     while (open.size() < openSize) {
         const QDate date = start.addDays(random.bounded(0, 540));
         const int kind = random.bounded(0, 10);
-        OpenLine l;
-        l.year = date.year();
+        ledger::Line l;
+        l.fiscalYear = date.year();
         l.line = int(open.size()) + 1;
         l.date = ymd(date);
         if (kind < 5) { // a check
@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
         } else { // a slip of three deposits, credited as one
             double total = 0;
             for (int k = 0; k < 3 && open.size() < openSize; ++k) {
-                OpenLine d = l;
+                ledger::Line d = l;
                 d.line = int(open.size()) + 1;
                 d.amount = amount();
                 d.description = QStringLiteral("Slip item");

@@ -302,11 +302,10 @@ int importCommand(const Arguments& arguments, QTextStream& out, QTextStream& err
     if (!session.take(read, statementAccount, &refusal))
         throw Failure(DataError, said(refusal));
     openDatabase(account);
-    Recordset rs = db().execute(ledger::openLinesStatement(account));
     const MatchOptions options = import_session::savedMatchOptions(spanish);
-    session.match(openLinesFrom(rs), options);
+    session.match(ledger::openLines(db(), account), options);
     const Statement& statement = session.statement();
-    const QVector<OpenLine>& open = session.open();
+    const QList<ledger::Line>& open = session.open();
     const QVector<Match>& matches = session.matches();
 
     out << "Statement " << QFileInfo(file).fileName() << " (" << statement.format << ")";

@@ -14,6 +14,11 @@ Cents roundToCents(double amount);
 inline double centsToUnits(Cents cents) {
     return double(cents) / 100.0;
 }
+// An amount rounded to the cent and kept in currency units: a sum of many lines stays as the
+// lines print.
+inline double roundedToCents(double amount) {
+    return centsToUnits(roundToCents(amount));
+}
 // Adds without wrapping round: false, and *total unchanged, when the sum would not fit.
 bool addCents(Cents* total, Cents value);
 // "-1234.56": the sign, the digits and a point, as the command line and messages print it.

@@ -5,8 +5,7 @@
 #include "context.h"
 #include "database.h"
 #include "ledger_notifier.h"
-
-#include <cmath>
+#include "money.h"
 
 namespace ledger {
 
@@ -23,19 +22,34 @@ const QString kHistoryColumns =
     QStringLiteral("brhGLANBR,brhFSYEAR,brhMONTH,brhSTMDTE,brhBNKBAL,brhOUTSTD,brhADJBAL,"
                    "brhEOMBAL,brhOVRSHT,brhRLSDTE,brhPSTDTE");
 
-// The columns of kLineColumns, read by position: a long listing spends its time here.
-Line readLine(const Recordset& rs) {
+// Where each of a line's columns is in the rows, found once: a long listing spends its time
+// reading the rows.
+struct LineColumns {
+    explicit LineColumns(const Recordset& rs)
+        : fiscalYear(rs.fieldIndex(QStringLiteral("gltFSYEAR"))),
+          line(rs.fieldIndex(QStringLiteral("gltLNENBR"))),
+          date(rs.fieldIndex(QStringLiteral("gltTRNDTE"))),
+          check(rs.fieldIndex(QStringLiteral("gltCHKNBR"))),
+          description(rs.fieldIndex(QStringLiteral("gltDESCPT"))),
+          amount(rs.fieldIndex(QStringLiteral("gltTRNAMT"))),
+          cleared(rs.fieldIndex(QStringLiteral("gltRCNDTE"))),
+          status(rs.fieldIndex(QStringLiteral("gltSTATUS"))),
+          posted(rs.fieldIndex(QStringLiteral("gltPSTDTE"))) {}
+    int fiscalYear, line, date, check, description, amount, cleared, status, posted;
+};
+
+Line readLine(const Recordset& rs, const LineColumns& c) {
     const auto whole = [&rs](int column) { return qint64(fncFIELD_NUMBER(rs.field(column))); };
     Line l;
-    l.fiscalYear = int(whole(0));
-    l.line = int(whole(1));
-    l.date = int(whole(2));
-    l.check = whole(3);
-    l.description = rs.field(4).toString();
-    l.amount = fncFIELD_NUMBER(rs.field(5));
-    l.cleared = int(whole(6));
-    l.status = rs.field(7).toString();
-    l.posted = int(whole(8));
+    l.fiscalYear = int(whole(c.fiscalYear));
+    l.line = int(whole(c.line));
+    l.date = int(whole(c.date));
+    l.check = whole(c.check);
+    l.description = rs.field(c.description).toString();
+    l.amount = fncFIELD_NUMBER(rs.field(c.amount));
+    l.cleared = int(whole(c.cleared));
+    l.status = rs.field(c.status).toString();
+    l.posted = int(whole(c.posted));
     return l;
 }
 
@@ -67,11 +81,17 @@ QList<Line> lines(Connection& db, int account, const QString& condition, int thr
         sql += QStringLiteral(" and gltTRNDTE<=") + QString::number(through);
     if (!condition.isEmpty())
         sql += QStringLiteral(" and ") + condition;
+    Recordset rs = db.execute(sql + QStringLiteral(" order by gltTRNDTE, gltLNENBR"));
     QList<Line> read;
-    for (Recordset rs = db.execute(sql + QStringLiteral(" order by gltTRNDTE, gltLNENBR"));
-         !rs.eof(); rs.moveNext())
-        read << readLine(rs);
+    read.reserve(rs.rowCount());
+    readLines(rs, [&read](const Line& l) { read << l; });
     return read;
+}
+
+void readLines(Recordset& rs, const std::function<void(const Line&)>& use) {
+    const LineColumns columns(rs);
+    for (; !rs.eof(); rs.moveNext())
+        use(readLine(rs, columns));
 }
 
 QString HistoryRow::label() const {
@@ -125,8 +145,12 @@ QString openLinesStatement(int account) {
            QStringLiteral(" and ") + unreconciledCondition();
 }
 
-double cents(double amount) {
-    return std::round(amount * 100.0) / 100.0;
+QList<Line> openLines(Connection& db, int account) {
+    Recordset rs = db.execute(openLinesStatement(account));
+    QList<Line> read;
+    read.reserve(rs.rowCount());
+    readLines(rs, [&read](const Line& l) { read << l; });
+    return read;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -143,9 +167,9 @@ QString Month::monthText() const {
 }
 
 void Month::setBankBalance(double amount) {
-    bankBalance = cents(amount);
-    adjustedBalance = cents(bankBalance - outstanding);
-    difference = cents(adjustedBalance - ledgerBalance);
+    bankBalance = roundedToCents(amount);
+    adjustedBalance = roundedToCents(bankBalance - outstanding);
+    difference = roundedToCents(adjustedBalance - ledgerBalance);
 }
 
 int cutOffDate(const QDate& today) {
@@ -183,7 +207,7 @@ void figuresAtCutOff(Connection& db, int account, Month& m) {
     const Recordset outstanding =
         db.execute(head + QStringLiteral(" and ") + outstandingCondition() +
                    QStringLiteral(" and gltTRNDTE<") + cutOff);
-    m.outstanding = cents(fncFIELD_NUMBER(outstanding, QStringLiteral("sumTRNAMT")));
+    m.outstanding = roundedToCents(fncFIELD_NUMBER(outstanding, QStringLiteral("sumTRNAMT")));
 
     const Recordset master =
         db.execute(QStringLiteral("Select * from LDG_GENERAL_LEDGER_MASTER") + shared().wrkNOLOCK +
@@ -193,7 +217,7 @@ void figuresAtCutOff(Connection& db, int account, Month& m) {
         master.eof() ? 0 : fncFIELD_NUMBER(master, QStringLiteral("glmBOYBAL"));
     const Recordset sum = db.execute(head + QStringLiteral(" and ") + unreconciledCondition() +
                                      QStringLiteral(" and gltTRNDTE<") + cutOff);
-    m.ledgerBalance = cents(fncFIELD_NUMBER(sum, QStringLiteral("sumTRNAMT")) + beginning);
+    m.ledgerBalance = roundedToCents(fncFIELD_NUMBER(sum, QStringLiteral("sumTRNAMT")) + beginning);
     m.setBankBalance(m.bankBalance);
 }
 
@@ -201,7 +225,7 @@ QString figuresMoved(double outstandingBefore, double ledgerBefore, const Month&
                      bool sinceSaved, bool spanish) {
     const auto moved = [&](double before, double after, const QString& english,
                            const QString& spanishName) {
-        if (std::llround(before * 100) == std::llround(after * 100))
+        if (roundToCents(before) == roundToCents(after))
             return QString();
         const QString was = formatNumber(before, QStringLiteral("#0.00"));
         const QString is = formatNumber(after, QStringLiteral("#0.00"));
@@ -257,10 +281,10 @@ Month loadMonth(Connection& db, int account, const QDate& today) {
                 m.year = year;
                 m.month = month;
                 m.statementDate = int(field("brhSTMDTE"));
-                m.bankBalance = cents(field("brhBNKBAL"));
+                m.bankBalance = roundedToCents(field("brhBNKBAL"));
                 m.saved = true;
-                m.savedOutstanding = cents(field("brhOUTSTD"));
-                m.savedLedgerBalance = cents(field("brhEOMBAL"));
+                m.savedOutstanding = roundedToCents(field("brhOUTSTD"));
+                m.savedLedgerBalance = roundedToCents(field("brhEOMBAL"));
                 refreshFigures(db, account, today, m);
                 return m;
             }

@@ -7,15 +7,13 @@
 #include <functional>
 
 class Connection;
+class Recordset;
 
 // The rules of the month, without a window: what the reconciliation shows and stores, the
 // clerk's cleared dates, adjustments, voided and NSF checks, and posting. Dates are yyyymmdd
 // numbers, amounts plain numbers; every function runs the program's fixed statement texts
 // and lets a DatabaseError reach its caller.
 namespace ledger {
-
-// An amount as it is shown and stored with the month: to the cent.
-double cents(double amount);
 
 // One ledger line of a bank account, as every window, report and command reads it.
 struct Line {
@@ -33,6 +31,10 @@ struct Line {
 // on or before through (0: every date), oldest first.
 QList<Line> lines(Connection& db, int account, const QString& condition = QString(),
                   int through = 0);
+// Hands each line of the rows of a statement that selects ledger lines to use as it is read,
+// by column name ("Select *" reads as well): a long list is filled from the rows without a
+// second copy of them all.
+void readLines(Recordset& rs, const std::function<void(const Line&)>& use);
 
 // One month of a bank account's reconciliation history, as saved.
 struct HistoryRow {
@@ -64,6 +66,8 @@ QString outstandingCondition(); // "gltRCNDTE=0"
 QString unreconciledCondition(); // "gltSTATUS<>'R'"
 // The statement that lists the lines a bank statement is matched against: Clear's lines.
 QString openLinesStatement(int account);
+// Those lines, as that statement returns them.
+QList<Line> openLines(Connection& db, int account);
 
 // One month's reconciliation of a bank account, as the window shows it and OK stores it.
 struct Month : HistoryRow {

@@ -143,36 +143,24 @@ void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcLOAD_TRANSACTIONS() {
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::fillRows(const QColor& colour, bool negate,
                                                          int& row) {
-    const int rcndte = m_rs.fieldIndex(QStringLiteral("gltRCNDTE"));
-    const int chknbr = m_rs.fieldIndex(QStringLiteral("gltCHKNBR"));
-    const int trndte = m_rs.fieldIndex(QStringLiteral("gltTRNDTE"));
-    const int trnamt = m_rs.fieldIndex(QStringLiteral("gltTRNAMT"));
-    const int descpt = m_rs.fieldIndex(QStringLiteral("gltDESCPT"));
-    const int lnenbr = m_rs.fieldIndex(QStringLiteral("gltLNENBR"));
-    const int fsyear = m_rs.fieldIndex(QStringLiteral("gltFSYEAR"));
     const QString amountMask = QStringLiteral("###0.00");
     FlexGrid* grid = grdTRANSACTION;
-    while (!m_rs.eof()) {
-        const int date = static_cast<int>(fncFIELD_NUMBER(m_rs.field(trndte)));
-        const double amount = fncFIELD_NUMBER(m_rs.field(trnamt));
-        const int cleared = static_cast<int>(fncFIELD_NUMBER(m_rs.field(rcndte)));
+    // Each line goes into its row as it is read: the grid is the only copy of the lines.
+    ledger::readLines(m_rs, [&](const ledger::Line& l) {
+        grid->setText(row, kColDate, fncFORMAT_DATE(l.cleared));
         // The line is keyed by the year it is stored under, which need not be the fiscal
         // year its date falls in (a line entered in the year's closing month, say).
-        const int year = static_cast<int>(fncFIELD_NUMBER(m_rs.field(fsyear)));
-        const int line = static_cast<int>(fncFIELD_NUMBER(m_rs.field(lnenbr)));
-        grid->setText(row, kColDate, fncFORMAT_DATE(cleared));
-        grid->setRowItem(row, RowLine{year, line, cleared});
-        grid->setText(row, kColCheck, numberText(m_rs.field(chknbr)));
-        grid->setText(row, kColCheckDate, fncFORMAT_DATE(date));
-        grid->setText(row, kColAmount, formatNumber(negate ? -amount : amount, amountMask));
-        grid->setText(row, kColDescription, m_rs.field(descpt).toString());
+        grid->setRowItem(row, RowLine{l.fiscalYear, l.line, l.cleared});
+        grid->setText(row, kColCheck, QString::number(l.check));
+        grid->setText(row, kColCheckDate, fncFORMAT_DATE(l.date));
+        grid->setText(row, kColAmount, formatNumber(negate ? -l.amount : l.amount, amountMask));
+        grid->setText(row, kColDescription, l.description);
         grid->setRowColour(row, colour);
         ++row;
         // At least one empty row always follows the transactions.
         if (row == grid->rows() - 1)
             grid->addRow();
-        m_rs.moveNext();
-    }
+    });
 }
 
 void frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(

@@ -57,7 +57,7 @@ QString amountText(double amount) {
     return formatNumber(amount, QStringLiteral("###0.00"));
 }
 
-QString lineText(const OpenLine& l) {
+QString lineText(const ledger::Line& l) {
     QStringList parts{fncFORMAT_DATE(l.date)};
     if (l.check != 0)
         parts << QString::number(l.check);
@@ -319,13 +319,6 @@ void frmIMPORT_BANK_STATEMENT::loadWindow() {
     fillGrid();
 }
 
-void frmIMPORT_BANK_STATEMENT::prcGENERAL_LEDGER_TRANSACTION(const QString& action) {
-    if (action != QLatin1String("OPEN"))
-        return;
-    const QString sql = ledger::openLinesStatement(shared().wrkBACNBR);
-    rsGENERAL_LEDGER_TRANSACTION = db().execute(sql);
-}
-
 bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     if (path.isEmpty())
         return false;
@@ -348,10 +341,7 @@ bool frmIMPORT_BANK_STATEMENT::loadFile(const QString& path) {
     }
     bool loaded = false;
     runCommand([&] {
-        prcGENERAL_LEDGER_TRANSACTION(QStringLiteral("OPEN"));
-        QVector<OpenLine> open = openLinesFrom(rsGENERAL_LEDGER_TRANSACTION);
-        rsGENERAL_LEDGER_TRANSACTION.close();
-        next.match(std::move(open), matchOptions());
+        next.match(ledger::openLines(db(), shared().wrkBACNBR), matchOptions());
         m_session = std::move(next);
         QStringList notes;
         for (const ReadFault& w : m_session.notes())

@@ -41,7 +41,6 @@ protected:
 private:
     QGroupBox* buildFileRow(); // the file, its CSV columns and the days a date may differ
     QGroupBox* buildGrid();
-    void prcGENERAL_LEDGER_TRANSACTION(const QString& action);
 
     QString setting(const QString& key) const;
     void saveAccountSetting(const QString& key, const QString& value) const;
@@ -68,7 +67,6 @@ private:
     QPushButton* tbcOK;
     QPushButton* tbcCANCEL;
 
-    Recordset rsGENERAL_LEDGER_TRANSACTION;
     import_session::Session m_session;
     class LinesModel; // the statement's lines as the grid shows them
     LinesModel* m_lines = nullptr;

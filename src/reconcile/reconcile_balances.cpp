@@ -6,6 +6,7 @@
 #include "date_picker.h"
 #include "find_difference_window.h"
 #include "messages.h"
+#include "money.h"
 #include "report.h"
 #include "statement.h"
 
@@ -183,7 +184,7 @@ void frmRECONCILE_CHECKING_ACCOUNT_BALANCES::showFigures() {
     tbxADJBAL->setText(formatNumber(m_month.adjustedBalance, kAmountMask));
     tbxEOMBAL->setText(formatNumber(m_month.ledgerBalance, kAmountMask));
     tbxOVRSHT->setText(formatNumber(m_month.difference, kAmountMask));
-    tbcFIND_DIFFERENCE->setEnabled(m_balanceEntered && std::llround(m_month.difference * 100) != 0);
+    tbcFIND_DIFFERENCE->setEnabled(m_balanceEntered && roundToCents(m_month.difference) != 0);
     const QString moved = ledger::figuresMoved(m_outstandingBefore, m_ledgerBefore, m_month,
                                                m_month.saved, shared().spanish());
     lblFIGURES_MOVED->setText(moved);

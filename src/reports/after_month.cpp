@@ -4,13 +4,13 @@
 #include "context.h"
 #include "database.h"
 #include "ledger.h"
+#include "money.h"
 #include "settings.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
-#include <cmath>
 
 namespace reports {
 
@@ -18,11 +18,6 @@ namespace {
 
 bool reconciled(const QString& status) {
     return status.compare(QLatin1String("R"), Qt::CaseInsensitive) == 0;
-}
-
-// Sums of money kept to the cent, so a total of many lines prints as the lines add up.
-double cents(double value) {
-    return std::round(value * 100.0) / 100.0;
 }
 
 QList<ledger::Line> readLines(Connection& connection, int account, int through,
@@ -97,8 +92,8 @@ OutstandingList outstandingFrom(const QList<ledger::Line>& lines, int account, i
         list.items << item;
     }
     for (double& total : list.bucketTotals)
-        total = cents(total);
-    list.total = cents(list.total);
+        total = roundedToCents(total);
+    list.total = roundedToCents(list.total);
     return list;
 }
 
@@ -165,9 +160,9 @@ ChangesSincePosting changesFrom(const ledger::HistoryRow& reconciliation,
         result.ledgerChange += changed.ledgerEffect;
         result.lines << changed;
     }
-    result.outstandingChange = cents(result.outstandingChange);
-    result.ledgerChange = cents(result.ledgerChange);
-    result.outstandingNow = cents(result.outstandingNow);
+    result.outstandingChange = roundedToCents(result.outstandingChange);
+    result.ledgerChange = roundedToCents(result.ledgerChange);
+    result.outstandingNow = roundedToCents(result.outstandingNow);
     return result;
 }
 

@@ -23,7 +23,7 @@ namespace reports {
 namespace {
 
 QString money(qint64 cents) {
-    return formatNumber(double(cents) / 100.0, QStringLiteral("###0.00"));
+    return formatNumber(centsToUnits(cents), QStringLiteral("###0.00"));
 }
 
 // A line as the clerk knows it: "check 1003 of 02/02/24 (-318.40, Rapid Parts)".
@@ -518,10 +518,9 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
     ReadFault refusal;
     if (!session.take(read, which, &refusal))
         throw StatementError(file, 0, refusal);
-    Recordset rs = db.execute(ledger::openLinesStatement(account));
-    session.match(openLinesFrom(rs), import_session::savedMatchOptions(false));
+    session.match(ledger::openLines(db, account), import_session::savedMatchOptions(false));
     const Statement& statement = session.statement();
-    const QVector<OpenLine>& open = session.open();
+    const QList<ledger::Line>& open = session.open();
     const QVector<Match>& matches = session.matches();
     QList<BankLine> lines;
     for (qsizetype i = 0; i < statement.lines.size(); ++i) {
@@ -533,7 +532,7 @@ QList<BankLine> bankLinesOf(Connection& db, int account, const QString& file) {
         // several lines is matched as a whole and compared by its sum elsewhere.
         if ((m.state == MatchState::Matched || m.state == MatchState::AlreadyCleared) &&
             m.lines.size() == 1) {
-            b.matchedYear = open.at(m.lines.first()).year;
+            b.matchedYear = open.at(m.lines.first()).fiscalYear;
             b.matchedLine = open.at(m.lines.first()).line;
         } else if (m.state != MatchState::NoMatch) {
             b.matchedLine = -1; // matched otherwise: neither compared nor offered

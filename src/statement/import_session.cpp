@@ -87,7 +87,7 @@ bool Session::take(const StatementFile& file, const QString& statementAccount, R
     return true;
 }
 
-void Session::match(QVector<OpenLine> open, const MatchOptions& options) {
+void Session::match(QList<ledger::Line> open, const MatchOptions& options) {
     m_open = std::move(open);
     m_matches = matchStatement(m_statement.lines, m_open, options);
     m_chosen.clear();
@@ -124,7 +124,8 @@ QVector<ClearedDate> Session::clearedDates() const {
         else if (m.state == MatchState::NeedsChoice && m_chosen.contains(s))
             lines = {m_chosen.value(s)};
         for (int i : lines)
-            dates.push_back({m_open.at(i).year, m_open.at(i).line, m_statement.lines.at(s).date});
+            dates.push_back(
+                {m_open.at(i).fiscalYear, m_open.at(i).line, m_statement.lines.at(s).date});
     }
     return dates;
 }

@@ -66,7 +66,7 @@ public:
     bool take(const StatementFile& file, const QString& statementAccount, ReadFault* refusal);
 
     // Matches the statement's lines with the account's open lines; the choices start anew.
-    void match(QVector<OpenLine> open, const MatchOptions& options);
+    void match(QList<ledger::Line> open, const MatchOptions& options);
     // The clerk's ledger line for a statement line that needs a choice (-1: none yet). When
     // another statement line holds that ledger line, nothing changes and that line is
     // returned; else -1.
@@ -74,7 +74,7 @@ public:
 
     const Statement& statement() const { return m_statement; }
     const QVector<ReadFault>& notes() const { return m_notes; }
-    const QVector<OpenLine>& open() const { return m_open; }
+    const QList<ledger::Line>& open() const { return m_open; }
     const QVector<Match>& matches() const { return m_matches; }
     int chosen(int statementLine) const { return m_chosen.value(statementLine, -1); }
     // How many lines are in each MatchState.
@@ -86,7 +86,7 @@ private:
     int m_account;
     Statement m_statement;
     QVector<ReadFault> m_notes;
-    QVector<OpenLine> m_open;
+    QList<ledger::Line> m_open;
     QVector<Match> m_matches;
     QHash<int, int> m_chosen; // statement line to the open line the clerk chose for it
 };

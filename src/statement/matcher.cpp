@@ -3,17 +3,12 @@
 #include "context.h"
 
 #include "common.h"
-#include "database.h"
 
 #include <QDate>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
 #include <functional>
-
-qint64 toCents(double amount) {
-    return std::llround(amount * 100.0);
-}
 
 QString matchStateName(int state, bool spanish) {
     switch (MatchState(state)) {
@@ -29,31 +24,6 @@ QString matchStateName(int state, bool spanish) {
     return spanish ? QStringLiteral("sin pareja") : QStringLiteral("no match");
 }
 
-QVector<OpenLine> openLinesFrom(Recordset& rs) {
-    QVector<OpenLine> lines;
-    const int year = rs.fieldIndex(QStringLiteral("gltFSYEAR"));
-    const int line = rs.fieldIndex(QStringLiteral("gltLNENBR"));
-    const int date = rs.fieldIndex(QStringLiteral("gltTRNDTE"));
-    const int amount = rs.fieldIndex(QStringLiteral("gltTRNAMT"));
-    const int check = rs.fieldIndex(QStringLiteral("gltCHKNBR"));
-    const int description = rs.fieldIndex(QStringLiteral("gltDESCPT"));
-    const int cleared = rs.fieldIndex(QStringLiteral("gltRCNDTE"));
-    auto number = [&rs](int index) { return index < 0 ? 0.0 : fncFIELD_NUMBER(rs.field(index)); };
-    while (!rs.eof()) {
-        OpenLine l;
-        l.year = int(number(year));
-        l.line = int(number(line));
-        l.date = int(number(date));
-        l.amount = number(amount);
-        l.check = qint64(number(check));
-        l.description = description < 0 ? QString() : rs.field(description).toString();
-        l.cleared = int(number(cleared));
-        lines.push_back(l);
-        rs.moveNext();
-    }
-    return lines;
-}
-
 namespace {
 
 qint64 dayOf(int ymd) {
@@ -67,15 +37,15 @@ QString money(double amount) {
 
 class Matcher {
 public:
-    Matcher(const QVector<StatementLine>& statement, const QVector<OpenLine>& open,
+    Matcher(const QVector<StatementLine>& statement, const QList<ledger::Line>& open,
             const MatchOptions& options)
         : m_statement(statement), m_open(open), m_options(options), m_result(statement.size()),
           m_decided(statement.size(), 0), m_used(open.size(), 0), m_day(open.size()),
           m_bankDay(statement.size()) {
         for (int i = 0; i < open.size(); ++i) {
-            const OpenLine& l = open.at(i);
+            const ledger::Line& l = open.at(i);
             m_day[i] = dayOf(l.date);
-            const qint64 cents = toCents(l.amount);
+            const qint64 cents = roundToCents(l.amount);
             if (l.cleared > 0) {
                 if (l.check != 0)
                     m_clearedByCheck[l.check].push_back(i);
@@ -141,7 +111,7 @@ private:
         const qint64 cents = b.cents;
         if (b.check != 0) {
             for (int i : m_clearedByCheck.value(b.check))
-                if (!m_used[i] && toCents(m_open.at(i).amount) == cents)
+                if (!m_used[i] && roundToCents(m_open.at(i).amount) == cents)
                     return decide(s, MatchState::AlreadyCleared, {i}, clearedOn(i));
         }
         for (int i : m_clearedByCents.value(cents))
@@ -174,7 +144,7 @@ private:
         for (int i : m_byCheck.value(b.check)) {
             if (m_used[i])
                 continue;
-            (toCents(m_open.at(i).amount) == cents ? same : other).push_back(i);
+            (roundToCents(m_open.at(i).amount) == cents ? same : other).push_back(i);
         }
         if (!same.isEmpty())
             return decide(
@@ -183,7 +153,7 @@ private:
                     .arg(b.check)
                     .arg(money(centsToUnits(b.cents))));
         if (!other.isEmpty()) {
-            const OpenLine& l = m_open.at(nearest(other, s));
+            const ledger::Line& l = m_open.at(nearest(other, s));
             const QString why =
                 b.cents < 0 ? say(QStringLiteral("check %1, but the bank paid %2 and the ledger "
                                                  "says %3"),
@@ -222,7 +192,7 @@ private:
         const StatementLine& b = m_statement.at(s);
         QVector<int> fit;
         for (int i : m_byCents.value(b.cents)) {
-            const OpenLine& l = m_open.at(i);
+            const ledger::Line& l = m_open.at(i);
             if (m_used[i] || std::abs(m_day[i] - m_bankDay[s]) > m_options.days)
                 continue;
             if (b.check != 0 && l.check != 0 && l.check != b.check)
@@ -271,7 +241,7 @@ private:
                   [this](int x, int y) { return m_open.at(x).amount > m_open.at(y).amount; });
         qint64 total = 0;
         for (int k = 0; k < items.size(); ++k)
-            total += cents[k] = toCents(m_open.at(items.at(k)).amount);
+            total += cents[k] = roundToCents(m_open.at(items.at(k)).amount);
         if (total == target)
             return items;
         if (total < target)
@@ -305,7 +275,7 @@ private:
         QVector<qint64> cents(items.size());
         QHash<qint64, int> byCents; // amount to its last position in items
         for (int k = 0; k < items.size(); ++k)
-            byCents.insert(cents[k] = toCents(m_open.at(items.at(k)).amount), k);
+            byCents.insert(cents[k] = roundToCents(m_open.at(items.at(k)).amount), k);
         for (int k = 0; k < items.size(); ++k) {
             const auto other = byCents.constFind(target - cents[k]);
             if (other != byCents.constEnd() && *other != k)
@@ -355,7 +325,7 @@ private:
     }
 
     const QVector<StatementLine>& m_statement;
-    const QVector<OpenLine>& m_open;
+    const QList<ledger::Line>& m_open;
     MatchOptions m_options;
     QVector<Match> m_result;
     QVector<char> m_decided;
@@ -370,6 +340,6 @@ private:
 } // namespace
 
 QVector<Match> matchStatement(const QVector<StatementLine>& statement,
-                              const QVector<OpenLine>& open, const MatchOptions& options) {
+                              const QList<ledger::Line>& open, const MatchOptions& options) {
     return Matcher(statement, open, options).run();
 }

@@ -4,6 +4,7 @@
 #include "database.h"
 #include "find_difference.h"
 #include "ledger.h"
+#include "money.h"
 #include "test_support.h"
 
 #include <QTest>
@@ -184,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(first.explained, -found.difference);
         QVERIFY(!first.english.isEmpty() && !first.spanish.isEmpty());
         apply(first, statement);
-        QCOMPARE(qRound64(month().difference * 100), 0);
+        QCOMPARE(roundToCents(month().difference), 0);
     }
 
     // A bank line's adjustment goes where the account's own most alike earlier one went.

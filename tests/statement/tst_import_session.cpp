@@ -48,10 +48,11 @@ private Q_SLOTS:
         import_session::Session session(1010);
         ReadFault refusal;
         QVERIFY(session.take(file, QString(), &refusal));
-        session.match({{.year = 2023, .line = 1, .date = 20240203, .amount = 75},
-                       {.year = 2024, .line = 2, .date = 20240205, .amount = 75},
-                       {.year = 2024, .line = 1, .date = 20240201, .amount = -300, .check = 1002}},
-                      MatchOptions());
+        session.match(
+            {{.fiscalYear = 2023, .line = 1, .date = 20240203, .amount = 75},
+             {.fiscalYear = 2024, .line = 2, .date = 20240205, .amount = 75},
+             {.fiscalYear = 2024, .line = 1, .date = 20240201, .amount = -300, .check = 1002}},
+            MatchOptions());
         QCOMPARE(session.counts(), QVector<int>({1, 1, 1, 0}));
         QList<int> got;
         for (qsizetype i = 0; i + 1 < choices.size(); i += 2)
@@ -92,8 +93,7 @@ private Q_SLOTS:
             session.read(QString(ofx).replace(QStringLiteral(".ofx"), "." + extension));
         ReadFault refusal;
         QVERIFY(session.take(file, session.pick(file).account, &refusal));
-        Recordset open = db().execute(ledger::openLinesStatement(kDemoBankAccount));
-        session.match(openLinesFrom(open), MatchOptions());
+        session.match(ledger::openLines(db(), kDemoBankAccount), MatchOptions());
         QCOMPARE(session.counts(), QVector<int>({0, 0, 2, 37}));
         QStringList unmatched;
         for (int s = 0; s < session.matches().size(); ++s)
