@@ -2,6 +2,7 @@
 // choices and the matches give the bank dates for Clear.
 
 #include "import_session.h"
+#include "settings.h"
 #include "test_support.h"
 
 #include <QTest>
@@ -19,6 +20,8 @@ private Q_SLOTS:
             << QList<int>{0, 2} << QList<int>{1} << "3:20240207";
         QTest::newRow("a line chosen for another")
             << QList<int>{0, 0, 2, 0} << QList<int>{-1, 0} << "1:20240204 3:20240207";
+        QTest::newRow("the same choice made again")
+            << QList<int>{0, 0, 0, 0} << QList<int>{-1, -1} << "1:20240204 3:20240207";
         QTest::newRow("a choice taken back")
             << QList<int>{0, 0, 0, -1} << QList<int>{-1, -1} << "3:20240207";
     }
@@ -53,6 +56,22 @@ private Q_SLOTS:
             said << QStringLiteral("%1:%2").arg(d.line).arg(d.date);
         said.sort();
         QCOMPARE(said.join(' '), dates);
+    }
+
+    // The days apart saved in the import window; none saved: the matcher's own.
+    void savedDaysApart_data() {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("days");
+        QTest::newRow("none saved") << QString() << MatchOptions().days;
+        QTest::newRow("the same day only") << "0" << 0;
+    }
+    void savedDaysApart() {
+        QFETCH(QString, saved);
+        QFETCH(int, days);
+        TestEnvironment env;
+        if (!saved.isNull())
+            saveSetting(import_session::settingsSection(), "DAYS", saved);
+        QCOMPARE(import_session::savedMatchOptions(false).days, days);
     }
 };
 
