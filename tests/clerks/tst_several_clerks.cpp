@@ -19,21 +19,12 @@ struct Clerk {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Clerk)
-
 class TestSeveralClerks : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void clerksAtOnce_data() {
-        QTest::addColumn<QList<Clerk>>("clerks");
-        QTest::newRow("four adding adjustments")
-            << QList<Clerk>{{"adjust", 25}, {"adjust", 25}, {"adjust", 25}, {"adjust", 25}};
-        QTest::newRow("one clearing, three adding")
-            << QList<Clerk>{{"clear", 12}, {"adjust", 25}, {"adjust", 25}, {"adjust", 25}};
-    }
-
+    // One clearing, three adding adjustments.
     void clerksAtOnce() {
-        QFETCH(QList<Clerk>, clerks);
+        const QList<Clerk> clerks{{"clear", 12}, {"adjust", 25}, {"adjust", 25}, {"adjust", 25}};
         TestEnvironment env;
         env.openDatabase();
         insertAccount(1010, "Operating Bank", 2024, "CA", "BNK");

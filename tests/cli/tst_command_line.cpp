@@ -26,12 +26,6 @@ const QList<LedgerLine> kLines{
     {.line = 3, .date = 20240210, .amount = -60, .cleared = 20240220, .check = 302},
     {.line = 4, .date = 20230801, .amount = -9, .check = 150, .description = "Old check"}};
 
-void writeFile(const QString& file, const QByteArray& bytes) {
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // Each line of actual starts with the same line of starts, and they have as many lines.
 void compareLines(const QString& actual, QStringList starts) {
     const QStringList lines = actual.split('\n', Qt::SkipEmptyParts);

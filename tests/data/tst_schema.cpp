@@ -24,11 +24,6 @@ int ymd(const QDate& date) {
     return date.year() * 10000 + date.month() * 100 + date.day();
 }
 
-QByteArray bytes(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestSchema : public QObject {
@@ -179,10 +174,10 @@ private Q_SLOTS:
         const QString first = env.path("first.mdb"), second = env.path("second.mdb");
         buildDemoDatabase(first);
         buildDemoDatabase(second);
-        QVERIFY(!bytes(first).isEmpty());
-        QCOMPARE(bytes(first), bytes(second));
+        QVERIFY(!readFile(first).isEmpty());
+        QCOMPARE(readFile(first), readFile(second));
         buildDemoDatabase(first); // rebuilding over an existing file starts afresh
-        QCOMPARE(bytes(first), bytes(second));
+        QCOMPARE(readFile(first), readFile(second));
     }
 
     void largeDemoAddsUnclearedLines() {

@@ -8,23 +8,9 @@
 #include "test_support.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // The Access database keys of this installation.
 void defineAccess(const QString& database, const QString& database2, const QString& password) {
@@ -36,14 +22,11 @@ void defineAccess(const QString& database, const QString& database2, const QStri
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public DatabaseTest {
     Q_OBJECT
-
-    std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
     void init() { env.emplace(); }
-    void cleanup() { env.reset(); }
 
     // clang-format off
     void settingsRoundTrip_data() {
@@ -67,19 +50,19 @@ private Q_SLOTS:
         saveSetting(section, key, value);
         QCOMPARE(getSetting(section.toUpper(), key.toUpper()), value);
         QCOMPARE(getSetting("Other", key), QString());
-        QVERIFY(readBytes(file).contains(key.toUtf8() + '=' + value.toUtf8()));
+        QVERIFY(readFile(file).contains(key.toUtf8() + '=' + value.toUtf8()));
         // Saving again under another case rewrites the one entry.
         saveSetting(section.toLower(), key.toLower(), "second");
         QCOMPARE(getSetting(section, key), QString("second"));
-        QCOMPARE(readBytes(file).count("second"), 1);
+        QCOMPARE(readFile(file).count("second"), 1);
     }
 
     void settingsKeepOtherLines() {
-        writeBytes(env->settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
+        writeFile(env->settingsFile(), "; a comment\n[Startup]\nDEMO=False\n\n[SBA]\nTOOLBAR=N\n");
         saveSetting("startup", "VERNBR", "2");
         saveSetting("SBA", "TOOLBAR", "Y");
         saveSetting("SMM", "IMGPTH", "/tmp/");
-        QCOMPARE(readBytes(env->settingsFile()),
+        QCOMPARE(readFile(env->settingsFile()),
                  QByteArray("; a comment\n[Startup]\nDEMO=False\nVERNBR=2\n\n[SBA]\nTOOLBAR=Y\n\n"
                             "[SMM]\nIMGPTH=/tmp/\n"));
     }
@@ -159,14 +142,14 @@ private Q_SLOTS:
         const QString file = QDir(env->programFolder()).filePath("tkv.ini");
         QCOMPARE(connectionFilePath(), file);
         if (!contents.isNull())
-            writeBytes(file, contents);
+            writeFile(file, contents);
 
         prcREAD_STARTUP_SETTINGS();
         QCOMPARE(shared().wrkDBTYPE, dbtype);
         QCOMPARE(shared().wrkSERVER, server);
         QCOMPARE(shared().wrkUSERID, userid);
         QCOMPARE(shared().wrkINTSEC, intsec);
-        QCOMPARE(readBytes(file), after);
+        QCOMPARE(readFile(file), after);
         QCOMPARE(env->messages, QStringList());
     }
 
@@ -232,7 +215,7 @@ private Q_SLOTS:
         defineAccess(missing, env->path("route.mdb"), "");
         saveSetting("Startup", "DEMO", demo);
         saveSetting("Startup", "VERNBR", vernbr);
-        writeBytes(QDir(folder).filePath("tkv.ini"), "SRV01\r\nTKV\r\nTKW\r\n\r\n\r\n0\r\n");
+        writeFile(QDir(folder).filePath("tkv.ini"), "SRV01\r\nTKV\r\nTKW\r\n\r\n\r\n0\r\n");
 
         prcREAD_STARTUP_SETTINGS();
         prcOPEN_DATABASE();
@@ -262,7 +245,7 @@ private Q_SLOTS:
 
     void opensAccess() {
         const QString file = env->path("tkv.db");
-        writeBytes(file, QByteArray()); // an empty file is a new database
+        writeFile(file, QByteArray()); // an empty file is a new database
         defineAccess(file, env->path("tkw.db"), "");
         saveSetting("Startup", "LANGUAGE", "S");
 

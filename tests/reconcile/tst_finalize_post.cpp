@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <optional>
 
 namespace {
 
@@ -56,106 +55,99 @@ int postedOn(int account, int month) {
 
 } // namespace
 
-class TestFinalizePost : public QObject {
+class TestFinalizePost : public DatabaseTest {
     Q_OBJECT
-    std::optional<TestEnvironment> env;
 
 private Q_SLOTS:
-    void init() { env.emplace().openDatabase(); }
-    void cleanup() { env.reset(); }
-    void countsTheLinesToPost_data();
-    void countsTheLinesToPost();
-    void okPostsOtherKeysClose_data();
-    void okPostsOtherKeysClose();
-};
 
-void TestFinalizePost::countsTheLinesToPost_data() {
-    QTest::addColumn<bool>("seeded");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("maximum");
-    // Cleared, unreconciled lines of every account count, whatever their status.
-    QTest::newRow("spanish") << true << "S"
-                             << "Conde de Registros:   6" << 6;
-    QTest::newRow("nothing to post keeps the bar at 100") << false << ""
-                                                          << "Record Count:   0" << 100;
-}
-
-void TestFinalizePost::countsTheLinesToPost() {
-    QFETCH(bool, seeded);
-    QFETCH(QString, language);
-    QFETCH(QString, label);
-    QFETCH(int, maximum);
-    if (seeded)
-        seedTwoAccounts();
-    shared().wrkLANGUAGE = language;
-    StatementTrace::clear();
-    QPointer<Window> w = openWindow<Window>();
-    QCOMPARE(child<QLabel>(w, "lblRECORD_COUNT")->text(), label);
-    QCOMPARE(child<QProgressBar>(w, "barPOSTING")->maximum(), maximum);
-    QCOMPARE(StatementTrace::statements(),
-             QStringList{"Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION where "
-                         "gltRCNDTE>0 and gltSTATUS<>'R'"});
-    QVERIFY(env->messages.isEmpty());
-    delete w;
-}
-
-void TestFinalizePost::okPostsOtherKeysClose_data() {
-    QTest::addColumn<int>("openedWith"); // 1010 is selected when the window is closed
-    QTest::addColumn<int>("key");        // 0 = click OK, -1 = click Cancel
-    QTest::addColumn<QString>("fault");  // makes the first OK fail
-    QTest::newRow("account changed after opening") << 1020 << 0 << "";
-    QTest::newRow("cancel") << 1010 << -1 << "";
-    QTest::newRow("F12") << 1010 << int(Qt::Key_F12) << "";
-    // Cancel holds the focus when the window opens, so Enter closes rather than posts.
-    QTest::newRow("enter at once") << 1010 << int(Qt::Key_Return) << "";
-    // The refusal is shown and the window stays for another OK.
-    QTest::newRow("history update refused")
-        << 1010 << 0
-        << "create trigger refuse before update on LDG_BANK_RECONCILIATION_HISTORY begin "
-           "select raise(abort, 'disk full'); end";
-}
-
-void TestFinalizePost::okPostsOtherKeysClose() {
-    QFETCH(int, openedWith);
-    QFETCH(int, key);
-    QFETCH(QString, fault);
-    seedTwoAccounts();
-    QPointer<Window> w = openWindow<Window>(openedWith);
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w));
-    auto* cancel = child<QPushButton>(w, "tbcCANCEL");
-    QCOMPARE(QApplication::focusWidget(), cancel);
-    QSignalSpy bar(child<QProgressBar>(w, "barPOSTING"), &QProgressBar::valueChanged);
-    shared().wrkBACNBR = 1010;
-    if (!fault.isEmpty()) { // nothing is written; OK works once the database takes writes
-        sqlExec(fault);
-        QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
-        QCOMPARE(env->messages.size(), 1);
-        sqlExec("drop trigger refuse");
-        QVERIFY(w && w->isVisible());
+    void countsTheLinesToPost_data() {
+        QTest::addColumn<bool>("seeded");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("maximum");
+        // Cleared, unreconciled lines of every account count, whatever their status.
+        QTest::newRow("spanish") << true << "S"
+                                 << "Conde de Registros:   6" << 6;
+        QTest::newRow("nothing to post keeps the bar at 100") << false << ""
+                                                              << "Record Count:   0" << 100;
     }
-    QCOMPARE(reconciled(1010), 1);
-    QCOMPARE(postedOn(1010, 10), 0);
-    if (key > 0)
-        QTest::keyClick(cancel, Qt::Key(key));
-    else
-        QTest::mouseClick(key == 0 ? child<QPushButton>(w, "tbcOK") : cancel, Qt::LeftButton);
-    QTRY_VERIFY(!w);
-    QCOMPARE(env->messages.size(), fault.isEmpty() ? 0 : 1);
-    const bool posts = key == 0;
-    QCOMPARE(reconciled(1010), posts ? 4 : 1);
-    QCOMPARE(postedOn(1010, 10), posts ? 20241115 : 0);
-    if (!posts)
-        return;
-    QList<int> values;
-    for (const QList<QVariant>& signal : bar)
-        values << signal.first().toInt();
-    if (fault.isEmpty())
-        QCOMPARE(values, QList<int>({3, 6}));
-    // The account posted is the one selected at OK, not the one the window opened with.
-    QCOMPARE(reconciled(1020), 1);
-}
+
+    void countsTheLinesToPost() {
+        QFETCH(bool, seeded);
+        QFETCH(QString, language);
+        QFETCH(QString, label);
+        QFETCH(int, maximum);
+        if (seeded)
+            seedTwoAccounts();
+        shared().wrkLANGUAGE = language;
+        StatementTrace::clear();
+        QPointer<Window> w = openWindow<Window>();
+        QCOMPARE(child<QLabel>(w, "lblRECORD_COUNT")->text(), label);
+        QCOMPARE(child<QProgressBar>(w, "barPOSTING")->maximum(), maximum);
+        QCOMPARE(
+            StatementTrace::statements(),
+            QStringList{"Select count(*) as cntRECORD from LDG_GENERAL_LEDGER_TRANSACTION where "
+                        "gltRCNDTE>0 and gltSTATUS<>'R'"});
+        QVERIFY(env->messages.isEmpty());
+        delete w;
+    }
+
+    void okPostsOtherKeysClose_data() {
+        QTest::addColumn<int>("openedWith"); // 1010 is selected when the window is closed
+        QTest::addColumn<int>("key");        // 0 = click OK, -1 = click Cancel
+        QTest::addColumn<QString>("fault");  // makes the first OK fail
+        QTest::newRow("account changed after opening") << 1020 << 0 << "";
+        QTest::newRow("cancel") << 1010 << -1 << "";
+        // Cancel holds the focus when the window opens, so Enter closes rather than posts.
+        QTest::newRow("enter at once") << 1010 << int(Qt::Key_Return) << "";
+        // The refusal is shown and the window stays for another OK.
+        QTest::newRow("history update refused")
+            << 1010 << 0
+            << "create trigger refuse before update on LDG_BANK_RECONCILIATION_HISTORY begin "
+               "select raise(abort, 'disk full'); end";
+    }
+
+    void okPostsOtherKeysClose() {
+        QFETCH(int, openedWith);
+        QFETCH(int, key);
+        QFETCH(QString, fault);
+        seedTwoAccounts();
+        QPointer<Window> w = openWindow<Window>(openedWith);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto* cancel = child<QPushButton>(w, "tbcCANCEL");
+        QCOMPARE(QApplication::focusWidget(), cancel);
+        QSignalSpy bar(child<QProgressBar>(w, "barPOSTING"), &QProgressBar::valueChanged);
+        shared().wrkBACNBR = 1010;
+        if (!fault.isEmpty()) { // nothing is written; OK works once the database takes writes
+            sqlExec(fault);
+            QTest::mouseClick(child<QPushButton>(w, "tbcOK"), Qt::LeftButton);
+            QCOMPARE(env->messages.size(), 1);
+            sqlExec("drop trigger refuse");
+            QVERIFY(w && w->isVisible());
+        }
+        QCOMPARE(reconciled(1010), 1);
+        QCOMPARE(postedOn(1010, 10), 0);
+        if (key > 0)
+            QTest::keyClick(cancel, Qt::Key(key));
+        else
+            QTest::mouseClick(key == 0 ? child<QPushButton>(w, "tbcOK") : cancel, Qt::LeftButton);
+        QTRY_VERIFY(!w);
+        QCOMPARE(env->messages.size(), fault.isEmpty() ? 0 : 1);
+        const bool posts = key == 0;
+        QCOMPARE(reconciled(1010), posts ? 4 : 1);
+        QCOMPARE(postedOn(1010, 10), posts ? 20241115 : 0);
+        if (!posts)
+            return;
+        QList<int> values;
+        for (const QList<QVariant>& signal : bar)
+            values << signal.first().toInt();
+        if (fault.isEmpty())
+            QCOMPARE(values, QList<int>({3, 6}));
+        // The account posted is the one selected at OK, not the one the window opened with.
+        QCOMPARE(reconciled(1020), 1);
+    }
+};
 
 QTEST_MAIN(TestFinalizePost)
 #include "tst_finalize_post.moc"

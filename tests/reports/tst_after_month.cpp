@@ -44,14 +44,10 @@ void insertReconciliation(int year, int month, int statement, double outstanding
 
 } // namespace
 
-class TestAfterMonth : public QObject {
+class TestAfterMonth : public DatabaseTest {
     Q_OBJECT
 private Q_SLOTS:
-    void init() {
-        env = std::make_unique<TestEnvironment>(20240315);
-        env->openDatabase();
-    }
-    void cleanup() { env.reset(); }
+    void init() { env.emplace(20240315).openDatabase(); }
 
     void outstandingAtBoundary_data() {
         QTest::addColumn<int>("date");
@@ -118,36 +114,55 @@ private Q_SLOTS:
         QTest::addColumn<int>("date");
         QTest::addColumn<int>("days");
         QTest::addColumn<int>("bucket");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("stale");
-        QTest::newRow("same day") << kStatement << 0 << 0 << "" << false;
-        QTest::newRow("30 days") << 20240130 << 30 << 0 << "" << false;
-        QTest::newRow("31 days") << 20240129 << 31 << 1 << "" << false;
-        QTest::newRow("60 days") << 20231231 << 60 << 1 << "" << false;
-        QTest::newRow("61 days") << 20231230 << 61 << 2 << "" << false;
-        QTest::newRow("90 days") << 20231201 << 90 << 2 << "" << false;
-        QTest::newRow("91 days") << 20231130 << 91 << 3 << "" << false;
-        QTest::newRow("180 days") << 20230902 << 180 << 3 << "" << false;
-        QTest::newRow("181 days") << 20230901 << 181 << 4 << "" << true;
-        QTest::newRow("181 days, voided already") << 20230901 << 181 << 4 << "V" << false;
+        QTest::newRow("same day") << kStatement << 0 << 0;
+        QTest::newRow("30 days") << 20240130 << 30 << 0;
+        QTest::newRow("31 days") << 20240129 << 31 << 1;
+        QTest::newRow("60 days") << 20231231 << 60 << 1;
+        QTest::newRow("61 days") << 20231230 << 61 << 2;
+        QTest::newRow("90 days") << 20231201 << 90 << 2;
+        QTest::newRow("91 days") << 20231130 << 91 << 3;
+        QTest::newRow("180 days") << 20230902 << 180 << 3;
+        QTest::newRow("181 days") << 20230901 << 181 << 4;
     }
     void ageingBuckets() {
         QFETCH(int, date);
         QFETCH(int, days);
         QFETCH(int, bucket);
-        QFETCH(QString, status);
-        QFETCH(bool, stale);
-        insertLedgerLine({.line = 1, .date = date, .amount = -40, .status = status, .check = 12});
-        insertLedgerLine({.line = 2, .date = date, .amount = 15}); // a deposit is never stale
+        insertLedgerLine({.line = 1, .date = date, .amount = -40, .check = 12});
+        insertLedgerLine({.line = 2, .date = date, .amount = 15});
         const OutstandingList list = outstandingAsOf(db(), 1010, kStatement);
         QCOMPARE(list.items.size(), 2);
         QCOMPARE(list.items.first().days, days);
         QCOMPARE(static_cast<int>(list.items.first().bucket), bucket);
-        QCOMPARE(list.items.first().stale, stale);
-        QCOMPARE(list.items.last().stale, false);
-        QCOMPARE(list.staleChecks, stale ? 1 : 0);
         for (int b = 0; b < kBucketCount; ++b)
             QCOMPARE(list.bucketTotals[b], b == bucket ? -25.0 : 0.0);
+    }
+
+    // Only a check goes stale, once it is outstanding longer than 180 days and not voided.
+    void staleRule_data() {
+        QTest::addColumn<int>("date");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("check, 180 days") << 20230902 << -40.0 << 12 << "" << false;
+        QTest::newRow("check, 181 days") << 20230901 << -40.0 << 12 << "" << true;
+        QTest::newRow("deposit, 181 days") << 20230901 << 40.0 << 0 << "" << false;
+        QTest::newRow("payment without a check, 181 days") << 20230901 << -40.0 << 0 << "" << false;
+        QTest::newRow("check voided already, 181 days") << 20230901 << -40.0 << 12 << "V" << false;
+    }
+    void staleRule() {
+        QFETCH(int, date);
+        QFETCH(double, amount);
+        QFETCH(int, check);
+        QFETCH(QString, status);
+        QFETCH(bool, stale);
+        insertLedgerLine(
+            {.line = 1, .date = date, .amount = amount, .status = status, .check = check});
+        const OutstandingList list = outstandingAsOf(db(), 1010, kStatement);
+        QCOMPARE(list.items.size(), 1);
+        QCOMPARE(list.items.first().stale, stale);
+        QCOMPARE(list.staleChecks, stale ? 1 : 0);
     }
 
     void changesSincePosting_data() {
@@ -176,6 +191,15 @@ private Q_SLOTS:
         // Still counted, as the reconciliation counts it, until it is cleared.
         QTest::newRow("voided after posting")
             << 20240210 << 20240210 << 0 << "V" << -1 << 0.0 << 0.0;
+        // The statement date (29 February) and the posting date (5 March) as boundaries.
+        QTest::newRow("cleared on the statement date")
+            << 20240210 << 20240210 << kStatement << "" << int(Change::ClearedMoved) << 80.0 << 0.0;
+        QTest::newRow("cleared the day after the statement date")
+            << 20240210 << 20240210 << 20240301 << "" << -1 << 0.0 << 0.0;
+        QTest::newRow("posted on the posting day")
+            << 20240220 << 20240305 << 0 << "" << -1 << 0.0 << 0.0;
+        QTest::newRow("posted the day after the posting")
+            << 20240220 << 20240306 << 0 << "" << int(Change::PostedLater) << -80.0 << -80.0;
     }
     void changesSincePosting() {
         QFETCH(int, date);
@@ -263,13 +287,10 @@ private Q_SLOTS:
 
     void archiveNeverOverwrites() {
         const QString folder = env->path(QStringLiteral("archive"));
-        QVERIFY(QDir().mkpath(folder));
         const QString first = archiveFilePath(folder, 1010, 2024, 2);
         QCOMPARE(first, folder + QStringLiteral("/1010 2024-02.pdf"));
-        for (const QString& taken : {first, folder + QStringLiteral("/1010 2024-02 (2).pdf")}) {
-            QFile file(taken);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const QString& taken : {first, folder + QStringLiteral("/1010 2024-02 (2).pdf")})
+            writeFile(taken, "older");
         QCOMPARE(archiveFilePath(folder, 1010, 2024, 2),
                  folder + QStringLiteral("/1010 2024-02 (3).pdf"));
         QCOMPARE(archiveFilePath(folder, 1010, 2024, 3),
@@ -285,16 +306,8 @@ private Q_SLOTS:
                     QStringLiteral("/srv/archive"));
         QCOMPARE(archiveFolder(), QStringLiteral("/srv/archive"));
     }
-
-private:
-    std::unique_ptr<TestEnvironment> env;
 };
 
-int main(int argc, char** argv) {
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication app(argc, argv);
-    TestAfterMonth test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestAfterMonth)
 
 #include "tst_after_month.moc"

@@ -27,6 +27,8 @@ private Q_SLOTS:
             << QList<int>{0, 2} << QList<int>{1} << "2024/1:20240207";
         QTest::newRow("a line chosen for another")
             << QList<int>{0, 0, 2, 0} << QList<int>{-1, 0} << "2023/1:20240204 2024/1:20240207";
+        QTest::newRow("the same choice made again")
+            << QList<int>{0, 0, 0, 0} << QList<int>{-1, -1} << "2023/1:20240204 2024/1:20240207";
         QTest::newRow("a choice taken back")
             << QList<int>{0, 0, 0, -1} << QList<int>{-1, -1} << "2024/1:20240207";
     }
@@ -103,6 +105,22 @@ private Q_SLOTS:
         QCOMPARE(unmatched.size(), 2);
         QVERIFY(unmatched.first().endsWith(": no open line of 842.60 within 5 days"));
         QCOMPARE(unmatched.last(), "MONTHLY SERVICE CHARGE: no open line of 18.50 within 5 days");
+    }
+
+    // The days apart saved in the import window; none saved: the matcher's own.
+    void savedDaysApart_data() {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("days");
+        QTest::newRow("none saved") << QString() << MatchOptions().days;
+        QTest::newRow("the same day only") << "0" << 0;
+    }
+    void savedDaysApart() {
+        QFETCH(QString, saved);
+        QFETCH(int, days);
+        TestEnvironment env;
+        if (!saved.isNull())
+            saveSetting(import_session::settingsSection(), "DAYS", saved);
+        QCOMPARE(import_session::savedMatchOptions(false).days, days);
     }
 };
 

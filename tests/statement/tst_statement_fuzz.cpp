@@ -5,8 +5,8 @@
 
 #include "statement.h"
 #include "statement_files.h"
+#include "test_support.h"
 
-#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,14 +17,6 @@ namespace {
 
 // Dates the generator writes instead of an item's: a real one moved a day, or none.
 const char* const kImpossible[] = {"20240230", "20241301", "00000000", "20240100"};
-
-QString written(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    f.write(bytes);
-    return path;
-}
 
 } // namespace
 
@@ -73,7 +65,7 @@ private Q_SLOTS:
                 valueLines << p.amount << p.date;
             try {
                 const StatementFile read =
-                    readStatementFile(written(dir.filePath(w.fileName), w.bytes), w.mapping);
+                    readStatementFile(writeFile(dir.filePath(w.fileName), w.bytes), w.mapping);
                 QVERIFY2(!badDate, qPrintable(QStringLiteral("seed %1 read a bad date").arg(seed)));
                 QCOMPARE(read.statements.size(), w.expected.statements.size());
                 for (qsizetype k = 0; k < read.statements.size(); ++k)
@@ -120,7 +112,7 @@ private Q_SLOTS:
                 }
             }
             try {
-                readStatementFile(written(dir.filePath(w.fileName), bytes), w.mapping);
+                readStatementFile(writeFile(dir.filePath(w.fileName), bytes), w.mapping);
             } catch (const StatementError& e) {
                 const QString m = e.message();
                 // A refusal names its line, unless it is about the file as a whole.

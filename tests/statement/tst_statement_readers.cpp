@@ -3,8 +3,8 @@
 
 #include "statement.h"
 #include "statement_files.h"
+#include "test_support.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -110,11 +110,7 @@ class TestStatementReaders : public QObject {
         QFETCH(Case, c);
         Written w = write(c.options);
         const QByteArray bytes = c.edits.isEmpty() ? w.bytes : edited(w, c.edits);
-        const QString path = dir.filePath(w.fileName);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        const QString path = writeFile(dir.filePath(w.fileName), bytes);
         QVector<StatementLine>& first = w.expected.statements[0].lines;
         if (c.options.amountTexts.contains(0))
             first[0].cents = c.cents;
@@ -158,17 +154,18 @@ class TestStatementReaders : public QObject {
             for (qsizetype i = 0; i < got.lines.size(); ++i)
                 QCOMPARE(got.lines.at(i).fileLine, want.lines.at(i).fileLine);
         }
-        // The first account's statements joined: all their lines, and the last one's closing.
+        // The first account's statements joined: all their lines and none of another account,
+        // and the last one's closing.
         QVector<ReadFault> warnings;
         const Statement joined = read.forAccount(read.accounts().first(), &warnings);
-        qsizetype lines = 0;
+        QStringList lines;
         const Statement* last = nullptr;
         for (const Statement& s : std::as_const(w.expected.statements))
             if (s.account == joined.account) {
-                lines += s.lines.size();
+                lines += summary(s);
                 last = &s;
             }
-        QCOMPARE(joined.lines.size(), lines);
+        QCOMPARE(summary(joined), lines);
         QCOMPARE(joined.closing, last->closing);
         QStringList said;
         for (const ReadFault& f : warnings)
@@ -369,6 +366,14 @@ private Q_SLOTS:
             << editCase(Format::Bai2, {",Z,=>,D,1000000000,"}, "item: funds availability");
         QTest::newRow("a line lost")
             << editCase(Format::Bai2, {"^16,.*\\n=>"}, "last: lines are missing");
+        Case credit = amountCase(Format::Bai2, "12345", 12345);
+        credit.edits = QStringList{"^16,\\d+,=>16,399,"};
+        Case debit = amountCase(Format::Bai2, "12345", -12345);
+        debit.edits = QStringList{"^16,\\d+,=>16,400,"};
+        // The amount set is not the one the balances were written for.
+        credit.warning = debit.warning = QStringLiteral("does not add up");
+        QTest::newRow("type 399 is the last credit") << credit;
+        QTest::newRow("type 400 is the first debit") << debit;
         QTest::newRow("no money type code")
             << editCase(Format::Bai2, {"^16,\\d+,=>16,890,"}, {}, "type code 890", 1);
         Case chain;
@@ -398,6 +403,10 @@ private Q_SLOTS:
         cr.options.lineEnd = "\r";
         cr.options.byteOrderMark = true;
         QTest::newRow("CR line ends") << cr;
+        Case both = editCase(Format::Csv, {"^(.*),([\\d.]*),([\\d.]*)$=>\\1,1.00,2.00"},
+                             "item: the line has both a debit and a credit");
+        both.options.csvDebitCredit = true;
+        QTest::newRow("a debit and a credit on one line") << both;
         QTest::newRow("decimal comma unquoted")
             << amountCase(Format::Csv, "-700,66", 0,
                           "item: the line has 5 columns, but the file's "

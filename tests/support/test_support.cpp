@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
@@ -79,6 +80,19 @@ void TestEnvironment::openDatabase() {
     createSchema(db());
     shared().wrkDBTYPE = QStringLiteral("ACCESS");
     StatementTrace::clear();
+}
+
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void sqlExec(const QString& sql) {

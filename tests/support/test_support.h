@@ -71,8 +71,7 @@ template <typename T> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QLatin1String(name));
 }
 
-// What the clerk does with a window's controls, found by their names. In a namespace of
-// their own: some tests still have helpers of these names.
+// What the clerk does with a window's controls, found by their names.
 namespace clerk {
 // Clicks the button.
 void click(QWidget* w, const char* name);
@@ -104,6 +103,11 @@ void clickCell(QTableView* grid, int row, int col, bool twice = false);
 QString cellText(const QTableView* view, int row, int col);
 // The grid's data rows that hold text in the given column.
 int filledRows(const FlexGrid* grid, int col = 0);
+
+// Writes the bytes to the file, making its folder as needed; returns the path.
+QString writeFile(const QString& path, const QByteArray& bytes);
+// The file's bytes ("" when it cannot be read).
+QByteArray readFile(const QString& path);
 
 // The text of a PDF file as pdftotext -layout reads it ("" when it cannot be read).
 QString pdfText(const QString& file);
