@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTableView>
 
 namespace {
@@ -34,25 +33,31 @@ void insertMonth(int month, int statement, int postedOn) {
 
 // January and February posted, March open; a check from last summer is stale by February.
 void seed() {
-    insertLedgerLine(
-        {.line = 1, .date = 20230710, .amount = -45, .check = 812, .description = "Old Supplier"});
-    insertLedgerLine(
-        {.line = 2, .date = 20240220, .amount = -300, .check = 901, .description = "Rent"});
-    insertLedgerLine({.line = 3, .date = 20240228, .amount = 75, .description = "Deposit"});
-    insertLedgerLine({.line = 4,
-                      .date = 20240115,
-                      .amount = -20,
-                      .status = "R",
-                      .cleared = 20240120,
-                      .check = 850,
-                      .description = "Cleared in January"});
-    // Entered after February was posted, dated in February.
-    insertLedgerLine({.line = 5, .date = 20240227, .amount = -12.5, .description = "Late fee"});
+    // line, date, amount, account, year, status, cleared, check, description; the late fee
+    // was entered after February was posted, dated in February.
+    for (const LedgerLine& l :
+         {LedgerLine{1, 20230710, -45, 1010, 2024, "", 0, 812, "Old Supplier"},
+          LedgerLine{2, 20240220, -300, 1010, 2024, "", 0, 901, "Rent"},
+          LedgerLine{3, 20240228, 75, 1010, 2024, "", 0, 0, "Deposit"},
+          LedgerLine{4, 20240115, -20, 1010, 2024, "R", 20240120, 850, "Cleared in January"},
+          LedgerLine{5, 20240227, -12.5, 1010, 2024, "", 0, 0, "Late fee"}})
+        insertLedgerLine(l);
     sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltPSTDTE=20240310 where gltLNENBR=5");
     sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltPSTDTE=gltTRNDTE where gltLNENBR<>5");
     insertMonth(1, 20240131, 20240205);
     insertMonth(2, 20240229, 20240305);
     insertMonth(3, 20240331, 0);
+}
+
+// The cells of a row, joined by '|'.
+template <typename Grid> QString cells(Grid* grid, int row, std::initializer_list<int> columns) {
+    QStringList texts;
+    for (int c : columns)
+        if constexpr (std::is_same_v<Grid, FlexGrid>)
+            texts << grid->text(row, c);
+        else
+            texts << cellText(grid, row, c);
+    return texts.join(u'|');
 }
 
 Window* openReconciliations() {
@@ -82,9 +87,8 @@ private Q_SLOTS:
         QPointer<Window> w = openReconciliations();
         auto* grid = w->findChild<FlexGrid*>("grdACTIVITY");
         // Newest first: March is open, February gained the late fee, January is unchanged.
-        QCOMPARE(grid->text(1, 8), QString());
-        QCOMPARE(grid->text(2, 8), QStringLiteral("Out -12.50  Book -12.50"));
-        QCOMPARE(grid->text(3, 8), QString());
+        QCOMPARE(grid->text(1, 8) + '|' + grid->text(2, 8) + '|' + grid->text(3, 8),
+                 QStringLiteral("|Out -12.50  Book -12.50|"));
 
         QPointer<frmCHANGES_SINCE_POSTING> changes;
         bool seen = false;
@@ -94,9 +98,8 @@ private Q_SLOTS:
             QVERIFY(changes);
             auto* lines = changes->findChild<QTableView*>("grdCHANGES");
             QCOMPARE(lines->model()->rowCount(), 1);
-            QCOMPARE(cellText(lines, 1, 2), QStringLiteral("Late fee"));
-            QCOMPARE(cellText(lines, 1, 4), QStringLiteral("Posted after the month was posted"));
-            QCOMPARE(cellText(lines, 1, 5), QStringLiteral("-12.50"));
+            QCOMPARE(cells(lines, 1, {2, 4, 5}),
+                     QStringLiteral("Late fee|Posted after the month was posted|-12.50"));
             changes->closeWindow();
         });
         clickCell(grid, 2, 8, true);
@@ -113,16 +116,11 @@ private Q_SLOTS:
             auto* list = items->findChild<QTableView*>("grdOUTSTANDING");
             // As of 29 February: the stale check, rent, the late fee and the deposit.
             QCOMPARE(list->model()->rowCount(), 4);
-            QCOMPARE(cellText(list, 1, 1), QStringLiteral("812"));
-            QCOMPARE(cellText(list, 1, 4), QStringLiteral("234"));
-            QCOMPARE(cellText(list, 1, 5), QStringLiteral("Over 180"));
+            QCOMPARE(cells(list, 1, {1, 4, 5}), QStringLiteral("812|234|Over 180"));
             QCOMPARE(list->model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
                      QColor(255, 192, 192));
-            QCOMPARE(cellText(list, 2, 5), QStringLiteral("0-30"));
             auto* ageing = items->findChild<FlexGrid*>("grdAGEING");
-            QCOMPARE(ageing->text(1, 0), QStringLiteral("-237.50"));
-            QCOMPARE(ageing->text(1, 4), QStringLiteral("-45.00"));
-            QCOMPARE(ageing->text(1, 5), QStringLiteral("-282.50"));
+            QCOMPARE(cells(ageing, 1, {0, 4, 5}), QStringLiteral("-237.50|-45.00|-282.50"));
             // Another window clears the rent: the open list follows.
             ledger::writeClearedDates(db(), 1010, {{2024, 2, 20240226}});
             QCOMPARE(list->model()->rowCount(), 3);
@@ -149,7 +147,6 @@ private Q_SLOTS:
         QVERIFY(chart && chart->isVisible());
         QVERIFY(!w->findChild<FlexGrid*>("grdACTIVITY")->isVisible());
         QCOMPARE(chart->months().size(), 3);
-        QCOMPARE(chart->months().first().label(), QStringLiteral("2024-01"));
         QCOMPARE(chart->figuresText(1).section('\n', 0, 4),
                  QStringLiteral("2024-02 (statement 02/29/24)\nBank balance: 1020.00\nLedger "
                                 "balance: 1010.00\nOutstanding: 0.00\nOver/-Short: -3.00"));
@@ -178,11 +175,6 @@ private:
     std::unique_ptr<TestEnvironment> env;
 };
 
-int main(int argc, char** argv) {
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    TestOutstandingItems test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestOutstandingItems)
 
 #include "tst_outstanding_items.moc"
