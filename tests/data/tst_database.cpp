@@ -22,26 +22,17 @@ private Q_SLOTS:
                                         "select 4000000000, 8, null, null union all "
                                         "select null, 'nine', 'z', 3"));
         QCOMPARE(rs.rowCount(), 4);
-        QList<QVariantList> rows;
+        // "type:value", so that a wrong type shows even where the values compare equal.
+        QStringList read;
         for (; !rs.eof(); rs.moveNext())
-            rows << QVariantList{rs.field(0), rs.field(QStringLiteral("B")), rs.field(2),
-                                 rs.field(QStringLiteral("d"))};
-        const QVariant null;
-        const QList<QVariantList> expected{
-            {null, qlonglong(7), QStringLiteral("x"), 1.5},
-            {qlonglong(3), null, qlonglong(4), 2.5},
-            {qlonglong(4000000000), qlonglong(8), null, null},
-            {null, QStringLiteral("nine"), QStringLiteral("z"), qlonglong(3)},
-        };
-        for (int r = 0; r < expected.size(); ++r)
-            for (int c = 0; c < 4; ++c) {
-                const QVariant& got = rows[r][c];
-                const QVariant& want = expected[r][c];
-                QVERIFY2(
-                    got.isNull() == want.isNull() && got.typeId() == want.typeId() && got == want,
-                    qPrintable(
-                        QStringLiteral("row %1 column %2: %3").arg(r).arg(c).arg(got.toString())));
-            }
+            for (const QVariant& v : {rs.field(0), rs.field(QStringLiteral("B")), rs.field(2),
+                                      rs.field(QStringLiteral("d"))})
+                read << (v.isValid() ? QString::fromLatin1(v.typeName()) + u':' + v.toString()
+                                     : QStringLiteral("null"));
+        QCOMPARE(read, (QStringList{"null", "qlonglong:7", "QString:x", "double:1.5", "qlonglong:3",
+                                    "null", "qlonglong:4", "double:2.5", "qlonglong:4000000000",
+                                    "qlonglong:8", "null", "null", "null", "QString:nine",
+                                    "QString:z", "qlonglong:3"}));
         QVERIFY(!rs.field(0).isValid()); // past the end
     }
 
@@ -102,7 +93,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("runs");    // how often the command ran
         QTest::addColumn<bool>("thrown"); // the error reached the caller
         QTest::newRow("at once") << 0 << 1205 << 1 << false;
-        QTest::newRow("after one deadlock") << 1 << 1205 << 2 << false;
         QTest::newRow("after two deadlocks") << 2 << 1205 << 3 << false;
         QTest::newRow("three deadlocks reach the clerk") << 3 << 1205 << 3 << true;
         QTest::newRow("a lock time-out is not run again") << 1 << 1222 << 1 << true;
