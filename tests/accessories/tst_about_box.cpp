@@ -70,8 +70,7 @@ private Q_SLOTS:
         QFETCH(bool, toolExists);
         TestEnvironment env;
         const QByteArray oldPath = qgetenv("PATH");
-        const QString bin = env.path("bin");
-        const QString marker = env.path("started");
+        const QString bin = env.path("bin"), marker = env.path("started");
         QDir().mkpath(bin);
         if (toolExists)
             makeFile(bin, "hardinfo", true, "#!/bin/sh\n: > '" + marker.toLocal8Bit() + "'\n");

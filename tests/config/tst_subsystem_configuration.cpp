@@ -24,13 +24,6 @@ void addValue(const QString& code, const QString& text) {
                 .arg(code, text));
 }
 
-// The accounts typed "BNK", by year.
-QString bankAccounts() {
-    return sqlValue("select group_concat(glmFSYEAR || ':' || glmGLANBR, ' ') from (select * from "
-                    "LDG_GENERAL_LEDGER_MASTER where glmGLATYP='BNK' order by glmFSYEAR)")
-        .toString();
-}
-
 QString valueText(const QString& code) {
     return sqlValue("select svmVALTXT from SYS_SYSTEM_VALUE_MASTER where svmVALCDE='" + code + "'")
         .toString();
@@ -58,10 +51,9 @@ private Q_SLOTS:
         shared().wrkFSYEAR = 2024; // the main window's calendar year, not the window's
         insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
         insertAccount(1300, "Receivables", 2023, "AR");
-        for (const auto& [number, name] :
-             {std::pair(1010, "Operating Account"), std::pair(1000, "Petty Cash"),
-              std::pair(1020, "Payroll Account")})
-            insertAccount(number, name, 2023);
+        insertAccount(1010, "Operating Account", 2023);
+        insertAccount(1000, "Petty Cash", 2023);
+        insertAccount(1020, "Payroll Account", 2023);
     }
     void cleanup() { env.reset(); }
 
@@ -111,7 +103,6 @@ private Q_SLOTS:
                               "glmFSYEAR=2023 and glmGLATYP='BNK'",
                               "Update LDG_GENERAL_LEDGER_MASTER set glmGLATYP='BNK' where "
                               "glmFSYEAR=2023 and glmGLANBR=1020"}));
-        QCOMPARE(bankAccounts(), QString("2023:1020 2024:1010"));
         QTest::keyClicks(box(w, "BNKNME"), "Not Saved");
         clerk::click(w, "tbcCANCEL");
         QTRY_VERIFY(w.isNull());
@@ -139,9 +130,6 @@ private Q_SLOTS:
         StatementTrace::clear();
         clerk::click(w, "tbcOK");
         QCOMPARE(StatementTrace::statements(), expected);
-        for (const QString& code : kCodes)
-            QCOMPARE(valueText(code), ("new " + code + QString(250, 'x')).left(255));
-        QCOMPARE(sqlCount("SYS_SYSTEM_VALUE_MASTER", "svmVALNBR<>0 or svmVALCHK<>0"), 0);
         QCOMPARE(env->endCount, 1);
         delete w;
     }
