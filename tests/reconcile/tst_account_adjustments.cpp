@@ -79,13 +79,12 @@ private Q_SLOTS:
     void addWritesTwoLinesAndListsThem_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("account");
-        QTest::addColumn<double>("stored");  // the bank line's amount
         QTest::addColumn<QString>("listed"); // the reversing line's amount in the list
         QTest::addColumn<QString>("fault");  // makes the first Add fail and write nothing
-        QTest::newRow("rounded to four decimals") << "12.34567" << 4010 << 12.3457 << "-12.35"
-                                                  << "";
+        QTest::newRow("shown to the cent") << "12.34567" << 4010 << "-12.35"
+                                           << "";
         QTest::newRow("reversing line refused")
-            << "25" << 5010 << 25.0 << "-25.00"
+            << "25" << 5010 << "-25.00"
             << "create trigger refuse before insert on LDG_GENERAL_LEDGER_TRANSACTION when "
                "new.gltTRNTYP='R' begin select raise(abort, 'disk full'); end";
     }
@@ -93,7 +92,6 @@ private Q_SLOTS:
     void addWritesTwoLinesAndListsThem() {
         QFETCH(QString, typed);
         QFETCH(int, account);
-        QFETCH(double, stored);
         QFETCH(QString, listed);
         QFETCH(QString, fault);
         insertLedgerLine({.line = 12, .date = 20240105, .amount = 1});
@@ -116,10 +114,10 @@ private Q_SLOTS:
         }
         QTest::mouseClick(child<QPushButton>(w, "tbcADD"), Qt::LeftButton);
         QCOMPARE(env->messages, QStringList());
-        // The bank line on the year's next number, the reversing line on the ledger chosen.
+        // The bank line on the year's next number, the reversing line on the ledger chosen (the
+        // amounts and line numbers written: tst_ledger).
         const int time = ledgerValue(13, "gltTRNTME").toInt();
         QVERIFY(time > 0);
-        QCOMPARE(ledgerValue(13, "gltTRNAMT").toDouble(), stored);
         QCOMPARE(ledgerValue(13, "gltTRNDTE || ' ' || gltDESCPT").toString(),
                  QString("20241031 Service charge"));
         QCOMPARE(ledgerValue(14, "gltGLANBR").toInt(), account);
@@ -207,11 +205,7 @@ private Q_SLOTS:
         QVERIFY(add->isEnabled() && !del->isEnabled());
         // Delete removes both lines of the shown adjustment and nothing else.
         clickCell(grid, 1, 1, true);
-        StatementTrace::clear();
         QTest::mouseClick(del, Qt::LeftButton);
-        QVERIFY(StatementTrace::statements().contains(
-            "Delete from LDG_GENERAL_LEDGER_TRANSACTION where gltTRNDTE=20241031 and "
-            "gltTRNTME=93015 and gltJRNCDE='BA'"));
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNTME=93015"), 0);
         QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltTRNTME=93016"), 2);
         QCOMPARE(grid->text(1, 3), QString("Interest"));

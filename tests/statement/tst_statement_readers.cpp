@@ -193,7 +193,6 @@ private Q_SLOTS:
         const auto ok = int(MoneyFault::None);
         QTest::newRow("one decimal") << "1234.5" << point << 123450LL << ok;
         QTest::newRow("sign, groups") << "$1,234.56" << point << 123456LL << ok;
-        QTest::newRow("groups, either") << "-12,345,678.90" << either << -1234567890LL << ok;
         QTest::newRow("decimal comma, either") << "-1.234,56" << either << -123456LL << ok;
         QTest::newRow("one separator of two digits") << "7,5" << either << 750LL << ok;
         QTest::newRow("parentheses") << "(12.00)" << point << -1200LL << ok;
@@ -236,7 +235,6 @@ private Q_SLOTS:
         QTest::newRow("OFX zone west of the bank") << "20261116233000[-5:EST]" << true << 20261116;
         QTest::newRow("OFX 30 February") << "20240230" << true << 0;
         QTest::newRow("OFX month 13") << "20241301" << true << 0;
-        QTest::newRow("OFX zeros") << "00000000" << true << 0;
         QTest::newRow("OFX short") << "202611" << true << 0;
         QTest::newRow("OFX letters after") << "20261116XY" << true << 0;
         QTest::newRow("ISO with zone") << "2024-02-29T23:30:00-05:00" << false << 20240229;
@@ -266,14 +264,8 @@ private Q_SLOTS:
         zone.options.lineEnd = "\r";
         zone.options.ofxTimes = true;
         QTest::newRow("CR line ends, late times with a zone") << zone;
-        QTest::newRow("decimal comma") << amountCase(Format::OfxSgml, "-1.234,56", -123456);
         QTest::newRow("reads two ways") << amountCase(
             Format::OfxSgml, "1,234", 0, "amount: \"1,234\" cannot be read: it reads two ways");
-        QTest::newRow("NUL in an amount")
-            << amountCase(Format::OfxSgml, QStringLiteral("12") + QChar(0) + "00", 0,
-                          "amount: \"12?00\" cannot be read");
-        QTest::newRow("30 February") << dateCase(
-            Format::OfxXml, "20240230", 0, "date: \"20240230\" is not a date of the calendar");
         QTest::newRow("comment and character reference")
             << editCase(Format::OfxSgml, {"<FITID>=><!-- from the bank --><FITID>"}, {});
         QTest::newRow("no amount")
@@ -307,8 +299,6 @@ private Q_SLOTS:
         QTest::newRow("DEBIT") << editCase(Format::Camt053,
                                            {"(CRDT|DBIT)</CdtDbtInd>=>DEBIT</CdtDbtInd>"},
                                            "item: (CdtDbtInd) is \"DEBIT\"");
-        QTest::newRow("30 February")
-            << dateCase(Format::Camt053, "2024-02-30", 0, "date: \"2024-02-30\" is not a date");
         QTest::newRow("unknown status")
             << editCase(Format::Camt053, {"BOOK=>B0OOK"}, "item: status \"B0OOK\" is none of");
         QTest::newRow("pending") << editCase(Format::Camt053, {"BOOK=>PDNG"}, {},
@@ -418,8 +408,6 @@ private Q_SLOTS:
         Case unclosed = amountCase(Format::Csv, "\"12.00", 0, "amount: never closed");
         unclosed.options.lines = 1;
         QTest::newRow("unclosed quote") << unclosed;
-        QTest::newRow("year of three digits") << dateCase(
-            Format::Csv, "11/16/999", 0, "date: \"11/16/999\" in column 1 is not a date");
         QTest::newRow("a payee's text does not make it OFX")
             << dateCase(Format::Csv, "<OFX> camt.053", 0, "date: \"<OFX> camt.053\" in column 1");
     }
