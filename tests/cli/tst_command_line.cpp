@@ -71,6 +71,8 @@ private Q_SLOTS:
                                   << "--as-of must be a date such as 2024-02-29: 2024-02-30";
         QTest::newRow("bad month") << kReport + QStringList{"--month", "2024-13"} << 1
                                    << "--month must be a month such as 2024-02: 2024-13";
+        QTest::newRow("a day is no month") << kReport + QStringList{"--month", "2024-02-15"} << 1
+                                           << "--month must be a month such as 2024-02: 2024-02-15";
         QTest::newRow("stray word")
             << kOutstanding + QStringList{"extra"} << 1 << "unexpected argument extra";
         QTest::newRow("import writes nothing")

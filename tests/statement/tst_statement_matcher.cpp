@@ -92,6 +92,9 @@ private Q_SLOTS:
             << "1:20240204:80 2:20240206:80"
             << "20240205:80" << false
             << "choose [1,2] amount 80.00: 2 open lines within 5 days, choose one";
+        QTest::newRow("a check entered without its number matches by amount")
+            << "1:20240204:-80"
+            << "20240205:-80:1008" << false << "matched [1] amount 80.00, written 1 day earlier";
         QTest::newRow("a check number that differs is no amount match")
             << "1:20240204:-80:1007"
             << "20240205:-80:1008" << false << "none [] no open line of 80.00 within 5 days";
