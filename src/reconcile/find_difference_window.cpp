@@ -7,6 +7,7 @@
 #include "context.h"
 #include "flex_grid.h"
 #include "messages.h"
+#include "money.h"
 #include "statement.h"
 #include "transaction_detail.h"
 #include "void_checks.h"
@@ -172,7 +173,7 @@ void frmFIND_DIFFERENCE::fillGrid() {
         const reports::Cause& c = causes.at(i);
         grdCAUSES->setText(i + 1, 0, reports::causeKindName(c.kind, spanish));
         grdCAUSES->setText(i + 1, 1,
-                           formatNumber(double(-c.explained) / 100, QStringLiteral("###0.00")));
+                           formatNumber(centsToUnits(-c.explained), QStringLiteral("###0.00")));
         grdCAUSES->setText(i + 1, 2, c.sentence(spanish));
         grdCAUSES->setRowItem(i + 1, int(i));
     }
@@ -226,7 +227,7 @@ void frmFIND_DIFFERENCE::addAdjustment() {
     const reports::BankLine& b = m_bank.at(c->bankLines.first());
     if (auto* adjustments = open<frmAUD_ACCOUNT_ADJUSTMENTS>())
         adjustments->prefillFromStatement(
-            b.date, b.description, double(b.cents) / 100,
+            b.date, b.description, centsToUnits(b.cents),
             reports::proposeAdjustment(m_past, b.description).account);
 }
 
@@ -253,7 +254,7 @@ void frmFIND_DIFFERENCE::addProposed() {
         const reports::BankLine& b = m_bank.at(index);
         listed << QStringLiteral("%1  %2  %3  %4")
                       .arg(fncFORMAT_DATE(b.date), b.description,
-                           formatNumber(double(b.cents) / 100, QStringLiteral("###0.00")),
+                           formatNumber(centsToUnits(b.cents), QStringLiteral("###0.00")),
                            spanish ? proposal.spanish : proposal.english);
     }
     if (!askQuestion(say("Add these %1 adjustments?\n\n%2", "¿Agregar estos %1 ajustes?\n\n%2")
@@ -271,7 +272,7 @@ void frmFIND_DIFFERENCE::addProposed() {
         const ledger::PostedAdjustment posted =
             ledger::postAdjustment(db(),
                                    {b.date, timeNumber(started.addSecs(second++)), bankLoaded(),
-                                    proposal.account, text, double(b.cents) / 100},
+                                    proposal.account, text, centsToUnits(b.cents)},
                                    today());
         ledger::writeClearedDates(db(), bankLoaded(), {{posted.fiscalYear, posted.line, b.date}});
     }
