@@ -411,18 +411,18 @@ private:
             });
             m_target = whole;
             m_causes = kept;
-            QSet<QPair<qint64, qint64>> corrections; // the same line corrected alike, once
-            for (const Cause& part : parts)
-                if (part.lines.size() != 1 ||
-                    !corrections.contains(
-                        {key(part.lines.first().fiscalYear, part.lines.first().line),
-                         part.correctedCents})) {
-                    if (part.lines.size() == 1)
-                        corrections.insert(
-                            {key(part.lines.first().fiscalYear, part.lines.first().line),
-                             part.correctedCents});
-                    addBoth(part, choice, rest);
-                }
+            // The same line corrected to the same amount (by its digits and as the bank's
+            // amount, say) is one cause.
+            QSet<QPair<qint64, qint64>> corrections;
+            for (const Cause& part : std::as_const(parts)) {
+                const ledger::Line& l = part.lines.first();
+                const QPair<qint64, qint64> correction{key(l.fiscalYear, l.line),
+                                                       part.correctedCents};
+                if (part.lines.size() == 1 && corrections.contains(correction))
+                    continue;
+                corrections.insert(correction);
+                addBoth(part, choice, rest);
+            }
             kept = m_causes;
         }
     }
