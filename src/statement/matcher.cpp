@@ -69,6 +69,7 @@ public:
         forOpen([this](int s) { sameCheck(s); });
         forOpen([this](int s) { sameAmount(s); });
         forOpen([this](int s) { depositSlip(s); });
+        forOpen([this](int s) { clearedAtAnotherAmount(s); });
         forOpen([this](int s) { noMatch(s); });
         return m_result;
     }
@@ -133,6 +134,23 @@ private:
                 std::abs(m_day[i] - m_bankDay[s]) < std::abs(m_day[best] - m_bankDay[s]))
                 best = i;
         return best;
+    }
+
+    // A check the clerk cleared already, entered at another amount than the bank paid: it is
+    // cleared, and the amounts are told, so it is never taken for a line the ledger lacks.
+    void clearedAtAnotherAmount(int s) {
+        const StatementLine& b = m_statement.at(s);
+        if (b.check == 0)
+            return;
+        for (int i : m_clearedByCheck.value(b.check))
+            if (!m_used[i])
+                return decide(s, MatchState::AlreadyCleared, {i},
+                              clearedOn(i) +
+                                  say(QStringLiteral(", but the bank paid %1 and the ledger "
+                                                     "says %2"),
+                                      QStringLiteral(", pero el banco pagó %1 y el libro dice %2"))
+                                      .arg(money(std::abs(centsToUnits(b.cents))))
+                                      .arg(money(std::abs(m_open.at(i).amount))));
     }
 
     void sameCheck(int s) {

@@ -122,6 +122,11 @@ private Q_SLOTS:
             << "cleared [1] already cleared on 02/05/24 | cleared [2] already cleared on "
                "02/05/24 | cleared [3,4] already cleared on 02/06/24 | none [] no open line of "
                "45.00 within 5 days";
+        QTest::newRow("a check cleared already at another amount")
+            << "1:20240201:-300:1002:20240205"
+            << "20240205:-30:1002" << false
+            << "cleared [1] already cleared on 02/05/24, but the bank paid 30.00 and the ledger "
+               "says 300.00";
         QTest::newRow("Spanish")
             << "1:20240201:-300:1002 2:20240203:80"
             << "20240205:-30:1002 20240205:80 20240205:9" << true
