@@ -8,11 +8,14 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <QVector>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -406,43 +409,45 @@ struct Digits {
 };
 
 Digits roundedDigits(double magnitude, int decimals) {
-    const QString e = QString::number(magnitude, 'e', 14);
-    const int ePos = e.indexOf(QLatin1Char('e'));
-    QString digits = e.left(ePos);
-    digits.remove(QLatin1Char('.'));
-    int point = e.mid(ePos + 1).toInt() + 1; // digits before the decimal point
-    if (point <= 0) {
-        digits.prepend(QString(1 - point, QLatin1Char('0')));
-        point = 1;
-    }
+    // "d.dddddddddddddde+XX" in plain characters, without a QString per step: a listing
+    // formats every row.
+    char text[48];
+    const char* end =
+        std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14).ptr;
+    const char* e = std::find(static_cast<const char*>(text), end, 'e');
+    int exponent = 0;
+    std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    int point = exponent + 1; // digits before the decimal point
+    QVarLengthArray<char, 64> digits;
+    for (int i = point; i <= 0; ++i) // a magnitude below 1: zeros before its first digit
+        digits.append('0');
+    for (const char* c = text; c != e; ++c)
+        if (*c != '.')
+            digits.append(*c);
+    point = std::max(point, 1);
     const int keep = point + decimals;
-    if (digits.size() <= keep)
-        digits.append(QString(keep + 1 - digits.size(), QLatin1Char('0')));
-    const bool up = digits.at(keep) >= QLatin1Char('5');
-    digits.truncate(keep);
+    while (digits.size() <= keep)
+        digits.append('0');
+    const bool up = digits[keep] >= '5';
+    digits.resize(keep);
     if (up) {
         int i = keep - 1;
-        for (; i >= 0; --i) {
-            if (digits.at(i) == QLatin1Char('9')) {
-                digits[i] = QLatin1Char('0');
-            } else {
-                digits[i] = QChar(digits.at(i).unicode() + 1);
-                break;
-            }
-        }
-        if (i < 0) {
-            digits.prepend(QLatin1Char('1'));
+        for (; i >= 0 && digits[i] == '9'; --i)
+            digits[i] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            digits.insert(digits.begin(), '1');
             ++point;
         }
     }
     Digits out;
-    out.integer = digits.left(point);
-    while (out.integer.startsWith(QLatin1Char('0')))
-        out.integer.remove(0, 1);
-    out.fraction = digits.mid(point);
-    for (const QChar c : digits)
-        if (c != QLatin1Char('0'))
-            out.zero = false;
+    int first = 0;
+    while (first < point && digits[first] == '0')
+        ++first;
+    out.integer = QString::fromLatin1(digits.data() + first, point - first);
+    out.fraction = QString::fromLatin1(digits.data() + point, digits.size() - point);
+    out.zero = std::all_of(digits.begin(), digits.end(), [](char c) { return c == '0'; });
     return out;
 }
 
@@ -479,79 +484,92 @@ QVector<MaskItem> maskItems(const QString& mask) {
     return items;
 }
 
-// One section of a numeric mask applied to a magnitude (the sign is the caller's).
-QString applySection(double magnitude, const QString& section, bool* nonzero) {
-    const QVector<MaskItem> items = maskItems(section);
-    int point = int(items.size());
-    for (int i = 0; i < items.size(); ++i)
-        if (items.at(i).kind == MaskItem::Point) {
-            point = i;
-            break;
-        }
+// One section of a numeric mask, read once: where its point is, how many decimals it
+// shows, whether it groups thousands or shows a percentage, and which places are digits.
+struct Section {
+    QVector<MaskItem> items;
+    int point = 0;
     bool percent = false;
     bool grouping = false;
     int decimals = 0;
+    int leftmost = -1;  // the leftmost digit place, which takes every digit left over
+    int shownFrom = -1; // digits are always shown from the first "0" on
+    int placeholders = 0;
+    QVector<bool> optional; // per decimal place: "#", not shown when a trailing zero
+};
+
+Section readSection(const QString& text) {
+    Section s;
+    s.items = maskItems(text);
+    const QVector<MaskItem>& items = s.items;
+    s.point = int(items.size());
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).kind == MaskItem::Point) {
+            s.point = i;
+            break;
+        }
     for (int i = 0; i < items.size(); ++i) {
         const MaskItem& item = items.at(i);
-        percent =
-            percent || (item.kind == MaskItem::Literal && item.text.contains(QLatin1Char('%')));
-        grouping = grouping || (item.kind == MaskItem::Comma && i < point);
-        if (i > point && item.placeholder())
-            ++decimals;
+        s.percent =
+            s.percent || (item.kind == MaskItem::Literal && item.text.contains(QLatin1Char('%')));
+        s.grouping = s.grouping || (item.kind == MaskItem::Comma && i < s.point);
+        if (i > s.point && item.placeholder()) {
+            ++s.decimals;
+            s.optional.append(item.kind == MaskItem::Hash);
+        }
     }
-    const Digits d = roundedDigits(percent ? magnitude * 100 : magnitude, decimals);
+    for (int i = 0; i < s.point; ++i) {
+        if (!items.at(i).placeholder())
+            continue;
+        if (s.leftmost < 0)
+            s.leftmost = i;
+        if (items.at(i).kind == MaskItem::Zero && s.shownFrom < 0)
+            s.shownFrom = s.placeholders;
+        ++s.placeholders;
+    }
+    return s;
+}
+
+// One section of a numeric mask applied to a magnitude (the sign is the caller's).
+QString applySection(double magnitude, const Section& s, bool* nonzero) {
+    const QVector<MaskItem>& items = s.items;
+    const Digits d = roundedDigits(s.percent ? magnitude * 100 : magnitude, s.decimals);
     if (nonzero)
         *nonzero = !d.zero;
 
     // Integer part, right to left: the leftmost placeholder takes every digit left over.
-    int leftmost = -1;
-    int shownFrom = -1; // digits are always shown from the first "0" on
-    int placeholders = 0;
-    for (int i = 0; i < point; ++i) {
-        if (!items.at(i).placeholder())
-            continue;
-        if (leftmost < 0)
-            leftmost = i;
-        if (items.at(i).kind == MaskItem::Zero && shownFrom < 0)
-            shownFrom = placeholders;
-        ++placeholders;
-    }
     QString digits = d.integer;
-    if (shownFrom >= 0)
-        digits = digits.rightJustified(placeholders - shownFrom, QLatin1Char('0'));
+    if (s.shownFrom >= 0)
+        digits = digits.rightJustified(s.placeholders - s.shownFrom, QLatin1Char('0'));
     QString integer;
     int pos = int(digits.size());
     int emitted = 0;
     auto emitDigit = [&](QChar c) {
-        if (grouping && emitted > 0 && emitted % 3 == 0)
+        if (s.grouping && emitted > 0 && emitted % 3 == 0)
             integer.prepend(QLatin1Char(','));
         integer.prepend(c);
         ++emitted;
     };
-    for (int i = point - 1; i >= 0; --i) {
+    for (int i = s.point - 1; i >= 0; --i) {
         const MaskItem& item = items.at(i);
         if (item.placeholder()) {
-            if (i == leftmost)
+            if (i == s.leftmost)
                 while (pos > 0)
                     emitDigit(digits.at(--pos));
             else if (pos > 0)
                 emitDigit(digits.at(--pos));
-        } else if (item.kind != MaskItem::Comma || !grouping) {
+        } else if (item.kind != MaskItem::Comma || !s.grouping) {
             integer.prepend(item.text);
         }
     }
 
     // Fraction part, left to right; trailing zeros of "#" places are not shown.
-    QVector<bool> optional;
-    for (int i = point + 1; i < items.size(); ++i)
-        if (items.at(i).placeholder())
-            optional.append(items.at(i).kind == MaskItem::Hash);
-    int shown = decimals;
-    while (shown > 0 && optional.at(shown - 1) && d.fraction.at(shown - 1) == QLatin1Char('0'))
+    int shown = s.decimals;
+    while (shown > 0 && s.optional.at(shown - 1) && d.fraction.at(shown - 1) == QLatin1Char('0'))
         --shown;
     QString fraction;
     int index = 0;
-    for (int i = point; i < items.size(); ++i) {
+    for (int i = s.point; i < items.size(); ++i) {
         const MaskItem& item = items.at(i);
         if (item.placeholder()) {
             if (index < shown)
@@ -593,6 +611,22 @@ QStringList maskSections(const QString& mask) {
     return sections;
 }
 
+// The sections of a numeric mask, read once per thread: a listing formats the same few
+// masks for every row.
+const QVector<Section>& numericMask(const QString& mask) {
+    thread_local QHash<QString, QVector<Section>> read;
+    auto it = read.constFind(mask);
+    if (it == read.cend()) {
+        if (read.size() >= 256) // masks built from data must not grow it without end
+            read.clear();
+        QVector<Section> sections;
+        for (const QString& text : maskSections(mask))
+            sections.append(readSection(text));
+        it = read.insert(mask, sections);
+    }
+    return *it;
+}
+
 } // namespace
 
 QString formatNumber(double value, const QString& mask) {
@@ -612,10 +646,10 @@ QString formatNumber(double value, const QString& mask) {
     if (isTextMask(mask))
         return formatText(generalNumber(value), mask);
 
-    const QStringList sections = maskSections(mask);
-    if (value < 0 && sections.size() >= 2 && !sections.at(1).isEmpty())
+    const QVector<Section>& sections = numericMask(mask);
+    if (value < 0 && sections.size() >= 2 && !sections.at(1).items.isEmpty())
         return applySection(-value, sections.at(1), nullptr);
-    if (value == 0 && sections.size() >= 3 && !sections.at(2).isEmpty())
+    if (value == 0 && sections.size() >= 3 && !sections.at(2).items.isEmpty())
         return applySection(0, sections.at(2), nullptr);
     bool nonzero = false;
     const QString text = applySection(std::fabs(value), sections.at(0), &nonzero);
