@@ -49,6 +49,10 @@ QStringList prepare(const QString& setup) {
 QString at(const QString& text, int x, int y) {
     return QString("%1@%2,%3").arg(text).arg(x).arg(y);
 }
+// A text as "text@column,y".
+QString placed(const RecordingSurface::Text& t) {
+    return at(t.text, t.column, t.y);
+}
 
 } // namespace
 
@@ -111,9 +115,7 @@ private Q_SLOTS:
         const QStringList is = prepare(setup);
         Surfaces s = makeSurface(is[0]);
         prcPRINT_HEADER(is[1], QString(titleLength, 'T'), "Period", headings, is[0]);
-        const auto& title = s->texts.at(0);
-        QCOMPARE(at(title.text, title.column, title.y),
-                 at(QString(titleLength, 'T'), expect[0], lineHeight(10)));
+        QCOMPARE(placed(s->texts.at(0)), at(QString(titleLength, 'T'), expect[0], lineHeight(10)));
         const bool portrait = is[1] == "P";
         QCOMPARE(at(s->texts.at(1).text, s->texts.at(1).column, 0),
                  at("Tolvane Vending Company", portrait ? 7 : 5, 0));
@@ -121,10 +123,8 @@ private Q_SLOTS:
             QCOMPARE(s->orientations, QList<int>{portrait ? 1 : 2});
         QCOMPARE(s->rules.size(), headings.isEmpty() ? 1 : 2);
         QCOMPARE(s->rules.last().x2, expect[1]);
-        if (!headings.isEmpty()) {
-            const auto& heading = s->texts.last(); // below the rule that left x at its end
-            QCOMPARE(at(heading.text, heading.column, heading.y), at("Amount", 4, expect[2]));
-        }
+        if (!headings.isEmpty()) // below the rule that left x at its end
+            QCOMPARE(placed(s->texts.last()), at("Amount", 4, expect[2]));
         QCOMPARE(s->currentY(), expect[3]);
         // Not at the top of a page: nothing.
         s->texts.clear();
@@ -191,7 +191,6 @@ private Q_SLOTS:
         const QStringList is = prepare(setup);
         ScriptedPreview host;
         Surfaces s = makeSurface(is[0], &host);
-        s->setFontBold(true);
         s->setCurrentY(5000);
         prcPRINT_END_OF_REPORT(is[1], is[0], records);
         if (!records) {
@@ -204,8 +203,7 @@ private Q_SLOTS:
         const QString expected = "End of Report  " + programTitle() + "  " +
                                  QLocale::system().toString(today(), QLocale::ShortFormat) +
                                  "  CLERK";
-        const auto& last = s->texts.last();
-        QCOMPARE(at(last.text, last.column, last.y), at(expected, expect[1], expect[0] + kLine8));
+        QCOMPARE(placed(s->texts.last()), at(expected, expect[1], expect[0] + kLine8));
         QCOMPARE(s->documents, is[0] == "P" ? 1 : 0);
         QCOMPARE(host.endOfPage, is[0] != "P");
     }
