@@ -67,10 +67,8 @@ void sendPasteFromMenu(QWidget* target) {
     QVERIFY(menu);
     const auto actions = menu->actions();
     for (QAction* a : actions)
-        if (a->text().startsWith(QLatin1String("&Paste"))) {
-            a->setEnabled(true);
-            a->trigger();
-        }
+        if (a->text().startsWith(QLatin1String("&Paste")))
+            a->setEnabled(true), a->trigger();
     menu->close();
 }
 
@@ -163,16 +161,10 @@ private Q_SLOTS:
         QVERIFY(env->messages.isEmpty());
     }
 
-    void reloadOnClickIntoAndCloseKey_data() {
-        QTest::addColumn<bool>("bound");
-        QTest::newRow("bound") << true;
-        QTest::newRow("not bound") << false;
-    }
-
     // Clicking into the already active window after the account changed reloads a bound one,
-    // once. F12 unloads the window and closes its frame; the other window stays.
+    // once (an unbound one: tst_main_window). F12 unloads the window and closes its frame; the
+    // other window stays.
     void reloadOnClickIntoAndCloseKey() {
-        QFETCH(bool, bound);
         shared().wrkBACNBR = 1010;
         QMdiArea area;
         QPointer<SampleWindow> target = new SampleWindow;
@@ -180,17 +172,16 @@ private Q_SLOTS:
         QMdiSubWindow* other = framed(area, new SampleWindow);
         area.show();
         area.setActiveSubWindow(frame);
-        target->setBankBound(bound);
+        target->setBankBound(true);
         shared().wrkBACNBR = 1020;
         QApplication::setActiveWindow(&area);
         target->tbxTEXT->clearFocus();
         QTest::mouseClick(target->tbxTEXT, Qt::LeftButton);
         target->tbxTEXT->setFocus(Qt::MouseFocusReason);
-        const QList<int> expected = bound ? QList<int>{1010, 1020} : QList<int>{1010};
-        QCOMPARE(target->banksLoaded, expected);
+        QCOMPARE(target->banksLoaded, (QList<int>{1010, 1020}));
         area.setActiveSubWindow(other);
         area.setActiveSubWindow(frame);
-        QCOMPARE(target->banksLoaded, expected);
+        QCOMPARE(target->banksLoaded, (QList<int>{1010, 1020}));
 
         QTest::keyClick(target->tbxTEXT, Qt::Key_F12);
         QCOMPARE(target->unloads, 1);
@@ -231,7 +222,6 @@ private Q_SLOTS:
             grid.setText(grid.addRow(), 0, u"x"_s);
         grid.setRedraw(true);
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(grid.model()->rowCount(), 1005);
         QCOMPARE((QList<int>{grid.row(), grid.col()}), (QList<int>{3, 1}));
     }
 
