@@ -88,7 +88,6 @@ private Q_SLOTS:
     void init() {
         env.emplace().openDatabase();
         defineDatabase(env->databaseFile());
-        saveSetting(u"Company"_s, u"NAME"_s, u"Lakeside Vending"_s);
         m_started.clear();
         setProgramStarter([this](const QString& path) {
             m_started << path;
