@@ -61,9 +61,10 @@ void addUser(const QString& user, const QString& level, const QStringList& subsy
             u"Insert into SYS_USER_DETAIL(usdUSRSGN,usdSYSCDE)values('%1','%2')"_s.arg(user, code));
 }
 
-void addProgram(const QString& type, const QString& menu, const QString& file) {
+void addProgram(const QString& type, const QString& menu, const QString& file,
+                const QString& subsystem = u"ABR"_s) {
     sqlExec(u"Insert into SYS_CUSTOM_PROGRAM_MASTER(cpmSUBSYS,cpmPGMTYP,cpmPGMMNU,"
-            "cpmPGMNME)values('ABR','%1','%2','%3')"_s.arg(type, menu, file));
+            "cpmPGMNME)values('%4','%1','%2','%3')"_s.arg(type, menu, file, subsystem));
 }
 
 void addBank(int account, const QString& name = u"Operating Account"_s) {
@@ -169,8 +170,10 @@ private Q_SLOTS:
         QVERIFY(m_started.isEmpty());
     }
 
-    // Five items a menu: the sixth maintenance program gets none.
+    // This subsystem's programs only, five items a menu: the sixth maintenance program gets
+    // none.
     void customProgramsFillTheMenus() {
+        addProgram(u"P"_s, u"Ledger Report"_s, u"glr.exe"_s, u"AGL"_s);
         for (int i = 1; i <= 6; ++i)
             addProgram(u"M"_s, u"Maintenance %1"_s.arg(i), u"maint%1.exe"_s.arg(i));
         addProgram(u"P"_s, u"Cheque Register"_s, u"chq.exe"_s);
