@@ -28,26 +28,25 @@ struct ScriptedPreview : PreviewHost {
     void unload() override {}
 };
 
-// A printer ("P") or preview surface, made the one the engine prints on.
-Surfaces makeSurface(const QString& destination, ScriptedPreview* host = nullptr) {
-    Surfaces surface = destination == QLatin1String("P")
-                           ? RecordingSurface::printer()
-                           : RecordingSurface::preview(13050, 12000, host);
+// Splits "destination orientation printer-type" into is, saves the printer type ("-": none)
+// and makes the printer ("P") or preview surface the engine prints on.
+Surfaces setUp(const QString& setup, QStringList& is, ScriptedPreview* host = nullptr) {
+    is = setup.split(' ');
+    saveSetting("Startup", "PRTTYP", QString(is[2]).remove('-'));
+    Surfaces surface =
+        is[0] == "P" ? RecordingSurface::printer() : RecordingSurface::preview(13050, 12000, host);
     if (host)
         host->surface = surface.get();
     wrkPRINT_OBJECT = surface.get();
     return surface;
 }
 
-// Splits "destination orientation printer-type" and saves the printer type ("-": none).
-QStringList prepare(const QString& setup) {
-    const QStringList is = setup.split(' ');
-    saveSetting("Startup", "PRTTYP", QString(is[2]).remove('-'));
-    return is;
-}
-
 QString at(const QString& text, int x, int y) {
     return QString("%1@%2,%3").arg(text).arg(x).arg(y);
+}
+// A text as "text@column,y".
+QString placed(const RecordingSurface::Text& t) {
+    return at(t.text, t.column, t.y);
 }
 
 } // namespace
@@ -81,7 +80,8 @@ private Q_SLOTS:
         QFETCH(QList<PrintItem>, items);
         QFETCH(QStringList, placed);
         QFETCH(int, endY);
-        Surfaces s = makeSurface("P");
+        QStringList is;
+        Surfaces s = setUp("P P -", is);
         s->print(items);
         QStringList got;
         for (const auto& t : s->texts)
@@ -108,23 +108,19 @@ private Q_SLOTS:
         QFETCH(int, titleLength);
         QFETCH(QString, headings);
         QFETCH(QList<int>, expect);
-        const QStringList is = prepare(setup);
-        Surfaces s = makeSurface(is[0]);
+        QStringList is;
+        Surfaces s = setUp(setup, is);
         prcPRINT_HEADER(is[1], QString(titleLength, 'T'), "Period", headings, is[0]);
-        const auto& title = s->texts.at(0);
-        QCOMPARE(at(title.text, title.column, title.y),
-                 at(QString(titleLength, 'T'), expect[0], lineHeight(10)));
+        QCOMPARE(placed(s->texts.at(0)), at(QString(titleLength, 'T'), expect[0], lineHeight(10)));
         const bool portrait = is[1] == "P";
-        QCOMPARE(at(s->texts.at(1).text, s->texts.at(1).column, 0),
-                 at("Tolvane Vending Company", portrait ? 7 : 5, 0));
+        QCOMPARE(placed(s->texts.at(1)),
+                 at("Tolvane Vending Company", portrait ? 7 : 5, 2 * lineHeight(10)));
         if (is[0] == "P")
             QCOMPARE(s->orientations, QList<int>{portrait ? 1 : 2});
         QCOMPARE(s->rules.size(), headings.isEmpty() ? 1 : 2);
         QCOMPARE(s->rules.last().x2, expect[1]);
-        if (!headings.isEmpty()) {
-            const auto& heading = s->texts.last(); // below the rule that left x at its end
-            QCOMPARE(at(heading.text, heading.column, heading.y), at("Amount", 4, expect[2]));
-        }
+        if (!headings.isEmpty()) // below the rule that left x at its end
+            QCOMPARE(placed(s->texts.last()), at("Amount", 4, expect[2]));
         QCOMPARE(s->currentY(), expect[3]);
         // Not at the top of a page: nothing.
         s->texts.clear();
@@ -145,11 +141,11 @@ private Q_SLOTS:
     void pageBreaksPastTheLastLine() {
         QFETCH(QString, setup);
         QFETCH(int, threshold);
-        const QStringList is = prepare(setup);
-        const bool printer = is[0] == "P";
+        const bool printer = setup.startsWith('P');
         for (const int y : {threshold, threshold + 1}) {
             ScriptedPreview host;
-            Surfaces s = makeSurface(is[0], &host);
+            QStringList is;
+            Surfaces s = setUp(setup, is, &host);
             if (printer)
                 s->newPage(); // on the second sheet
             s->setCurrentY(y);
@@ -188,10 +184,9 @@ private Q_SLOTS:
         QFETCH(QString, setup);
         QFETCH(bool, records);
         QFETCH(QList<int>, expect);
-        const QStringList is = prepare(setup);
         ScriptedPreview host;
-        Surfaces s = makeSurface(is[0], &host);
-        s->setFontBold(true);
+        QStringList is;
+        Surfaces s = setUp(setup, is, &host);
         s->setCurrentY(5000);
         prcPRINT_END_OF_REPORT(is[1], is[0], records);
         if (!records) {
@@ -204,8 +199,7 @@ private Q_SLOTS:
         const QString expected = "End of Report  " + programTitle() + "  " +
                                  QLocale::system().toString(today(), QLocale::ShortFormat) +
                                  "  CLERK";
-        const auto& last = s->texts.last();
-        QCOMPARE(at(last.text, last.column, last.y), at(expected, expect[1], expect[0] + kLine8));
+        QCOMPARE(placed(s->texts.last()), at(expected, expect[1], expect[0] + kLine8));
         QCOMPARE(s->documents, is[0] == "P" ? 1 : 0);
         QCOMPARE(host.endOfPage, is[0] != "P");
     }
