@@ -5,6 +5,7 @@
 #include "common.h"
 #include "context.h"
 #include "database.h"
+#include "demo_database.h"
 #include "main_window.h"
 #include "program_launcher.h"
 #include "report.h"
@@ -99,6 +100,57 @@ private Q_SLOTS:
     void cleanup() {
         setProgramStarter({});
         env.reset();
+    }
+
+    // The start-up reads the company, the year, the clerk's toolbar, this subsystem's custom
+    // programs, its own access and then the bank accounts, and names the company in the title.
+    // In demo mode it opens the demo database and skips the rights and the version record.
+    void startupReadsInOrder_data() {
+        QTest::addColumn<bool>("demo");
+        QTest::newRow("installed") << false;
+        QTest::newRow("demo") << true;
+    }
+    void startupReadsInOrder() {
+        QFETCH(bool, demo);
+        addBank(1010);
+        addUser(u"CLERK"_s, u"A"_s, {u"ABR"_s});
+        saveSetting(kStartup, u"ABRVER"_s, u"old"_s);
+        if (demo) {
+            buildDemoDatabase(env->path(u"Database/TolvaneDemo.mdb"_s));
+            saveSetting(kStartup, u"DEMO"_s, u"True"_s);
+        }
+        StatementTrace::clear();
+        mdiBANK_RECONCILIATION window;
+        QVERIFY(window.startupSucceeded());
+        const QStringList order{
+            u"Select * from SYS_ENTERPRISE_MASTER where ddmDIVCDE='*' and ddmDPTCDE=''"_s,
+            u"Select max(glmFSYEAR) as maxFSYEAR from LDG_GENERAL_LEDGER_MASTER where "
+            "glmDIVCDE='*'"_s,
+            u"Select * from SYS_CUSTOM_PROGRAM_MASTER where cpmSUBSYS='ABR' order by cpmPGMTYP"_s,
+            u"Select * from SYS_USER_MASTER where usmUSRSGN='CLERK' and usmSECLVL in "
+            "('S','M','A')"_s,
+            u"Select count(*) as hldRECCNT from SYS_USER_DETAIL where usdUSRSGN='CLERK' and "
+            "usdSYSCDE='ABR'"_s,
+            u"Select * from LDG_GENERAL_LEDGER_MASTER where glmFSYEAR=2024 and glmGLATYP='BNK' "
+            "order by glmGLANBR"_s};
+        // Each statement where it last runs: the rights of every menu are read first, the
+        // program's own access check again after the custom programs.
+        QStringList read;
+        for (const QString& statement : StatementTrace::statements())
+            if (order.contains(statement)) {
+                read.removeAll(statement);
+                read << statement;
+            }
+        const QStringList expected =
+            demo ? QStringList{order.at(0), order.at(1), order.at(5)} : order;
+        QCOMPARE(read, expected);
+        if (demo)
+            QCOMPARE(shared().wrkDATABASE, env->path(u"Database/TolvaneDemo.mdb"_s));
+        QCOMPARE(getSetting(kStartup, u"ABRVER"_s),
+                 demo ? u"old"_s : mdiBANK_RECONCILIATION::versionText());
+        if (!demo)
+            QVERIFY(window.windowTitle().startsWith(u"Bank Reconciliation Subsystem   "_s +
+                                                    shared().wrkCOMPANY_NAME + u"   "_s));
     }
 
     // Only the bank accounts of the current year, in number order; the remembered account is
