@@ -34,8 +34,6 @@ private Q_SLOTS:
         QTest::newRow("a report before a monitor, wherever it lies")
             << QStringList{"a/gnome-system-monitor", "b/kinfocenter"}
             << QStringList{"missing", "a", "b"} << "b/kinfocenter";
-        QTest::newRow("the first folder of the path wins for one tool")
-            << QStringList{"a/hardinfo", "b/hardinfo"} << QStringList{"b", "a"} << "b/hardinfo";
     }
     void reportToolOnSearchPath() {
         QFETCH(QStringList, files);
