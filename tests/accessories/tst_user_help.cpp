@@ -2,7 +2,6 @@
 
 #include "company.h"
 #include "context.h"
-#include "messages.h"
 #include "rtf.h"
 #include "settings.h"
 #include "test_support.h"
