@@ -4,8 +4,6 @@
 #include "rtf.h"
 #include "test_support.h"
 
-#include <QTest>
-#include <QTextBlock>
 #include <QTextDocument>
 
 using namespace Qt::StringLiterals;

@@ -1,7 +1,6 @@
 // The help window: viewer and editor, sizes, the template, what OK writes, and F1.
 
 #include "company.h"
-#include "context.h"
 #include "rtf.h"
 #include "settings.h"
 #include "test_support.h"

@@ -1,11 +1,8 @@
 // The company record, the user's security level, system values and fiscal years.
 
 #include "company.h"
-#include "context.h"
 #include "database.h"
 #include "test_support.h"
-
-#include <QTest>
 
 class TestCompany : public DatabaseTest {
     Q_OBJECT

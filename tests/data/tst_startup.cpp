@@ -1,14 +1,12 @@
 // Settings store, the connection file tkv.ini and opening the program's database.
 
 #include "common.h"
-#include "context.h"
 #include "database.h"
 #include "settings.h"
 #include "startup.h"
 #include "test_support.h"
 
 #include <QDir>
-#include <QTest>
 
 namespace {
 
