@@ -90,7 +90,6 @@ private Q_SLOTS:
 
         QTest::newRow("July, July date")    << 7  << 20240701  << 2024;
         QTest::newRow("July, June 30")      << 7  << 20240630  << 2023;
-        QTest::newRow("month 0")            << 0  << 20240115  << 2024;
         QTest::newRow("no record")          << -1 << 20240315  << 2024;
         QTest::newRow("date 0")             << 7  << 0         << 0;
     }
