@@ -142,16 +142,18 @@ private Q_SLOTS:
             }
             return StatementTrace::statements().value(0);
         };
-        QCOMPARE(QStringList({sent([] { fncGET_SYSTEM_VALUE("DTEFMT", "N"); }),
+        QCOMPARE(QStringList({sent([] { prcLOAD_COMPANY("*", ""); }),
+                              sent([] { fncGET_SYSTEM_VALUE("DTEFMT", "N"); }),
                               sent([] { fncFISCAL_YEAR(20240315, "*"); }),
                               sent([] { prcGET_USER_SECURITY("ABR", ""); })}),
-                 QStringList({"Select * from SYS_SYSTEM_VALUE_MASTER with (NOLOCK) where "
+                 QStringList({"Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where "
+                              "ddmDIVCDE='*' and ddmDPTCDE=''",
+                              "Select * from SYS_SYSTEM_VALUE_MASTER with (NOLOCK) where "
                               "svmVALCDE='DTEFMT'",
                               "Select * from SYS_ENTERPRISE_MASTER with (NOLOCK) where "
                               "ddmDIVCDE='*'",
                               "Select * from SYS_USER_MASTER where usmUSRSGN='CLERK' and "
                               "usmSECLVL in ('S','M','A')"}));
-        QVERIFY(sent([] { prcLOAD_COMPANY("*", ""); }).contains("_MASTER with (NOLOCK) where "));
     }
 };
 

@@ -65,6 +65,7 @@ private Q_SLOTS:
         QCOMPARE(QStringList({QString::number(s.wrkDEMO), QString::number(s.wrkVERNBR),
                               s.wrkCOMPANY_ZIP, s.wrkDBTYPE, s.wrkDATABASE, s.wrkPASSWORD}),
                  QStringList({"1", "1", "33101", "ACCESS", "/d/tkv.db", "secret"}));
+        QVERIFY(!s.wrkEXENME.isEmpty() && !s.wrkEXENME.endsWith(".exe")); // the help texts' key
         QCOMPARE(env->messages, QStringList{"Database Connections are undefined. Use System "
                                             "Control to configure connections"});
     }
