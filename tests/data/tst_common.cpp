@@ -91,42 +91,26 @@ private Q_SLOTS:
         QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(int(expected))), int(expected));
     }
 
-    // clang-format off
-    void formatDate_data() {
-        QTest::addColumn<int>("date");
-        QTest::addColumn<int>("format"); // -1: a time
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("0")                  << 20240315 << 0 << "03/15/24";
-        QTest::newRow("1")                  << 20240315 << 1 << "03/15/2024";
-        QTest::newRow("2")                  << 20240315 << 2 << "15/03/24";
-        QTest::newRow("3")                  << 20240315 << 3 << "15/03/2024";
-        QTest::newRow("4 day before month") << 20240315 << 4 << "2024-15-03";
-        QTest::newRow("7 as 0")             << 20241231 << 7 << "12/31/24";
-        QTest::newRow("none")               << 0        << 4 << "";
-        QTest::newRow("time six digits")    << 133000   << -1 << "13:30:00";
-        QTest::newRow("time five digits")   << 93000    << -1 << "9:30:00";
-        QTest::newRow("time before one")    << 530      << -1 << "0:05:30";
-        QTest::newRow("time none")          << 0        << -1 << "";
-    }
-    // clang-format on
-
-    void formatDate() {
-        QFETCH(int, date);
-        QFETCH(int, format);
-        QFETCH(QString, expected);
-        shared().wrkDTEFMT = qMax(format, 0);
-        QCOMPARE(format < 0 ? fncFORMAT_TIME(date) : fncFORMAT_DATE(date), expected);
-        // What is shown reads back as the same value (format 4 only where the day is past 12).
-        if (date != 0 && format != 4)
-            QCOMPARE(format < 0 ? fncTIME_TO_NUMBER(expected) : fncDATE_TO_NUMBER(expected), date);
-    }
-
+    // What the program shows: dates in the company's format (D, the mask the format) and times
+    // (H), which read back as the same value; numbers right-aligned in a mask (R), numbers (N) and
+    // texts (T) in a mask.
     // clang-format off
     void format_data() {
-        QTest::addColumn<char>("kind"); // R right-aligned number, N number, T text
+        QTest::addColumn<char>("kind");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("expected");
+        QTest::newRow("date 0")                 << 'D' << QVariant(20240315) << "0" << "03/15/24";
+        QTest::newRow("date 1")                 << 'D' << QVariant(20240315) << "1" << "03/15/2024";
+        QTest::newRow("date 2")                 << 'D' << QVariant(20240315) << "2" << "15/03/24";
+        QTest::newRow("date 3")                 << 'D' << QVariant(20240315) << "3" << "15/03/2024";
+        QTest::newRow("date 4 day before month") << 'D' << QVariant(20240315) << "4" << "2024-15-03";
+        QTest::newRow("date 7 as 0")            << 'D' << QVariant(20241231) << "7" << "12/31/24";
+        QTest::newRow("date none")              << 'D' << QVariant(0) << "4" << "";
+        QTest::newRow("time six digits")        << 'H' << QVariant(133000) << "" << "13:30:00";
+        QTest::newRow("time five digits")       << 'H' << QVariant(93000) << "" << "9:30:00";
+        QTest::newRow("time before one")        << 'H' << QVariant(530) << "" << "0:05:30";
+        QTest::newRow("time none")              << 'H' << QVariant(0) << "" << "";
         QTest::newRow("right wider than mask")  << 'R' << QVariant(123456.789) << "###0.00" << "123456.79";
         QTest::newRow("right rounds to zero")   << 'R' << QVariant(-0.001) << "#0.00" << " 0.00";
         QTest::newRow("right dollar negative")  << 'R' << QVariant(-1234.5) << "$######0.00" << "  -$1234.50";
@@ -151,29 +135,25 @@ private Q_SLOTS:
         QFETCH(QVariant, value);
         QFETCH(QString, mask);
         QFETCH(QString, expected);
-        const QString shown = kind == 'R'   ? fncFORMAT_RIGHT(value.toDouble(), mask)
+        shared().wrkDTEFMT = mask.toInt();
+        const QString shown = kind == 'D'   ? fncFORMAT_DATE(value.toInt())
+                              : kind == 'H' ? fncFORMAT_TIME(value.toInt())
+                              : kind == 'R' ? fncFORMAT_RIGHT(value.toDouble(), mask)
                               : kind == 'N' ? formatNumber(value.toDouble(), mask)
                                             : formatText(value.toString(), mask);
         QCOMPARE(shown, expected);
+        // Format 4 reads back only where the day is past 12.
+        if ((kind == 'D' && mask != "4" && value != 0) || (kind == 'H' && value != 0))
+            QCOMPARE(kind == 'D' ? fncDATE_TO_NUMBER(shown) : fncTIME_TO_NUMBER(shown),
+                     value.toInt());
     }
 
-    void fieldNumber_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("null") << QVariant() << 0.0;
-        QTest::newRow("wide integer") << QVariant(qlonglong(20240315)) << 20240315.0;
-        QTest::newRow("grouped text") << QVariant("1,234.50") << 1234.5;
-        QTest::newRow("other text") << QVariant("12abc") << 0.0;
-    }
-
+    // A field's value as a number: null, text that is no number and a missing or null column
+    // read as 0; the column's name in any case.
     void fieldNumber() {
-        QFETCH(QVariant, value);
-        QFETCH(double, expected);
-        QCOMPARE(fncFIELD_NUMBER(value), expected);
-    }
-
-    // A null maximum and a missing column read as 0; the column's name in any case.
-    void fieldNumberOfRecordset() {
+        QCOMPARE(fncFIELD_NUMBER(QVariant()) + fncFIELD_NUMBER(QVariant("12abc")), 0.0);
+        QCOMPARE(fncFIELD_NUMBER(QVariant(qlonglong(20240315))), 20240315.0);
+        QCOMPARE(fncFIELD_NUMBER(QVariant("1,234.50")), 1234.5);
         QTemporaryDir dir;
         Connection connection;
         connection.open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
