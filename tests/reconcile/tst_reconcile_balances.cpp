@@ -67,7 +67,6 @@ private Q_SLOTS:
                  QStringList({"2", "2024"}));
         QVERIFY(movedLine(w).startsWith("Outstanding was 12.50 when this month was saved;"));
         typeBankBalance(w, "1000.25");
-        QCOMPARE(shownFigures(w), QList<double>({1000.25, -100, 1100.25, 1100, 0.25}));
         sqlExec("PRAGMA query_only=1");
         clerk::clickOk(w);
         QCOMPARE(env->messages.size(), 1);
@@ -76,7 +75,6 @@ private Q_SLOTS:
         sqlExec("PRAGMA query_only=0");
         clerk::clickOk(w);
         QTRY_VERIFY(w.isNull());
-        QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY"), 1);
         QCOMPARE(sqlCount("LDG_BANK_RECONCILIATION_HISTORY",
                           "brhRLSDTE=20240315 and brhBNKBAL=1000.25 and brhOVRSHT=0.25"),
                  1);
