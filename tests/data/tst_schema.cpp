@@ -40,8 +40,6 @@ private Q_SLOTS:
             << QStringList{"2023,1", "2024,1", "2024,1"} << "gltLNENBR=1" << 2;
         QTest::newRow("LDG_GENERAL_LEDGER_TRANSACTION (gltFSYEAR,gltLNENBR,gltSTATUS)")
             << QStringList{"2024,1,'r'"} << "gltSTATUS<>'R'" << 0;
-        QTest::newRow("SYS_USER_MASTER (usmUSRSGN,usmSECLVL)")
-            << QStringList{"'clerk','a'"} << "usmUSRSGN='CLERK' and usmSECLVL in ('A')" << 1;
     }
     // clang-format on
 
@@ -62,9 +60,8 @@ private Q_SLOTS:
     }
 
     void sqlServerScriptHasEveryColumn() {
-        QFile file(BANKREC_SCHEMA_DIR "/schema_sqlserver.sql");
-        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        const QString script = QString::fromUtf8(file.readAll());
+        const QString script =
+            QString::fromUtf8(readFile(BANKREC_SCHEMA_DIR "/schema_sqlserver.sql"));
         for (const QString& table : schemaTables()) {
             QVERIFY2(script.contains("CREATE TABLE dbo." + table + " ("), qPrintable(table));
             QVERIFY2(!schemaColumns(table).isEmpty(), qPrintable(table));
@@ -111,7 +108,6 @@ private Q_SLOTS:
         prcLOAD_COMPANY("*", QString());
         QCOMPARE(env.messages, QStringList());
         QCOMPARE(shared().wrkFSYEAR, today / 10000);
-        QCOMPARE(shared().wrkCOMPANY_NAME, QString::fromLatin1(kDemoCompanyName));
 
         const QDate date = QDate::fromString(QString::number(today), "yyyyMMdd");
         const QDate open = QDate(date.year(), date.month(), 1).addMonths(-1);
