@@ -17,13 +17,6 @@ namespace {
 using Window = frmCLEAR_BANK_TRANSACTIONS_FROM_STATEMENT;
 const QString kInvalid = QStringLiteral(" The date is in an invalid format. Use MM/DD/YY. ");
 
-FlexGrid* gridOf(Window* w) {
-    return w->findChild<FlexGrid*>("grdTRANSACTION");
-}
-QLineEdit* editorOf(Window* w) {
-    return w->findChild<QLineEdit*>("tbxTRANSACTION");
-}
-
 } // namespace
 
 class TestClearTransactions : public DatabaseTest {
@@ -50,7 +43,7 @@ private Q_SLOTS:
                               "and gltSTATUS<>'R' and gltTRNAMT>0",
                               "Select * from LDG_GENERAL_LEDGER_TRANSACTION where gltGLANBR=1010 "
                               "and gltSTATUS<>'R' and gltTRNAMT<=0"}));
-        FlexGrid* grid = gridOf(w);
+        FlexGrid* grid = child<FlexGrid>(w, "grdTRANSACTION");
         QStringList rows;
         for (int r = 1; r <= 3; ++r)
             rows << QStringList{grid->text(r, 0), grid->text(r, 2), grid->text(r, 3),
@@ -62,7 +55,7 @@ private Q_SLOTS:
                  QList<QColor>({QColor(192, 255, 192), QColor(255, 192, 192)}));
         QCOMPARE(w->setClearedDates({{Window::lineKey(2024, 2), 20240310}}), 1);
         clickCell(grid, w->rowOfLine(1), 0);
-        QTest::keyClicks(editorOf(w), QStringLiteral("11/03/24"));
+        QTest::keyClicks(child<QLineEdit>(w, "tbxTRANSACTION"), QStringLiteral("11/03/24"));
         sqlExec("create trigger refuse before update on LDG_GENERAL_LEDGER_TRANSACTION when "
                 "new.gltLNENBR=2 begin select raise(abort, 'row 2 is locked'); end");
         clerk::clickOk(w);
@@ -112,8 +105,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 5; ++i)
             insertLedgerLine({.line = i, .date = 20240105, .amount = -10.0 * i});
         QPointer<Window> w = openWindow<Window>();
-        FlexGrid* grid = gridOf(w);
-        QLineEdit* box = editorOf(w);
+        FlexGrid* grid = child<FlexGrid>(w, "grdTRANSACTION");
+        QLineEdit* box = child<QLineEdit>(w, "tbxTRANSACTION");
         clickCell(grid, start, 0);
         const QHash<QString, Qt::Key> keys{{"enter", Qt::Key_Return},
                                            {"up", Qt::Key_Up},
@@ -142,8 +135,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 60; ++i)
             insertLedgerLine({.line = i, .amount = 10.0 * i, .cleared = 20240110});
         QPointer<Window> w = openWindow<Window>();
-        FlexGrid* grid = gridOf(w);
-        QLineEdit* editor = editorOf(w);
+        FlexGrid* grid = child<FlexGrid>(w, "grdTRANSACTION");
+        QLineEdit* editor = child<QLineEdit>(w, "tbxTRANSACTION");
         QCOMPARE(grid->rows(), 63); // grown past the lines, with three empty rows after them
         // A click anywhere on a row edits its cleared date.
         clickCell(grid, 1, 3);

