@@ -21,10 +21,8 @@ private Q_SLOTS:
     }
     void init() { shared().wrkDTEFMT = 0; }
 
-    // Typed dates are read in the order of the company's format, and never the other way
-    // round; short entries (#) complete from the last accepted date (5 March 2024); a month's
-    // end (>) is the last day of the month of the date typed. Times (@) and leading numbers (~)
-    // need no format.
+    // Dates in the order of the company's format, never the other way round; short entries (#)
+    // from the last date accepted (5 March 2024); a month's end (>); times (@), numbers (~).
     // clang-format off
     void readTyped_data() {
         QTest::addColumn<int>("format");
@@ -88,9 +86,8 @@ private Q_SLOTS:
         QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(int(expected))), int(expected));
     }
 
-    // What the program shows: dates in the company's format (D, the mask the format) and times
-    // (H), which read back as the same value; numbers right-aligned in a mask (R), numbers (N) and
-    // texts (T) in a mask.
+    // Dates in a format (D) and times (H) shown read back as the same value; numbers right-aligned
+    // (R), numbers (N) and texts (T) in a mask.
     // clang-format off
     void format_data() {
         QTest::addColumn<char>("kind");
@@ -145,8 +142,7 @@ private Q_SLOTS:
                      value.toInt());
     }
 
-    // A field's value as a number: null, text that is no number and a missing or null column
-    // read as 0; the column's name in any case.
+    // Null, text that is no number and a missing or null column read as 0; names in any case.
     void fieldNumber() {
         QCOMPARE(fncFIELD_NUMBER(QVariant()) + fncFIELD_NUMBER(QVariant("12abc")), 0.0);
         QCOMPARE(fncFIELD_NUMBER(QVariant(qlonglong(20240315))), 20240315.0);

@@ -57,9 +57,8 @@ private Q_SLOTS:
         reader.close();
     }
 
-    // What an error means: another program had the database (busy), or the server rolled the
-    // whole entry back to break a deadlock, and then the entry is made again, three times in
-    // all before the error reaches the clerk.
+    // Another program had the database (busy), or the server rolled the entry back to break a
+    // deadlock: then the entry is made again, three times in all before the clerk is told.
     void kinds_data() {
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("state");

@@ -74,9 +74,8 @@ private Q_SLOTS:
             script.contains("ddmDIVCDE  nvarchar(3)    NULL CONSTRAINT DF_ddmDIVCDE DEFAULT '*'"));
     }
 
-    // The demo installation of a day: the program's own start-up finds its database (cutting the
-    // program folder's last eight characters) without a message, and the company row without
-    // adding one; the data adds up. The same day builds the same file, also over an existing one.
+    // The program's start-up finds the demo's database (the folder's last eight characters cut)
+    // and company row quietly; the data adds up; a day builds the same file, also over one.
     void demoInstallation_data() {
         QTest::addColumn<int>("today");
         QTest::addColumn<int>("extra"); // uncleared lines added for a large ledger

@@ -1,6 +1,5 @@
-// The adjustments window: the ledger list, the entry handed to the ledger (the two lines it
-// writes, their numbers and amounts, all or nothing: tst_ledger), the list, showing and deleting
-// one, and a refused write.
+// The adjustments window: the ledger list, the entry handed to the ledger (the lines written,
+// all or nothing: tst_ledger), the list, showing and deleting one, and refusals.
 
 #include "account_adjustments.h"
 #include "context.h"
@@ -101,8 +100,7 @@ private Q_SLOTS:
         }
         QTest::mouseClick(child<QPushButton>(w, "tbcADD"), Qt::LeftButton);
         QCOMPARE(env->messages, QStringList());
-        // The entry as typed, the reversing line on the ledger chosen (the lines' numbers and
-        // amounts: tst_ledger).
+        // The entry as typed, the reversing line on the ledger chosen.
         const QString account = choices.last().trimmed();
         QCOMPARE(ledgerValue(13, "gltTRNDTE || ' ' || gltDESCPT").toString(),
                  QString("20241031 Service charge"));
@@ -121,10 +119,8 @@ private Q_SLOTS:
         delete w;
     }
 
-    // The ledgers offered are the year's but the bank, a line of hyphens between groups.
-    // Adjustments are listed newest date first, earlier time first within a date; a reversing
-    // account missing from the chart shows no name. A double click shows one, and Delete hands
-    // its date and time to the ledger (the statement: tst_ledger).
+    // The year's ledgers but the bank's, grouped; adjustments newest date first, then earlier time,
+    // an unknown account without a name. A double click shows one; Delete hands it to the ledger.
     void listShowsAndDeletes() {
         insertAdjustment(10, 20240930, 90000, 5010, 25, "September fee");
         insertAdjustment(20, 20241031, 150000, 4010, -3.5, "Late interest");

@@ -24,12 +24,9 @@ class TestClearTransactions : public DatabaseTest {
 
 private Q_SLOTS:
 
-    // Deposits first, then checks shown positive (a zero amount is a check). A line is keyed by
-    // the year it is stored under, not by the fiscal year of its date (here the year begins in
-    // July). OK writes the date the import put on a row and the date left in the editor, read in
-    // the company's order (day first), and a cleared date only shown as it was. A refused write
-    // is shown, and the window stays with the dates for another try (that nothing was written:
-    // tst_ledger).
+    // Deposits first, then checks shown positive. Lines are keyed by the year stored, not their
+    // date's fiscal year (July here). OK writes the import's date, the editor's in the company's
+    // order and a shown date unchanged; refused, the window stays with the dates.
     void listsTheLinesAndWritesTheirDates() {
         shared().wrkDTEFMT = 2;
         sqlExec("insert into SYS_ENTERPRISE_MASTER(ddmDIVCDE,ddmBOYMTH) values('*',7)");

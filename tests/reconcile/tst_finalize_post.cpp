@@ -1,6 +1,5 @@
 // Posting a month: the count shown, the keys that post or close, the progress bar, and the
-// account handed to the ledger (which lines and months posting touches, all or nothing:
-// tst_ledger).
+// account handed to the ledger (what posting writes, all or nothing: tst_ledger).
 
 #include "context.h"
 #include "database.h"
@@ -39,8 +38,7 @@ class TestFinalizePost : public DatabaseTest {
 
 private Q_SLOTS:
 
-    // Nothing to post: the count in the clerk's language, and the bar keeps its maximum of 100
-    // (the count of lines to post: okPostsOtherKeysClose).
+    // Nothing to post: the count in the clerk's language; the bar keeps its maximum of 100.
     void countsNothingToPost() {
         shared().wrkLANGUAGE = "S";
         StatementTrace::clear();

@@ -1,6 +1,5 @@
-// The reconcile window: the month it shows, the bank balance box and its keys, the figures it
-// shows and stores alike however the box is left, and the figures following other windows'
-// writes (the month proposed and its arithmetic: tst_ledger).
+// The reconcile window: the month it shows, the bank balance box and its keys, the figures shown
+// and stored, following other windows' writes (the month and its arithmetic: tst_ledger).
 
 #include "context.h"
 #include "database.h"
@@ -49,9 +48,8 @@ class TestReconcileBalances : public DatabaseTest {
 private Q_SLOTS:
     void init() { env.emplace(20240315).openDatabase(); }
 
-    // An open month shows its saved statement date and balance, says what moved since it was
-    // saved, and OK rewrites it with the balance typed; a refused write is shown and keeps the
-    // window for another try.
+    // An open month shows its saved date and what moved since; OK rewrites it with the balance
+    // typed, and a refused write keeps the window for another try.
     void openMonthIsRewrittenWithTheTypedBalance() {
         insertHistoryRow({2024, 2, 20240229, 1000, 12.5, 987.5, 990, -2.5, 20000101});
         insertLedgerLine({.line = 1, .date = 20240228, .amount = -100.0});
