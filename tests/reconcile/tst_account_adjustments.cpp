@@ -42,14 +42,6 @@ void insertAdjustment(int line, int date, int time, int account, double typed,
     insertLedgerLine({line + 1, date, -typed, account, 2024, "", 0, 0, text, "BA", "R", time});
 }
 
-void chooseLedger(QWidget* w, const QString& startsWith) {
-    chooseComboItem(child<QComboBox>(w, "cbxLEDGER"), startsWith);
-}
-
-void type(QWidget* w, const char* name, const QString& text) {
-    typeInto(child<QLineEdit>(w, name), text);
-}
-
 } // namespace
 
 class TestAccountAdjustments : public DatabaseTest {
@@ -76,10 +68,10 @@ private Q_SLOTS:
         QPointer<Window> w = openSeeded();
         auto* date = child<DatePicker>(w, "dbxTRNDTE");
         date->setDateNumber(20241031);
-        type(w, "tbxDESCPT", QStringLiteral("Service charge"));
+        typeInto(child<QLineEdit>(w, "tbxDESCPT"), "Service charge");
         for (const QString& choice : choices)
-            chooseLedger(w, choice);
-        type(w, "tbxTRNAMT", "12.34567");
+            chooseComboItem(child<QComboBox>(w, "cbxLEDGER"), choice);
+        typeInto(child<QLineEdit>(w, "tbxTRNAMT"), "12.34567");
         const bool fault = refusal == "disk full";
         if (fault)
             sqlExec("create trigger refuse before insert on LDG_GENERAL_LEDGER_TRANSACTION when "
