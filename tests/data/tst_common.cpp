@@ -1,6 +1,7 @@
 #include "common.h"
 #include "context.h"
 #include "database.h"
+#include "test_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,127 +21,90 @@ private Q_SLOTS:
     }
     void init() { shared().wrkDTEFMT = 0; }
 
+    // Dates in the order of the company's format, never the other way round; short entries (#)
+    // from the last date accepted (5 March 2024); a month's end (>); times (@), numbers (~).
     // clang-format off
-    void readNumber_data() {
-        QTest::addColumn<char>("kind"); // D date, T time, N leading number
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("date window 29")            << 'D' << "12/31/29" << 20291231.0;
-        QTest::newRow("date window 30")            << 'D' << "1.1.30" << 19300101.0;
-        QTest::newRow("date iso")                  << 'D' << "2024-03-15" << 20240315.0;
-        QTest::newRow("date english")              << 'D' << "March 15, 2024" << 20240315.0;
-        QTest::newRow("date spanish de")           << 'D' << "15 de marzo de 2024" << 20240315.0;
-        QTest::newRow("date spanish short")        << 'D' << "25-DIC-23" << 20231225.0;
-        QTest::newRow("date no month either way")  << 'D' << "13/45/24" << 0.0;
-        QTest::newRow("date no leap day")          << 'D' << "2/29/2023" << 0.0;
-        QTest::newRow("date this year")            << 'D' << "3/15" << 20240315.0;
-        QTest::newRow("date trailing word")        << 'D' << "Mar 15, 2024 noon" << 0.0;
-        QTest::newRow("time seconds am")           << 'T' << "9:30:15 am" << 93015.0;
-        QTest::newRow("time noon")                 << 'T' << "12:15 PM" << 121500.0;
-        QTest::newRow("time after midnight")       << 'T' << "12:30 AM" << 3000.0;
-        QTest::newRow("time dotted pm, no minute") << 'T' << "9 p.m." << 210000.0;
-        QTest::newRow("time no such hour")         << 'T' << "25:00" << 0.0;
-        QTest::newRow("time 13 pm")                << 'T' << "13:00 PM" << 0.0;
-        QTest::newRow("lead blanks skipped")       << 'N' << "  1 2" << 12.0;
-        QTest::newRow("lead negative decimal")     << 'N' << "-3.5x" << -3.5;
-        QTest::newRow("lead exponent")             << 'N' << "1e3" << 1000.0;
-    }
-
-    // Typed dates are read in the order of the company's format, and never the other way
-    // round; short entries (#) complete from the last accepted date (5 March 2024); a month's
-    // end (>) is the last day of the month of the date typed.
-    void companyOrder_data() {
+    void readTyped_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("0 month first")       << 0 << "05/03/24"   << 20240503;
-        QTest::newRow("1 month first")       << 1 << "05/03/2024" << 20240503;
-        QTest::newRow("2 day first")         << 2 << "05/03/24"   << 20240305;
-        QTest::newRow("4 year-day-month")    << 4 << "2024-05-03" << 20240305;
-        QTest::newRow("2 no month 13")       << 2 << "03/13/24"   << 0;
-        QTest::newRow("0 no month 13")       << 0 << "13/03/24"   << 0;
-        QTest::newRow("3 this year")         << 3 << "15/3"       << 20240315;
-        QTest::newRow("1 iso stays iso")     << 1 << "2024-02-29" << 20240229;
-        QTest::newRow("short day")           << 2 << "#17"        << 20240317;
-        QTest::newRow("short 0 mmdd")        << 0 << "#0412"      << 20240412;
-        QTest::newRow("short 3 ddmm")        << 3 << "#0412"      << 20241204;
-        QTest::newRow("short 4 ddmm")        << 4 << "#0412"      << 20241204;
-        QTest::newRow("short 2 ddmmyy")      << 2 << "#311225"    << 20251231;
-        QTest::newRow("short 0 no 31 feb")   << 0 << "#0231"      << 0;
-        QTest::newRow("short odd length")    << 0 << "#123"       << 0;
-        QTest::newRow("end december")          << 0 << ">12/1/2024"  << 20241231;
-        QTest::newRow("end day first format")  << 3 << ">10/02/2024" << 20240229;
-        QTest::newRow("end september")         << 0 << ">9/10/2024"  << 20240930;
-        QTest::newRow("end april")             << 0 << ">4/30/2024"  << 20240430;
-        QTest::newRow("end february")          << 0 << ">2/3/2023"   << 20230228;
+        QTest::addColumn<double>("expected");
+        QTest::newRow("date window 29")        << 0 << "12/31/29" << 20291231.0;
+        QTest::newRow("date window 30")        << 0 << "1.1.30" << 19300101.0;
+        QTest::newRow("english")               << 0 << "March 15, 2024" << 20240315.0;
+        QTest::newRow("spanish de")            << 0 << "15 de marzo de 2024" << 20240315.0;
+        QTest::newRow("spanish short")         << 0 << "25-DIC-23" << 20231225.0;
+        QTest::newRow("no leap day")           << 0 << "2/29/2023" << 0.0;
+        QTest::newRow("trailing word")         << 0 << "Mar 15, 2024 noon" << 0.0;
+        QTest::newRow("0 month first")         << 0 << "05/03/24"   << 20240503.0;
+        QTest::newRow("2 day first")           << 2 << "05/03/24"   << 20240305.0;
+        QTest::newRow("4 year-day-month")      << 4 << "2024-05-03" << 20240305.0;
+        QTest::newRow("2 no month 13")         << 2 << "03/13/24"   << 0.0;
+        QTest::newRow("0 no month 13")         << 0 << "13/03/24"   << 0.0;
+        QTest::newRow("3 this year")           << 3 << "15/3"       << 20240315.0;
+        QTest::newRow("1 iso stays iso")       << 1 << "2024-02-29" << 20240229.0;
+        QTest::newRow("short day")             << 2 << "#17"        << 20240317.0;
+        QTest::newRow("short 0 mmdd")          << 0 << "#0412"      << 20240412.0;
+        QTest::newRow("short 3 ddmm")          << 3 << "#0412"      << 20241204.0;
+        QTest::newRow("short 4 ddmm")          << 4 << "#0412"      << 20241204.0;
+        QTest::newRow("short 2 ddmmyy")        << 2 << "#311225"    << 20251231.0;
+        QTest::newRow("short 0 no 31 feb")     << 0 << "#0231"      << 0.0;
+        QTest::newRow("short odd length")      << 0 << "#123"       << 0.0;
+        QTest::newRow("end december")          << 0 << ">12/1/2024"  << 20241231.0;
+        QTest::newRow("end day first format")  << 3 << ">10/02/2024" << 20240229.0;
+        QTest::newRow("end on the last day")   << 0 << ">4/30/2024"  << 20240430.0;
         // Format 4 shows 29 February 2024 as 2024-29-02, which reads back as that day.
-        QTest::newRow("end format 4 leap")     << 4 << ">2024-10-02" << 20240229;
-        QTest::newRow("end format 4 century")  << 4 << ">1900-10-02" << 19000228;
-        QTest::newRow("end format 4 400 years") << 4 << ">2000-10-02" << 20000229;
-        QTest::newRow("end no date")           << 0 << ">soon"       << 0;
+        QTest::newRow("end format 4 leap")     << 4 << ">2024-10-02" << 20240229.0;
+        QTest::newRow("end no date")           << 0 << ">soon"       << 0.0;
+        QTest::newRow("time seconds am")       << 0 << "@9:30:15 am" << 93015.0;
+        QTest::newRow("time noon")             << 0 << "@12:15 PM" << 121500.0;
+        QTest::newRow("time after midnight")   << 0 << "@12:30 AM" << 3000.0;
+        QTest::newRow("time dotted pm, no minute") << 0 << "@9 p.m." << 210000.0;
+        QTest::newRow("time no such hour")     << 0 << "@25:00" << 0.0;
+        QTest::newRow("time 13 pm")            << 0 << "@13:00 PM" << 0.0;
+        QTest::newRow("lead blanks skipped")   << 0 << "~  1 2" << 12.0;
+        QTest::newRow("lead negative decimal") << 0 << "~-3.5x" << -3.5;
+        QTest::newRow("lead exponent")         << 0 << "~1e3" << 1000.0;
     }
     // clang-format on
-    void companyOrder() {
-        QFETCH(int, format);
-        QFETCH(QString, text);
-        QFETCH(int, expected);
-        shared().wrkDTEFMT = format;
-        const bool shortEntry = text.startsWith('#'), monthEnd = text.startsWith('>');
-        QCOMPARE(shortEntry ? shortDateEntry(text.mid(1), 20240305)
-                 : monthEnd ? fncMONTH_END(text.mid(1))
-                            : fncDATE_TO_NUMBER(text),
-                 expected);
-        if (!shortEntry && !monthEnd &&
-            expected) // what the program shows reads back as the same day
-            QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(expected)), expected);
-    }
 
-    void readNumber() {
-        QFETCH(char, kind);
+    void readTyped() {
+        QFETCH(int, format);
         QFETCH(QString, text);
         QFETCH(double, expected);
-        const double read = kind == 'D'   ? fncDATE_TO_NUMBER(text)
-                            : kind == 'T' ? fncTIME_TO_NUMBER(text)
-                                          : leadingNumber(text);
+        shared().wrkDTEFMT = format;
+        const QChar kind = text.at(0);
+        const QString rest = text.mid(1);
+        const double read = kind == '#'   ? shortDateEntry(rest, 20240305)
+                            : kind == '>' ? fncMONTH_END(rest)
+                            : kind == '@' ? fncTIME_TO_NUMBER(rest)
+                            : kind == '~' ? leadingNumber(rest)
+                                          : fncDATE_TO_NUMBER(text);
         QCOMPARE(read, expected);
+        // What the program shows of a date reads back as the same day.
+        if (QStringLiteral("#>@~").contains(kind) || expected == 0)
+            return;
+        QCOMPARE(fncDATE_TO_NUMBER(fncFORMAT_DATE(int(expected))), int(expected));
     }
 
-    // clang-format off
-    void formatDate_data() {
-        QTest::addColumn<int>("date");
-        QTest::addColumn<int>("format"); // -1: a time
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("0")                  << 20240315 << 0 << "03/15/24";
-        QTest::newRow("1")                  << 20240315 << 1 << "03/15/2024";
-        QTest::newRow("2")                  << 20240315 << 2 << "15/03/24";
-        QTest::newRow("3")                  << 20240315 << 3 << "15/03/2024";
-        QTest::newRow("4 day before month") << 20240315 << 4 << "2024-15-03";
-        QTest::newRow("7 as 0")             << 20241231 << 7 << "12/31/24";
-        QTest::newRow("none")               << 0        << 4 << "";
-        QTest::newRow("time six digits")    << 133000   << -1 << "13:30:00";
-        QTest::newRow("time five digits")   << 93000    << -1 << "9:30:00";
-        QTest::newRow("time before one")    << 530      << -1 << "0:05:30";
-        QTest::newRow("time none")          << 0        << -1 << "";
-    }
-    // clang-format on
-
-    void formatDate() {
-        QFETCH(int, date);
-        QFETCH(int, format);
-        QFETCH(QString, expected);
-        shared().wrkDTEFMT = qMax(format, 0);
-        QCOMPARE(format < 0 ? fncFORMAT_TIME(date) : fncFORMAT_DATE(date), expected);
-        // What is shown reads back as the same value (format 4 only where the day is past 12).
-        if (date != 0 && format != 4)
-            QCOMPARE(format < 0 ? fncTIME_TO_NUMBER(expected) : fncDATE_TO_NUMBER(expected), date);
-    }
-
+    // Dates in a format (D) and times (H) shown read back as the same value; numbers right-aligned
+    // (R), numbers (N) and texts (T) in a mask.
     // clang-format off
     void format_data() {
-        QTest::addColumn<char>("kind"); // R right-aligned number, N number, T text
+        QTest::addColumn<char>("kind");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("expected");
+        QTest::newRow("date 0")                 << 'D' << QVariant(20240315) << "0" << "03/15/24";
+        QTest::newRow("date 1")                 << 'D' << QVariant(20240315) << "1" << "03/15/2024";
+        QTest::newRow("date 2")                 << 'D' << QVariant(20240315) << "2" << "15/03/24";
+        QTest::newRow("date 3")                 << 'D' << QVariant(20240315) << "3" << "15/03/2024";
+        QTest::newRow("date 4 day before month") << 'D' << QVariant(20240315) << "4" << "2024-15-03";
+        QTest::newRow("date 7 as 0")            << 'D' << QVariant(20241231) << "7" << "12/31/24";
+        QTest::newRow("date none")              << 'D' << QVariant(0) << "4" << "";
+        QTest::newRow("time six digits")        << 'H' << QVariant(133000) << "" << "13:30:00";
+        QTest::newRow("time five digits")       << 'H' << QVariant(93000) << "" << "9:30:00";
+        QTest::newRow("time before one")        << 'H' << QVariant(530) << "" << "0:05:30";
+        QTest::newRow("time none")              << 'H' << QVariant(0) << "" << "";
         QTest::newRow("right wider than mask")  << 'R' << QVariant(123456.789) << "###0.00" << "123456.79";
         QTest::newRow("right rounds to zero")   << 'R' << QVariant(-0.001) << "#0.00" << " 0.00";
         QTest::newRow("right dollar negative")  << 'R' << QVariant(-1234.5) << "$######0.00" << "  -$1234.50";
@@ -165,40 +129,34 @@ private Q_SLOTS:
         QFETCH(QVariant, value);
         QFETCH(QString, mask);
         QFETCH(QString, expected);
-        const QString shown = kind == 'R'   ? fncFORMAT_RIGHT(value.toDouble(), mask)
+        shared().wrkDTEFMT = mask.toInt();
+        const QString shown = kind == 'D'   ? fncFORMAT_DATE(value.toInt())
+                              : kind == 'H' ? fncFORMAT_TIME(value.toInt())
+                              : kind == 'R' ? fncFORMAT_RIGHT(value.toDouble(), mask)
                               : kind == 'N' ? formatNumber(value.toDouble(), mask)
                                             : formatText(value.toString(), mask);
         QCOMPARE(shown, expected);
+        // Format 4 reads back only where the day is past 12.
+        if ((kind == 'D' && mask != "4" && value != 0) || (kind == 'H' && value != 0))
+            QCOMPARE(kind == 'D' ? fncDATE_TO_NUMBER(shown) : fncTIME_TO_NUMBER(shown),
+                     value.toInt());
     }
 
-    void fieldNumber_data() {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("null") << QVariant() << 0.0;
-        QTest::newRow("wide integer") << QVariant(qlonglong(20240315)) << 20240315.0;
-        QTest::newRow("grouped text") << QVariant("1,234.50") << 1234.5;
-        QTest::newRow("other text") << QVariant("12abc") << 0.0;
-    }
-
+    // Null, text that is no number and a missing or null column read as 0; names in any case.
     void fieldNumber() {
-        QFETCH(QVariant, value);
-        QFETCH(double, expected);
-        QCOMPARE(fncFIELD_NUMBER(value), expected);
-    }
-
-    void fieldNumberOfRecordset() {
+        QCOMPARE(fncFIELD_NUMBER(QVariant()) + fncFIELD_NUMBER(QVariant("12abc")), 0.0);
+        QCOMPARE(fncFIELD_NUMBER(QVariant(qlonglong(20240315))), 20240315.0);
+        QCOMPARE(fncFIELD_NUMBER(QVariant("1,234.50")), 1234.5);
         QTemporaryDir dir;
-        QFile file(dir.filePath("n.mdb"));
-        QVERIFY(file.open(QIODevice::WriteOnly)); // an empty file is an empty database
-        file.close();
         Connection connection;
-        connection.open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + file.fileName());
+        connection.open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" +
+                        writeFile(dir.filePath("n.mdb"), {})); // an empty file: a new database
         connection.execute("CREATE TABLE t (amount REAL)");
-        Recordset rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
-        QCOMPARE(fncFIELD_NUMBER(rs, "maxAMOUNT"), 0.0);
-        QCOMPARE(fncFIELD_NUMBER(rs, "noSUCH"), 0.0);
+        const QString max = "SELECT MAX(amount) AS maxAMOUNT FROM t";
+        Recordset rs = connection.execute(max);
+        QCOMPARE(fncFIELD_NUMBER(rs, "maxAMOUNT") + fncFIELD_NUMBER(rs, "noSUCH"), 0.0);
         connection.execute("INSERT INTO t (amount) VALUES (12.5)");
-        rs = connection.execute("SELECT MAX(amount) AS maxAMOUNT FROM t");
+        rs = connection.execute(max);
         QCOMPARE(fncFIELD_NUMBER(rs, "MAXamount"), 12.5);
     }
 
@@ -221,21 +179,15 @@ private Q_SLOTS:
         const QByteArray savedPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(dir.path()));
         auto tool = [&](const QString& name, const QByteArray& script) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write("#!/bin/sh\n" + script);
-            file.close();
-            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::setPermissions(writeFile(dir.filePath(name), "#!/bin/sh\n" + script),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         };
-
         tool("lpstat", "echo 'system default destination: Laser'\n");
         const QByteArray log = QFile::encodeName(dir.filePath("set.log"));
         tool("lpoptions", "echo \"$@\" > '" + log + "'\n");
         QCOMPARE(fncGET_DEFAULT_PRINTER(), QString("Laser"));
         QCOMPARE(fncSET_DEFAULT_PRINTER("Office,winspool,Ne01:"), 1);
-        QFile written(QFile::decodeName(log));
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll().trimmed(), QByteArray("-d Office"));
+        QCOMPARE(readFile(QFile::decodeName(log)).trimmed(), QByteArray("-d Office"));
         QCOMPARE(fncSET_DEFAULT_PRINTER(""), 0);
 
         tool("lpstat", "echo 'no system default destination'\n");
