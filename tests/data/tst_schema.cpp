@@ -3,6 +3,7 @@
 #include "database.h"
 #include "demo_database.h"
 #include "schema.h"
+#include "settings.h"
 #include "startup.h"
 #include "test_support.h"
 
@@ -107,10 +108,13 @@ private Q_SLOTS:
         prcLOAD_COMPANY("*", QString());
         QCOMPARE(env.messages, QStringList());
         QCOMPARE(shared().wrkFSYEAR, today / 10000);
+        QCOMPARE(shared().wrkCOMPANY_NAME, QString::fromLatin1(kDemoCompanyName));
+        QVERIFY(getSetting("Startup", "VERNBR") == "1" && !getSetting("Company", "ZIP").isEmpty());
 
         const QDate date = QDate::fromString(QString::number(today), "yyyyMMdd");
         const QDate open = QDate(date.year(), date.month(), 1).addMonths(-1);
         const int openEnd = ymd(open.addDays(open.daysInMonth() - 1));
+        const int lastEnd = ymd(open.addDays(-1)); // the last month posted
         const QString year = QString::number(date.year());
         const QString glt = "LDG_GENERAL_LEDGER_TRANSACTION", gltAs = glt + " g";
         const QString history = "LDG_BANK_RECONCILIATION_HISTORY";
@@ -132,6 +136,7 @@ private Q_SLOTS:
             {6, history, ""},
             {0, history, QString("brhRLSDTE=0 or brhPSTDTE>=%1").arg(today)},
             {1, history, QString("brhPSTDTE=0 and brhSTMDTE=%1 and brhOVRSHT=-36.5").arg(openEnd)},
+            {1, history, QString("brhPSTDTE>0 and brhSTMDTE=%1").arg(lastEnd)},
             {0, history, "brhBNKBAL<=0 or abs(brhADJBAL-(brhBNKBAL-brhOUTSTD))>0.005 or "
                          "abs(brhOVRSHT-(brhADJBAL-brhEOMBAL))>0.005"},
             // Reconciled lines belong to posted statements; the open month has cleared lines left
@@ -147,6 +152,7 @@ private Q_SLOTS:
                        "LDG_BANK_DEPOSIT_TRANSACTION where bdtCHKTXT=g.gltCHKTXT and "
                        "bdtDEPDTE=g.gltTRNDTE and bdtTRNAMT=0)"},
             {10, glt, "gltJRNCDE='BA' and gltTRNTYP in ('A','R')"}, // five posted charges
+            {-1, "LDG_BANK_EXPENDITURE_TRANSACTION", "betEMPNBR>0"}, // payroll checks
             // Every deposit is a batch adding up to its ledger line, every check has expenditure
             // lines adding up to it (each added line of the large demo too).
             {0, gltAs, "gltGLANBR=1010 and gltTRNTYP='DP' and gltSTATUS<>'N' and abs(gltTRNAMT - "
