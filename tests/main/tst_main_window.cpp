@@ -336,6 +336,7 @@ private Q_SLOTS:
     // ends the program.
     void menuItemsOpenTheirWindows() {
         addBank(1010);
+        addBank(1020);
         mdiBANK_RECONCILIATION window;
         const QStringList windows = mdiBANK_RECONCILIATION::childWindowNames();
         int opened = 0;
@@ -348,8 +349,12 @@ private Q_SLOTS:
             ++opened;
         }
         QCOMPARE(opened, windows.size() - 1);
+        // Exit ends the program without remembering the account chosen last.
+        saveSetting(kStartup, u"BANK-RECONCILIATION"_s, u"1010"_s);
+        selector(window)->setCurrentIndex(1);
         action(window, u"ctlEXIT"_s)->trigger();
         QCOMPARE(env->endCount, 1);
+        QCOMPARE(getSetting(kStartup, u"BANK-RECONCILIATION"_s), u"1010"_s);
     }
 
 private:
