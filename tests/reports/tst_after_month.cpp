@@ -29,19 +29,6 @@ void postLine(int line, int postedOn) {
                 .arg(line));
 }
 
-void insertReconciliation(int year, int month, int statement, double outstanding, int postedOn,
-                          double bank = 0, double ledger = 0, double overShort = 0) {
-    insertHistoryRow({.year = year,
-                      .month = month,
-                      .statement = statement,
-                      .bank = bank,
-                      .outstanding = outstanding,
-                      .ledger = ledger,
-                      .difference = overShort,
-                      .saved = statement,
-                      .posted = postedOn});
-}
-
 } // namespace
 
 class TestAfterMonth : public DatabaseTest {
@@ -176,7 +163,7 @@ private Q_SLOTS:
         insertLedgerLine(
             {.line = 7, .date = date, .amount = -80, .status = status, .cleared = cleared});
         postLine(7, posted);
-        insertReconciliation(2024, 2, kStatement, 0, 20240305);
+        insertHistoryRow({.month = 2, .statement = kStatement, .posted = 20240305});
         const ChangesSincePosting changes =
             reports::changesSincePosting(db(), ledger::historyRow(db(), 1010, 2024, 2));
         QCOMPARE(changes.lines.size(), change < 0 ? 0 : 1);
@@ -196,8 +183,8 @@ private Q_SLOTS:
             {.line = 3, .date = 20240110, .amount = 5, .status = "R", .cleared = 20240210});
         for (const auto& [line, posted] : {std::pair{1, 20240310}, {2, 20240220}, {3, 20240110}})
             postLine(line, posted);
-        insertReconciliation(2024, 1, 20240131, 0, 20240205);
-        insertReconciliation(2024, 2, kStatement, 0, 20240305);
+        insertHistoryRow({.month = 1, .statement = 20240131, .posted = 20240205});
+        insertHistoryRow({.month = 2, .statement = kStatement, .posted = 20240305});
         const QList<ledger::HistoryRow> months{ledger::historyRow(db(), 1010, 2024, 2),
                                                ledger::historyRow(db(), 1010, 2024, 1)};
         StatementTrace::clear();
@@ -208,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(together.at(1).text(), QStringLiteral("Out -80.00  Book -80.00"));
         QCOMPARE(together.at(1).outstandingNow, -75.0);
         // An open month has changed nothing, whatever was posted since.
-        insertReconciliation(2024, 3, 20240331, 0, 0);
+        insertHistoryRow({.month = 3, .statement = 20240331});
         const ChangesSincePosting open =
             reports::changesSincePosting(db(), ledger::historyRow(db(), 1010, 2024, 3));
         QVERIFY(!open.changed());
@@ -229,8 +216,9 @@ private Q_SLOTS:
         for (int i = 0; i < 26; ++i) {
             const int year = 2022 + i / 12;
             const int month = i % 12 + 1;
-            insertReconciliation(year, month, year * 10000 + month * 100 + 28, i, 1, 1000 + i,
-                                 900 + i, i - 1);
+            const int date = year * 10000 + month * 100 + 28;
+            insertHistoryRow(
+                {year, month, date, 1000.0 + i, double(i), 0, 900.0 + i, i - 1.0, date, 1});
         }
         const QList<ledger::HistoryRow> series = balanceSeries(db(), 1010);
         QCOMPARE(series.size(), 24);

@@ -28,11 +28,6 @@ ledger::Month month() {
     return ledger::monthNow(db(), 1010, 2024, 2);
 }
 
-DifferenceSearch search(const QList<BankLine>& bank) {
-    return findDifference(month(), ledger::lines(db(), 1010, ledger::unreconciledCondition()),
-                          bank);
-}
-
 // Does what the cause says, as the clerk would in the windows.
 void apply(const Cause& cause, const QList<BankLine>& bank) {
     const CauseKind kind = cause.kind;
@@ -130,7 +125,8 @@ private Q_SLOTS:
         insertMonth(bank);
         for (const QString& sql : planted)
             sqlExec(sql);
-        const DifferenceSearch found = search(statement);
+        const DifferenceSearch found = findDifference(
+            month(), ledger::lines(db(), 1010, ledger::unreconciledCondition()), statement);
         if (kind < 0) {
             QCOMPARE(found.causes.size(), 0);
             return;
