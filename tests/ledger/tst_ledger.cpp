@@ -10,8 +10,6 @@
 #include "test_support.h"
 
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 #include <cmath>
 #include <optional>
@@ -222,20 +220,14 @@ private Q_SLOTS:
                  QList<double>({1234.57, 1234.47, 0.1}));
     }
 
-    // With nothing to write no transaction is begun: another program holding the write lock
-    // does not hold the clerk up.
+    // With nothing to write no transaction is begun (one begun inside this open one would
+    // fail): another program holding the write lock does not hold the clerk up.
     void nothingToClearTakesNoLock() {
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
-        other.setDatabaseName(env->databaseFile());
-        QVERIFY(other.open());
-        QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE"));
+        sqlExec("BEGIN");
         StatementTrace::clear();
         QCOMPARE(ledger::writeClearedDates(db(), 1010, {{2024, 1, 0}, {0, 0, 20240101}}), 0);
         QCOMPARE(StatementTrace::statements(), QStringList());
-        QSqlQuery(other).exec(QStringLiteral("ROLLBACK"));
-        other.close();
-        other = QSqlDatabase();
-        QSqlDatabase::removeDatabase("other");
+        sqlExec("ROLLBACK");
     }
 
     // Each write of the month's lines writes all its statements or, refused anywhere, nothing.

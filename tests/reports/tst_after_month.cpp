@@ -43,17 +43,15 @@ private Q_SLOTS:
         insertLedgerLine({.line = 2, .date = 20240206, .amount = 50, .status = "N"});
         insertLedgerLine({.line = 3, .date = 20240207, .amount = -30});
         sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltSTATUS=null where gltLNENBR=3");
-        insertLedgerLine({.line = 4, .date = 20240208, .amount = -20});
-        insertLedgerLine({.line = 5, .date = 20240209, .amount = -5, .cleared = 20240220});
         // Today 15 March: the reconciliation counts lines dated before 29 February.
         const ledger::Month month = ledger::loadMonth(db(), 1010, QDate(2024, 3, 15));
         const OutstandingList list = outstandingAsOf(db(), 1010, 20240228);
-        QCOMPARE(month.outstanding, -100.0);
+        QCOMPARE(month.outstanding, -80.0);
         QCOMPARE(list.total, month.outstanding);
         QStringList notes;
         for (const OutstandingItem& item : list.items)
             notes << statusNote(item.line);
-        QCOMPARE(notes, QStringList({"Voided", "NSF", "", ""}));
+        QCOMPARE(notes, QStringList({"Voided", "NSF", ""}));
     }
 
     // Which lines are outstanding at the statement date; their ageing bucket at each bound;
@@ -230,16 +228,13 @@ private Q_SLOTS:
                  QList<double>({1025, 925, 24, 25}));
     }
 
+    // The month's own name: tst_posting_archive.
     void archiveNeverOverwrites() {
         const QString folder = env->path(QStringLiteral("archive"));
-        const QString first = archiveFilePath(folder, 1010, 2024, 2);
-        QCOMPARE(first, folder + QStringLiteral("/1010 2024-02.pdf"));
-        for (const QString& taken : {first, folder + QStringLiteral("/1010 2024-02 (2).pdf")})
-            writeFile(taken, "older");
-        QCOMPARE(archiveFilePath(folder, 1010, 2024, 2),
-                 folder + QStringLiteral("/1010 2024-02 (3).pdf"));
-        QCOMPARE(archiveFilePath(folder, 1010, 2024, 3),
-                 folder + QStringLiteral("/1010 2024-03.pdf"));
+        for (const char* taken : {"/1010 2024-02.pdf", "/1010 2024-02 (2).pdf"})
+            writeFile(folder + taken, "older");
+        QCOMPARE(archiveFilePath(folder, 1010, 2024, 2), folder + "/1010 2024-02 (3).pdf");
+        QCOMPARE(archiveFilePath(folder, 1010, 2024, 3), folder + "/1010 2024-03.pdf");
     }
 
     // The folder set is read by posting (tst_posting_archive); without one, the documents'.

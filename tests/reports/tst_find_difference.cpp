@@ -24,10 +24,6 @@ void insertMonth(double bank) {
     insertHistoryRow({.month = 2, .statement = 20240229, .bank = bank, .saved = 20240305});
 }
 
-ledger::Month month() {
-    return ledger::monthNow(db(), 1010, 2024, 2);
-}
-
 // Does what the cause says, as the clerk would in the windows.
 void apply(const Cause& cause, const QList<BankLine>& bank) {
     const CauseKind kind = cause.kind;
@@ -125,8 +121,9 @@ private Q_SLOTS:
         insertMonth(bank);
         for (const QString& sql : planted)
             sqlExec(sql);
-        const DifferenceSearch found = findDifference(
-            month(), ledger::lines(db(), 1010, ledger::unreconciledCondition()), statement);
+        const DifferenceSearch found =
+            findDifference(ledger::monthNow(db(), 1010, 2024, 2),
+                           ledger::lines(db(), 1010, ledger::unreconciledCondition()), statement);
         if (kind < 0) {
             QCOMPARE(found.causes.size(), 0);
             return;
@@ -141,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(first.explained, -found.difference);
         QVERIFY(!first.english.isEmpty() && !first.spanish.isEmpty());
         apply(first, statement);
-        QCOMPARE(roundToCents(month().difference), 0);
+        QCOMPARE(roundToCents(ledger::monthNow(db(), 1010, 2024, 2).difference), 0);
     }
 
     // A bank line's adjustment goes where the account's own most alike earlier one went.
