@@ -24,43 +24,23 @@ void insertMonth(double bank) {
     insertHistoryRow({.month = 2, .statement = 20240229, .bank = bank, .saved = 20240305});
 }
 
-ledger::Month month() {
-    return ledger::monthNow(db(), 1010, 2024, 2);
-}
-
-DifferenceSearch search(const QList<BankLine>& bank) {
-    return findDifference(month(), ledger::lines(db(), 1010, ledger::unreconciledCondition()),
-                          bank);
-}
-
 // Does what the cause says, as the clerk would in the windows.
 void apply(const Cause& cause, const QList<BankLine>& bank) {
-    const auto update = [](const ledger::Line& l, const QString& set) {
+    const CauseKind kind = cause.kind;
+    for (const ledger::Line& l : cause.lines) {
+        QString set = QStringLiteral("gltTRNAMT=%1").arg(double(cause.correctedCents) / 100);
+        if (kind == CauseKind::WrongMonth)
+            set = l.date < 20240229 ? "gltRCNDTE=0" : "gltTRNDTE=gltRCNDTE";
+        else if (kind == CauseKind::BankAmount)
+            set += ", gltRCNDTE=20240228";
+        else if (kind == CauseKind::ClearItem || kind == CauseKind::TwoItems ||
+                 kind == CauseKind::ThreeItems)
+            set = "gltRCNDTE=20240228";
         sqlExec(QStringLiteral("update LDG_GENERAL_LEDGER_TRANSACTION set %1 where gltFSYEAR=%2 "
                                "and gltLNENBR=%3")
                     .arg(set)
                     .arg(l.fiscalYear)
                     .arg(l.line));
-    };
-    for (const ledger::Line& l : cause.lines) {
-        switch (cause.kind) {
-        case CauseKind::WrongSign:
-        case CauseKind::Transposed:
-        case CauseKind::DecimalPoint:
-        case CauseKind::BankLinesAndItem:
-            update(l, QStringLiteral("gltTRNAMT=%1").arg(double(cause.correctedCents) / 100));
-            break;
-        case CauseKind::BankAmount:
-            update(l, QStringLiteral("gltTRNAMT=%1, gltRCNDTE=20240228")
-                          .arg(double(cause.correctedCents) / 100));
-            break;
-        case CauseKind::WrongMonth:
-            update(l, l.date < 20240229 ? QStringLiteral("gltRCNDTE=0")
-                                        : QStringLiteral("gltTRNDTE=gltRCNDTE"));
-            break;
-        default:
-            update(l, QStringLiteral("gltRCNDTE=20240228"));
-        }
     }
     for (int i : cause.bankLines) {
         const BankLine& b = bank.at(i);
@@ -77,100 +57,73 @@ void apply(const Cause& cause, const QList<BankLine>& bank) {
 
 Q_DECLARE_METATYPE(reports::BankLine)
 
-class TestFindDifference : public QObject {
+class TestFindDifference : public DatabaseTest {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-
 private Q_SLOTS:
-    void init() {
-        env = std::make_unique<TestEnvironment>(20240315);
-        env->openDatabase();
-    }
-    void cleanup() { env.reset(); }
+    void init() { env.emplace(20240315).openDatabase(); }
 
     void plantedCauseIsFoundFirst_data() {
         QTest::addColumn<double>("bank");
-        QTest::addColumn<QStringList>("planted"); // statements that make the month wrong
-        QTest::addColumn<QList<BankLine>>("statement");
         QTest::addColumn<int>("kind"); // -1: nothing explains it
         QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<QStringList>("planted"); // statements that make the month wrong
+        QTest::addColumn<QList<BankLine>>("statement");
+        const auto row = [](const char* name, double bank, int kind, const QList<int>& lines,
+                            const QStringList& planted = {},
+                            const QList<BankLine>& statement = {}) {
+            QTest::newRow(name) << bank << kind << lines << planted << statement;
+        };
+        using K = CauseKind;
         const QString line = QStringLiteral("insert into LDG_GENERAL_LEDGER_TRANSACTION(gltFSYEAR,"
                                             "gltLNENBR,gltTRNDTE,gltGLANBR,gltTRNAMT,gltRCNDTE,"
                                             "gltSTATUS) values(2024,%1,%2,1010,%3,0,'')");
-        const auto amount = [](int l, const char* value) {
-            return QStringLiteral("update LDG_GENERAL_LEDGER_TRANSACTION set gltTRNAMT=%1 where "
-                                  "gltLNENBR=%2")
-                .arg(QLatin1String(value))
+        const auto set = [](int l, const QString& values) {
+            return QStringLiteral("update LDG_GENERAL_LEDGER_TRANSACTION set %1 where gltLNENBR=%2")
+                .arg(values)
                 .arg(l);
         };
-        QTest::newRow("check paid, not cleared") << 1250.0 << QStringList{} << QList<BankLine>{}
-                                                 << int(CauseKind::ClearItem) << QList<int>{3};
-        QTest::newRow("deposit entered as a payment")
-            << 1200.0 << QStringList{amount(1, "-500")} << QList<BankLine>{}
-            << int(CauseKind::WrongSign) << QList<int>{1};
-        QTest::newRow("381.40 written as 318.40")
-            << 1018.6 << QStringList{amount(2, "-318.40")} << QList<BankLine>{}
-            << int(CauseKind::Transposed) << QList<int>{2};
-        QTest::newRow("200.00 written as 2000.00")
-            << 1200.0 << QStringList{amount(2, "-2000")} << QList<BankLine>{}
-            << int(CauseKind::DecimalPoint) << QList<int>{2};
-        QTest::newRow("two checks paid")
-            << 1150.35
-            << QStringList{line.arg(4).arg(20240221).arg(-31.25),
-                           line.arg(5).arg(20240222).arg(-18.40)}
-            << QList<BankLine>{} << int(CauseKind::TwoItems) << QList<int>{4, 5};
-        QTest::newRow("three checks paid")
-            << 1133.32
-            << QStringList{line.arg(4).arg(20240221).arg(-11.11),
-                           line.arg(5).arg(20240222).arg(-22.22),
-                           line.arg(6).arg(20240223).arg(-33.35)}
-            << QList<BankLine>{} << int(CauseKind::ThreeItems) << QList<int>{6, 5, 4};
-        QTest::newRow("bank paid check 102 at 55.00")
-            << 1245.0 << QStringList{} << QList<BankLine>{{20240226, -5500, "CHECK 102", 2024, 3}}
-            << int(CauseKind::BankAmount) << QList<int>{3};
-        QTest::newRow("a fee the ledger lacks")
-            << 1187.66 << QStringList{}
-            << QList<BankLine>{{20240227, -1234, "SERVICE CHARGE"},
-                               {20240206, 50000, "DEPOSIT", 2024, 1}}
-            << int(CauseKind::BankLines) << QList<int>{};
-        QTest::newRow("318.40 for 381.40 and a fee the ledger lacks")
-            << 1006.26 << QStringList{amount(2, "-318.40")}
-            << QList<BankLine>{{20240227, -1234, "SERVICE CHARGE"}}
-            << int(CauseKind::BankLinesAndItem) << QList<int>{2};
-        QTest::newRow("cleared after the statement date")
-            << 1000.0
-            << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240305 where "
-                           "gltLNENBR=2"}
-            << QList<BankLine>{} << int(CauseKind::WrongMonth) << QList<int>{2};
-        QTest::newRow("cleared on the statement date: in its month")
-            << 1000.0
-            << QStringList{"update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240229 where "
-                           "gltLNENBR=2"}
-            << QList<BankLine>{} << -1 << QList<int>{};
-        QTest::newRow("a fee on the cut-off day is next month's")
-            << 1187.66 << QStringList{} << QList<BankLine>{{20240229, -1234, "SERVICE CHARGE"}}
-            << -1 << QList<int>{};
-        QTest::newRow("dated after the cut-off, cleared before it")
-            << 1129.0
-            << QStringList{line.arg(4).arg(20240301).arg(-71),
-                           "update LDG_GENERAL_LEDGER_TRANSACTION set gltRCNDTE=20240227 where "
-                           "gltLNENBR=4"}
-            << QList<BankLine>{} << int(CauseKind::WrongMonth) << QList<int>{4};
-        QTest::newRow("nothing explains 0.07")
-            << 1200.07 << QStringList{} << QList<BankLine>{} << -1 << QList<int>{};
+        const BankLine fee{20240227, -1234, "SERVICE CHARGE"};
+        row("check paid, not cleared", 1250, int(K::ClearItem), {3});
+        row("deposit entered as a payment", 1200, int(K::WrongSign), {1},
+            {set(1, "gltTRNAMT=-500")});
+        row("381.40 written as 318.40", 1018.6, int(K::Transposed), {2},
+            {set(2, "gltTRNAMT=-318.40")});
+        row("200.00 written as 2000.00", 1200, int(K::DecimalPoint), {2},
+            {set(2, "gltTRNAMT=-2000")});
+        row("two checks paid", 1150.35, int(K::TwoItems), {4, 5},
+            {line.arg(4).arg(20240221).arg(-31.25), line.arg(5).arg(20240222).arg(-18.40)});
+        row("three checks paid", 1133.32, int(K::ThreeItems), {6, 5, 4},
+            {line.arg(4).arg(20240221).arg(-11.11), line.arg(5).arg(20240222).arg(-22.22),
+             line.arg(6).arg(20240223).arg(-33.35)});
+        row("bank paid check 102 at 55.00", 1245, int(K::BankAmount), {3}, {},
+            {{20240226, -5500, "CHECK 102", 2024, 3}});
+        row("a fee the ledger lacks", 1187.66, int(K::BankLines), {}, {},
+            {fee, {20240206, 50000, "DEPOSIT", 2024, 1}});
+        row("318.40 for 381.40 and a fee the ledger lacks", 1006.26, int(K::BankLinesAndItem), {2},
+            {set(2, "gltTRNAMT=-318.40")}, {fee});
+        row("cleared after the statement date", 1000, int(K::WrongMonth), {2},
+            {set(2, "gltRCNDTE=20240305")});
+        row("cleared on the statement date: in its month", 1000, -1, {},
+            {set(2, "gltRCNDTE=20240229")});
+        row("a fee on the cut-off day is next month's", 1187.66, -1, {}, {},
+            {{20240229, -1234, "SERVICE CHARGE"}});
+        row("dated after the cut-off, cleared before it", 1129, int(K::WrongMonth), {4},
+            {line.arg(4).arg(20240301).arg(-71), set(4, "gltRCNDTE=20240227")});
+        row("nothing explains 0.07", 1200.07, -1, {});
     }
 
     void plantedCauseIsFoundFirst() {
         QFETCH(double, bank);
-        QFETCH(QStringList, planted);
-        QFETCH(QList<BankLine>, statement);
         QFETCH(int, kind);
         QFETCH(QList<int>, lines);
+        QFETCH(QStringList, planted);
+        QFETCH(QList<BankLine>, statement);
         insertMonth(bank);
         for (const QString& sql : planted)
             sqlExec(sql);
-        const DifferenceSearch found = search(statement);
-        QVERIFY(found.difference != 0);
+        const DifferenceSearch found =
+            findDifference(ledger::monthNow(db(), 1010, 2024, 2),
+                           ledger::lines(db(), 1010, ledger::unreconciledCondition()), statement);
         if (kind < 0) {
             QCOMPARE(found.causes.size(), 0);
             return;
@@ -185,25 +138,22 @@ private Q_SLOTS:
         QCOMPARE(first.explained, -found.difference);
         QVERIFY(!first.english.isEmpty() && !first.spanish.isEmpty());
         apply(first, statement);
-        QCOMPARE(roundToCents(month().difference), 0);
+        QCOMPARE(roundToCents(ledger::monthNow(db(), 1010, 2024, 2).difference), 0);
     }
 
     // A bank line's adjustment goes where the account's own most alike earlier one went.
     void proposesTheAccountOfTheMostAlikeAdjustment_data() {
         QTest::addColumn<QString>("bankText");
         QTest::addColumn<QString>("why"); // "" for no proposal
-        QTest::newRow("the newest of two alike")
-            << "MONTHLY SERVICE CHARGE"
-            << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
-        QTest::newRow("half the words shared")
-            << "SERVICE CHARGE NOV"
-            << "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
-        QTest::newRow("interest") << "INTEREST PAID 0.41"
-                                  << "like 'Interest paid' on 11/30/23 -> 4010";
-        QTest::newRow("another bank's adjustment") << "WIRE FEE"
-                                                   << "";
-        QTest::newRow("nothing alike") << "DEPOSIT"
-                                       << "";
+        const auto row = [](const char* name, const char* bankText, const char* why = "") {
+            QTest::newRow(name) << QString(bankText) << QString(why);
+        };
+        const char* charge = "like 'MONTHLY SERVICE CHARGE' on 01/31/24 -> 5010";
+        row("the newest of two alike", "MONTHLY SERVICE CHARGE", charge);
+        row("half the words shared", "SERVICE CHARGE NOV", charge);
+        row("interest", "INTEREST PAID 0.41", "like 'Interest paid' on 11/30/23 -> 4010");
+        row("another bank's adjustment", "WIRE FEE");
+        row("nothing alike", "DEPOSIT");
     }
     void proposesTheAccountOfTheMostAlikeAdjustment() {
         QFETCH(QString, bankText);
