@@ -131,12 +131,10 @@ class TestStatementReaders : public QObject {
             }
         QCOMPARE(summary(joined), lines);
         QCOMPARE(joined.closing, last->closing);
-        QStringList said;
+        QString said;
         for (const ReadFault& f : warnings)
-            said << f.english;
-        if (c.warning.isEmpty())
-            QCOMPARE(said, QStringList());
-        QVERIFY2(said.join(' ').contains(c.warning), qPrintable(said.join(' ')));
+            said += f.english + QLatin1Char(' ');
+        QVERIFY2(c.warning.isEmpty() ? said.isEmpty() : said.contains(c.warning), qPrintable(said));
     }
 
 private Q_SLOTS:
@@ -156,7 +154,6 @@ private Q_SLOTS:
         QTest::newRow("trailing minus") << "12.00-" << point << -1200LL << ok;
         QTest::newRow("eighteen digits")
             << "9999999999999999.99" << point << 999999999999999999LL << ok;
-        QTest::newRow("reads two ways") << "1,234" << either << 0LL << int(MoneyFault::Ambiguous);
         QTest::newRow("groups, point") << "1,234" << point << 123400LL << ok;
         QTest::newRow("point under comma") << "1.5" << comma << 0LL << int(MoneyFault::Grouping);
         QTest::newRow("three decimals") << "12.345" << point << 0LL << int(MoneyFault::Decimals);
@@ -175,8 +172,7 @@ private Q_SLOTS:
         const MoneyRead read = readMoney(text, form);
         QCOMPARE(int(read.fault), fault);
         QCOMPARE(read.ok, fault == int(MoneyFault::None));
-        if (read.ok)
-            QCOMPARE(read.cents, cents);
+        QCOMPARE(read.cents, cents); // 0 when refused
     }
 
     void dates_data() {
