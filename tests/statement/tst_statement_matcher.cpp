@@ -72,20 +72,16 @@ private Q_SLOTS:
             << "20240205:80 20240205:-80 20240205:80" << false
             << "matched [1] amount 80.00, deposited 5 days earlier | matched [3] amount 80.00, "
                "dated 5 days later | none [] no open line of 80.00 within 5 days";
-        QTest::newRow("the nearest when it is the only nearest")
-            << "1:20240201:-80 2:20240204:-80 3:20240206:-81"
-            << "20240205:-80" << false
-            << "matched [2] amount 80.00, written 1 day earlier, the nearest of 2";
-        QTest::newRow("two as near is a choice")
-            << "1:20240204:80 2:20240206:80"
-            << "20240205:80" << false
-            << "choose [1,2] amount 80.00: 2 open lines within 5 days, choose one";
-        QTest::newRow("a check entered without its number matches by amount")
-            << "1:20240204:-80"
-            << "20240205:-80:1008" << false << "matched [1] amount 80.00, written 1 day earlier";
-        QTest::newRow("a check number that differs is no amount match")
-            << "1:20240204:-80:1007"
-            << "20240205:-80:1008" << false << "none [] no open line of 80.00 within 5 days";
+        QTest::newRow("the only nearest is matched, two as near are a choice")
+            << "1:20240201:-80 2:20240204:-80 3:20240206:-81 4:20240204:70 5:20240206:70"
+            << "20240205:-80 20240205:70" << false
+            << "matched [2] amount 80.00, written 1 day earlier, the nearest of 2 | choose [4,5] "
+               "amount 70.00: 2 open lines within 5 days, choose one";
+        QTest::newRow("a check entered without its number matches by amount, another number not")
+            << "1:20240204:-80 2:20240204:-80:1007"
+            << "20240205:-80:1008 20240205:-80:1008" << false
+            << "matched [1] amount 80.00, written 1 day earlier | none [] no open line of 80.00 "
+               "within 5 days";
         // Four deposits that day; three of them make the slip.
         QTest::newRow("deposit slip")
             << "1:20240203:100 2:20240203:80 3:20240203:50 4:20240203:45 5:20240204:230.01"
