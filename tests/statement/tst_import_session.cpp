@@ -40,11 +40,9 @@ private Q_SLOTS:
         // a third credit far from any deposit. Line numbers start again each fiscal year: the
         // dates go to the line of the year it is stored under.
         StatementFile file;
-        Statement s;
-        s.lines = {{.date = 20240204, .cents = 7500},
-                   {.date = 20240207, .cents = -30000, .check = 1002},
-                   {.date = 20240229, .cents = 7500}};
-        file.statements = {s};
+        file.statements = {Statement{.lines = {{.date = 20240204, .cents = 7500},
+                                               {.date = 20240207, .cents = -30000, .check = 1002},
+                                               {.date = 20240229, .cents = 7500}}}};
         import_session::Session session(1010);
         ReadFault refusal;
         QVERIFY(session.take(file, QString(), &refusal));

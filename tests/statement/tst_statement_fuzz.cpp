@@ -78,29 +78,24 @@ private Q_SLOTS:
         static const char noise[] = {'\0', '<', '>', '/', ',', '\n', '\r', '"', '&', ';', '9', '-'};
         for (quint32 seed = 1; seed <= 150; ++seed) {
             QRandomGenerator random(seed * 7919);
-            Options o;
-            o.format = Format(format);
-            o.seed = seed;
-            o.lines = 4;
-            o.utf16 = random.bounded(10) == 0;
-            const Written w = write(o);
+            const Written w = write(Options{.format = Format(format),
+                                            .seed = seed,
+                                            .lines = 4,
+                                            .utf16 = random.bounded(10) == 0});
             QByteArray bytes = w.bytes;
+            // A byte changed, bytes lost, a piece repeated or a byte put in.
             for (int n = 1 + int(random.bounded(4)); n > 0 && !bytes.isEmpty(); --n) {
                 const qsizetype at = random.bounded(int(bytes.size()));
-                switch (random.bounded(4)) {
-                case 0:
+                const quint32 kind = random.bounded(4);
+                if (kind == 0)
                     bytes[at] = noise[random.bounded(int(sizeof noise))];
-                    break;
-                case 1:
+                else if (kind == 1)
                     bytes.remove(at, random.bounded(1, 40));
-                    break;
-                case 2:
+                else if (kind == 2)
                     bytes.insert(
                         at, bytes.mid(random.bounded(int(bytes.size())), random.bounded(1, 80)));
-                    break;
-                default:
+                else
                     bytes.insert(at, noise[random.bounded(int(sizeof noise))]);
-                }
             }
             try {
                 readStatementFile(writeFile(dir.filePath(w.fileName), bytes), w.mapping);
