@@ -42,14 +42,13 @@ QByteArray edited(const Written& w, const QStringList& edits) {
         qsizetype from = 0;
         for (int line = 1; !fromStart && line < w.places.value(0).item; ++line)
             from = text.indexOf(QLatin1Char('\n'), from) + 1;
-        const QRegularExpressionMatch m =
-            QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text, from);
+        const QRegularExpression re(pattern, QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch m = re.match(text, from);
         if (!m.hasMatch())
             qFatal("edit not found: %s", qPrintable(pattern));
-        QString with = edit.section(QStringLiteral("=>"), 1);
-        for (int g = m.lastCapturedIndex(); g > 0; --g)
-            with.replace(QStringLiteral("\\%1").arg(g), m.captured(g));
-        text.replace(m.capturedStart(), m.capturedLength(), with);
+        QString found = m.captured(0);
+        text.replace(m.capturedStart(), m.capturedLength(),
+                     found.replace(re, edit.section(QStringLiteral("=>"), 1)));
     }
     return text.toUtf8();
 }
@@ -122,15 +121,14 @@ class TestStatementReaders : public QObject {
         // and the last one's closing.
         QVector<ReadFault> warnings;
         const Statement joined = read.forAccount(read.accounts().first(), &warnings);
-        QStringList lines;
-        const Statement* last = nullptr;
+        Statement want;
         for (const Statement& s : std::as_const(w.expected.statements))
             if (s.account == joined.account) {
-                lines += summary(s);
-                last = &s;
+                want.lines += s.lines;
+                want.closing = s.closing;
             }
-        QCOMPARE(summary(joined), lines);
-        QCOMPARE(joined.closing, last->closing);
+        QCOMPARE(summary(joined), summary(want));
+        QCOMPARE(joined.closing, want.closing);
         QString said;
         for (const ReadFault& f : warnings)
             said += f.english + QLatin1Char(' ');
@@ -175,20 +173,11 @@ private Q_SLOTS:
         QCOMPARE(read.cents, cents); // 0 when refused
     }
 
-    void dates_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("ofx"); // else ISO
-        QTest::addColumn<int>("date"); // 0: refused
-        QTest::newRow("OFX letters after") << "20261116XY" << true << 0;
-        QTest::newRow("ISO with zone") << "2024-02-29T23:30:00-05:00" << false << 20240229;
-        QTest::newRow("ISO year 999") << "0999-11-16" << false << 0;
-    }
-
-    void dates() {
-        QFETCH(QString, text);
-        QFETCH(bool, ofx);
-        QFETCH(int, date);
-        QCOMPARE(ofx ? statement_text::ofxDate(text) : statement_text::isoDate(text), date);
+    // The readers' rows read dates with times and zones, and the fuzz test's 30 February is
+    // refused; these are refused only here.
+    void datesRefused() {
+        QCOMPARE(statement_text::ofxDate(u"20261116XY"), 0);
+        QCOMPARE(statement_text::isoDate(u"0999-11-16"), 0); // before any bank's year
     }
 
     void ofx_data() {
