@@ -43,9 +43,7 @@ QVector<Statement> february(const QString& account = QStringLiteral("4410012345"
 }
 
 void loadInto(Window* w, const QString& path) {
-    auto* file = child<QLineEdit>(w, "tbxFILE");
-    file->setText(path);
-    QTest::keyClick(file, Qt::Key_Return);
+    typeInto(child<QLineEdit>(w, "tbxFILE"), path, Qt::Key_Return);
 }
 
 // Presses the import's OK and waits until it has handed over: the Clear window it filled.
