@@ -194,17 +194,14 @@ private Q_SLOTS:
     void help() {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, listed);
-        QVERIFY(cli::isCommand(arguments));
         QString text;
         QTextStream out(&text);
         QCOMPARE(cli::run(arguments, out, out), 0);
-        const QStringList lines = text.split('\n');
-        for (const QString& word : listed)
-            QVERIFY2(
-                lines.filter(QRegularExpression("^  " + QRegularExpression::escape(word) + " +\\S"))
-                        .size() == 1,
-                qPrintable(word));
-        QCOMPARE(lines.filter(QRegularExpression("^  -")).size(),
+        for (const QString& word : listed) // with a description after it
+            QVERIFY2(text.contains(
+                         QRegularExpression("\n  " + QRegularExpression::escape(word) + " +\\S")),
+                     qPrintable(word));
+        QCOMPARE(text.count(QRegularExpression("\n  -")),
                  listed.filter(QRegularExpression("^-")).size());
         QVERIFY(text.contains("Exit codes: 0 done; 1 the command line is wrong"));
     }
