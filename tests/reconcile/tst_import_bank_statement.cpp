@@ -91,11 +91,8 @@ private Q_SLOTS:
         env.emplace().openDatabase();
         // The ledger's February: check 1002, a slip of three deposits on the 3rd, and an
         // outstanding check.
-        insertLedgerLine({.line = 1,
-                          .date = 20240201,
-                          .amount = -300,
-                          .check = 1002,
-                          .description = "Rapid Parts"});
+        // line, date, amount, account, year, status, cleared, check, description
+        insertLedgerLine({1, 20240201, -300, 1010, 2024, "", 0, 1002, "Rapid Parts"});
         int line = 1;
         for (double amount : {100, 80, 50})
             insertLedgerLine({.line = ++line, .date = 20240203, .amount = amount});
