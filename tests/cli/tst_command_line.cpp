@@ -52,12 +52,14 @@ private Q_SLOTS:
     }
     void cleanup() { env.reset(); }
 
-    // Exit codes: 1 the command line is wrong, 2 the data refuses it, 3 the output cannot be
-    // written; one line on standard error, nothing on standard output, nothing written.
-    void failures_data() {
+    // Each command's output, or its exit code (1 the command line is wrong, 2 the data refuses
+    // it, 3 the output cannot be written) with one line on standard error and nothing on
+    // standard output. "@name" is a file of the test's folder; what a file received is read
+    // after the output: the CSV as it is, the PDF's report titles.
+    void commands_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("said"); // a failure's line without "bankrec: "
         QTest::newRow("unknown command")
             << QStringList{"export"} << 1 << "unknown command export (see bankrec --help)";
         QTest::newRow("unknown option")
@@ -99,30 +101,12 @@ private Q_SLOTS:
                                                << 3 << "@one.ofx/m.pdf cannot be written: ";
         QTest::newRow("csv cannot be written") << kOutstanding + QStringList{"--csv", "@one.ofx/m"}
                                                << 3 << "@one.ofx/m cannot be written: ";
-    }
-    void failures() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, said);
-        if (QTest::currentDataTag() == QLatin1String("no database"))
-            saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), "");
-        if (QTest::currentDataTag() == QLatin1String("database error"))
-            sqlExec("drop table LDG_BANK_RECONCILIATION_HISTORY");
-        QVERIFY(cli::isCommand(arguments));
-        run(arguments, code, "bankrec: " + said);
-    }
-
-    // The output of each command; "@name" is a file of the test's folder, and what a file
-    // received is read after the output: the CSV as it is, the PDF's report titles.
-    void output_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("said");
         const QString csv = "date,check,description,amount,days,bucket,stale\n"
                             "2023-08-01,150,Old check,-9.00,212,Over 180,yes\n"
                             "2024-01-05,301,\"Acme, Inc.\",-125.00,55,31-60,\n"
                             "2024-02-29,,Deposit,40.00,0,0-30,\n";
         QTest::newRow("table")
-            << kOutstanding
+            << kOutstanding << 0
             << "Outstanding items of account 1010 on 2024-02-29\nDate         Check  Description\n"
                "2023-08-01     150  Old check                             -9.00   212  Over 180  "
                "stale\n"
@@ -132,24 +116,24 @@ private Q_SLOTS:
                "61-90 days:             0.00\n91-180 days:            0.00\n"
                "Over 180 days:         -9.00\nTotal:                -94.00\n3 items, 1 stale "
                "checks";
-        QTest::newRow("csv") << kOutstanding + QStringList{"--csv", "-"} << csv;
-        QTest::newRow("csv file") << kOutstanding + QStringList{"--csv", "@items.csv"}
+        QTest::newRow("csv") << kOutstanding + QStringList{"--csv", "-"} << 0 << csv;
+        QTest::newRow("csv file") << kOutstanding + QStringList{"--csv", "@items.csv"} << 0
                                   << "3 outstanding items written to @items.csv\n" + csv;
         QTest::newRow("difference")
-            << kDifference
+            << kDifference << 0
             << "Account 1010, 2024-02: bank -203.00, outstanding -134.00, adjusted -69.00, ledger "
                "-194.00, difference 125.00\n1. Item cleared: check 301 of 01/05/24";
         const QString written = "Report of account 1010 for 2024-02 written to @m.pdf\n";
-        QTest::newRow("whole month") << kReport + QStringList{"--pdf", "@m.pdf"}
+        QTest::newRow("whole month") << kReport + QStringList{"--pdf", "@m.pdf"} << 0
                                      << written + "BANK RECONCILIATION ACTIVITY REPORT\n"
                                                   "BANK RECONCILIATION SUMMARY REPORT\n"
                                                   "BANK RECONCILIATION OUTSTANDING ITEMS";
-        QTest::newRow("summary") << kReport + QStringList{"--pdf", "@m.pdf", "--summary"}
+        QTest::newRow("summary") << kReport + QStringList{"--pdf", "@m.pdf", "--summary"} << 0
                                  << written + "BANK RECONCILIATION SUMMARY REPORT";
-        QTest::newRow("activity") << kReport + QStringList{"--pdf", "@m.pdf", "--activity"}
+        QTest::newRow("activity") << kReport + QStringList{"--pdf", "@m.pdf", "--activity"} << 0
                                   << written + "BANK RECONCILIATION ACTIVITY REPORT";
         QTest::newRow("import")
-            << kImport + QStringList{"@march.csv"}
+            << kImport + QStringList{"@march.csv"} << 0
             << "Statement march.csv (CSV), 3 lines against 4 open lines of 1010\n"
                "Date        Check        Amount  State            Lines       Why\n"
                "2024-01-09     301      -125.00  matched          1 \n"
@@ -158,21 +142,26 @@ private Q_SLOTS:
                "2 matched, 0 need a choice, 1 without a match, 0 already cleared";
         const QString matches = "Date\n2024-02-06\n2024-02-17\n2024-02-21\n0 matched";
         QTest::newRow("only statement account")
-            << kImport + QStringList{"@one.ofx"}
+            << kImport + QStringList{"@one.ofx"} << 0
             << "Statement one.ofx (OFX) for account 4410012345, 3 lines against 4 open lines\n" +
                    matches +
                    "\nbankrec: note: the file holds the statements of account 4410012345 only; "
                    "they are taken for bank account 1010";
         QTest::newRow("statement account named")
-            << kImport + QStringList{"@two.ofx", "--statement-account", "4410012345"}
+            << kImport + QStringList{"@two.ofx", "--statement-account", "4410012345"} << 0
             << "Statement two.ofx (OFX) for account 4410012345\nNote: also in the file: account "
                "9999999999, 3 lines, not read.\n" +
                    matches;
     }
-    void output() {
+    void commands() {
         QFETCH(QStringList, arguments);
+        QFETCH(int, code);
         QFETCH(QString, said);
-        run(arguments, 0, said);
+        if (QTest::currentDataTag() == QLatin1String("no database"))
+            saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), "");
+        if (QTest::currentDataTag() == QLatin1String("database error"))
+            sqlExec("drop table LDG_BANK_RECONCILIATION_HISTORY");
+        run(arguments, code, code ? "bankrec: " + said : said);
     }
 
     // --help lists the commands, and a command's options with a description each, however
