@@ -246,8 +246,7 @@ private:
         QString printed, error;
         QTextStream out(&printed), err(&error);
         QCOMPARE(cli::run(arguments, out, err), code);
-        if (QFile file(folder + "items.csv"); file.open(QIODevice::ReadOnly))
-            printed += QString::fromUtf8(file.readAll());
+        printed += QString::fromUtf8(readFile(folder + "items.csv"));
         const QString pdf = QFile::exists(folder + "m.pdf") ? pdfText(folder + "m.pdf") : "";
         for (const auto& title :
              QRegularExpression("BANK RECONCILIATION \\w+ \\w+").globalMatch(pdf))

@@ -208,14 +208,15 @@ private Q_SLOTS:
     // A long activity report paged with Next and stopped with Close at a page break; the
     // loop goes on to the summary.
     void largeActivityPagesAndStops() {
-        openDemo({2000});
+        buildDemoDatabase(env->path("demo.mdb"), {2000});
+        db().open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + env->path("demo.mdb"));
+        window = openWindow<Report>(kDemoBankAccount);
+        list()->item(0)->setSelected(true);
         saveSetting("SMM", "IMGPTH", env->path("pages/"));
         QStringList seen;
         const auto note = [&seen](frmPRINT_PREVIEW* p, QAbstractButton* then) {
-            seen << QString("%1/%2%3")
-                        .arg(p->currentPage())
-                        .arg(p->pageNumber())
-                        .arg(p->multipage() ? "" : " single");
+            seen << QString::number(p->currentPage()) + '/' + QString::number(p->pageNumber()) +
+                        (p->multipage() ? "" : " single");
             QTest::mouseClick(then, Qt::LeftButton);
         };
         answerPreviews({
@@ -235,14 +236,6 @@ private:
     QString where(const QString& text) {
         const auto* found = printer->find(text);
         return found ? QString("%1,%2").arg(found->column).arg(found->y) : QString();
-    }
-    void openDemo(const DemoOptions& options) {
-        buildDemoDatabase(env->path("demo.mdb"), options);
-        db().open("Provider=Microsoft.Jet.OLEDB.4.0; Data Source=" + env->path("demo.mdb"));
-        shared().wrkDBTYPE = "ACCESS";
-        window = openWindow<Report>(kDemoBankAccount);
-        QVERIFY(list()->count() > 0);
-        list()->item(0)->setSelected(true);
     }
 
     std::unique_ptr<RecordingSurface> printer;
