@@ -115,7 +115,6 @@ private Q_SLOTS:
             rows << QStringList{cellText(linesOf(w), r, 0), cellText(linesOf(w), r, 2),
                                 cellText(linesOf(w), r, 4)}
                         .join(" | ");
-        // The why of each line is the matcher's (its own test); the column: choiceFromTheList.
         QCOMPARE(rows, (QStringList{"02/05/24 | -300.00 | 02/01/24  1002  Rapid Parts",
                                     "02/07/24 | 230.00 | 3 deposits of 02/03/24",
                                     "02/29/24 | -12.50 | "}));
