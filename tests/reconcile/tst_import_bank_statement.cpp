@@ -58,13 +58,11 @@ QTableView* linesOf(Window* w) {
 QColor colourOf(Window* w, int row) {
     return linesOf(w)->model()->index(row - 1, 0).data(Qt::BackgroundRole).value<QColor>();
 }
-// The bank dates Clear shows for the ledger lines, "-" for a line it does not list.
+// The bank dates Clear shows for the ledger lines (for a line it does not list, its heading).
 QString clearDatesOf(Clear* clear, QList<int> lines) {
     QStringList dates;
     for (int line : lines)
-        dates << (clear->rowOfLine(line) > 0
-                      ? child<FlexGrid>(clear, "grdTRANSACTION")->text(clear->rowOfLine(line), 0)
-                      : QStringLiteral("-"));
+        dates << child<FlexGrid>(clear, "grdTRANSACTION")->text(clear->rowOfLine(line), 0);
     return dates.join(QLatin1Char('|'));
 }
 
