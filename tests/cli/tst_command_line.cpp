@@ -7,10 +7,8 @@
 #include "statement_files.h"
 #include "test_support.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QProcess>
-#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -41,9 +39,8 @@ private Q_SLOTS:
     void init() {
         env = std::make_unique<TestEnvironment>(20240315);
         env->openDatabase();
-        const QString folder = fncPROGRAM_FOLDER();
-        saveSetting("Startup", "TKVDTA-" + folder, env->databaseFile());
-        saveSetting("Startup", "TKWDTA-" + folder, env->databaseFile());
+        saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), env->databaseFile());
+        saveSetting("Startup", "TKWDTA-" + fncPROGRAM_FOLDER(), env->databaseFile());
         insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
         insertAccount(4000, "Sales", 2024, "RV");
         for (const LedgerLine& line : kLines)

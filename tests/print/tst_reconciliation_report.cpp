@@ -15,14 +15,10 @@
 using namespace mdlPRINTING;
 using Report = frmPRINT_BANK_RECONCILIATION_REPORT;
 
-namespace {
-
-void addHistory(int account, int year, int month, int posted = 0) {
+static void addHistory(int account, int year, int month, int posted = 0) {
     insertHistoryRow({year, month, year * 10000 + month * 100 + 28, 1234.5, -200.25, 1034.25,
                       1030.75, 3.5, 0, posted, account});
 }
-
-} // namespace
 
 class TestReconciliationReport : public DatabaseTest {
     Q_OBJECT
