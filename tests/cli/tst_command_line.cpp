@@ -1,5 +1,5 @@
-// The command line: each command's output on a small account, the exit code and one line of
-// every failure, each command's options under --help, and the program run without a display.
+// The command line: each command's output on a small account, its help, the exit code and one
+// line of every failure, and the program run without a display.
 
 #include "command_line.h"
 #include "common.h"
@@ -7,10 +7,8 @@
 #include "statement_files.h"
 #include "test_support.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QProcess>
-#include <QTest>
 #include <QTextStream>
 
 namespace {
@@ -41,9 +39,8 @@ private Q_SLOTS:
     void init() {
         env = std::make_unique<TestEnvironment>(20240315);
         env->openDatabase();
-        const QString folder = fncPROGRAM_FOLDER();
-        saveSetting("Startup", "TKVDTA-" + folder, env->databaseFile());
-        saveSetting("Startup", "TKWDTA-" + folder, env->databaseFile());
+        saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), env->databaseFile());
+        saveSetting("Startup", "TKWDTA-" + fncPROGRAM_FOLDER(), env->databaseFile());
         insertAccount(1010, "Operating Account", 2024, "CA", "BNK");
         insertAccount(4000, "Sales", 2024, "RV");
         for (const LedgerLine& line : kLines)
@@ -52,12 +49,14 @@ private Q_SLOTS:
     }
     void cleanup() { env.reset(); }
 
-    // Exit codes: 1 the command line is wrong, 2 the data refuses it, 3 the output cannot be
-    // written; one line on standard error, nothing on standard output, nothing written.
-    void failures_data() {
+    // Each command's output, or its exit code (1 the command line is wrong, 2 the data refuses
+    // it, 3 the output cannot be written) with one line on standard error and nothing on
+    // standard output. "@name" is a file of the test's folder; what a file received is read
+    // after the output: the CSV as it is, the PDF's report titles.
+    void commands_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("said"); // a failure's line without "bankrec: "
         QTest::newRow("unknown command")
             << QStringList{"export"} << 1 << "unknown command export (see bankrec --help)";
         QTest::newRow("unknown option")
@@ -69,8 +68,6 @@ private Q_SLOTS:
                                    << "--account must be a ledger account number: 0";
         QTest::newRow("bad date") << kOutstanding + QStringList{"--as-of", "2024-02-30"} << 1
                                   << "--as-of must be a date such as 2024-02-29: 2024-02-30";
-        QTest::newRow("bad month") << kReport + QStringList{"--month", "2024-13"} << 1
-                                   << "--month must be a month such as 2024-02: 2024-13";
         QTest::newRow("a day is no month") << kReport + QStringList{"--month", "2024-02-15"} << 1
                                            << "--month must be a month such as 2024-02: 2024-02-15";
         QTest::newRow("stray word")
@@ -101,30 +98,12 @@ private Q_SLOTS:
                                                << 3 << "@one.ofx/m.pdf cannot be written: ";
         QTest::newRow("csv cannot be written") << kOutstanding + QStringList{"--csv", "@one.ofx/m"}
                                                << 3 << "@one.ofx/m cannot be written: ";
-    }
-    void failures() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
-        QFETCH(QString, said);
-        if (QTest::currentDataTag() == QLatin1String("no database"))
-            saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), "");
-        if (QTest::currentDataTag() == QLatin1String("database error"))
-            sqlExec("drop table LDG_BANK_RECONCILIATION_HISTORY");
-        QVERIFY(cli::isCommand(arguments));
-        run(arguments, code, "bankrec: " + said);
-    }
-
-    // The output of each command; "@name" is a file of the test's folder, and what a file
-    // received is read after the output: the CSV as it is, the PDF's report titles.
-    void output_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("said");
         const QString csv = "date,check,description,amount,days,bucket,stale\n"
                             "2023-08-01,150,Old check,-9.00,212,Over 180,yes\n"
                             "2024-01-05,301,\"Acme, Inc.\",-125.00,55,31-60,\n"
                             "2024-02-29,,Deposit,40.00,0,0-30,\n";
         QTest::newRow("table")
-            << kOutstanding
+            << kOutstanding << 0
             << "Outstanding items of account 1010 on 2024-02-29\nDate         Check  Description\n"
                "2023-08-01     150  Old check                             -9.00   212  Over 180  "
                "stale\n"
@@ -134,24 +113,24 @@ private Q_SLOTS:
                "61-90 days:             0.00\n91-180 days:            0.00\n"
                "Over 180 days:         -9.00\nTotal:                -94.00\n3 items, 1 stale "
                "checks";
-        QTest::newRow("csv") << kOutstanding + QStringList{"--csv", "-"} << csv;
-        QTest::newRow("csv file") << kOutstanding + QStringList{"--csv", "@items.csv"}
+        QTest::newRow("csv") << kOutstanding + QStringList{"--csv", "-"} << 0 << csv;
+        QTest::newRow("csv file") << kOutstanding + QStringList{"--csv", "@items.csv"} << 0
                                   << "3 outstanding items written to @items.csv\n" + csv;
         QTest::newRow("difference")
-            << kDifference
+            << kDifference << 0
             << "Account 1010, 2024-02: bank -203.00, outstanding -134.00, adjusted -69.00, ledger "
                "-194.00, difference 125.00\n1. Item cleared: check 301 of 01/05/24";
         const QString written = "Report of account 1010 for 2024-02 written to @m.pdf\n";
-        QTest::newRow("whole month") << kReport + QStringList{"--pdf", "@m.pdf"}
+        QTest::newRow("whole month") << kReport + QStringList{"--pdf", "@m.pdf"} << 0
                                      << written + "BANK RECONCILIATION ACTIVITY REPORT\n"
                                                   "BANK RECONCILIATION SUMMARY REPORT\n"
                                                   "BANK RECONCILIATION OUTSTANDING ITEMS";
-        QTest::newRow("summary") << kReport + QStringList{"--pdf", "@m.pdf", "--summary"}
+        QTest::newRow("summary") << kReport + QStringList{"--pdf", "@m.pdf", "--summary"} << 0
                                  << written + "BANK RECONCILIATION SUMMARY REPORT";
-        QTest::newRow("activity") << kReport + QStringList{"--pdf", "@m.pdf", "--activity"}
+        QTest::newRow("activity") << kReport + QStringList{"--pdf", "@m.pdf", "--activity"} << 0
                                   << written + "BANK RECONCILIATION ACTIVITY REPORT";
         QTest::newRow("import")
-            << kImport + QStringList{"@march.csv"}
+            << kImport + QStringList{"@march.csv"} << 0
             << "Statement march.csv (CSV), 3 lines against 4 open lines of 1010\n"
                "Date        Check        Amount  State            Lines       Why\n"
                "2024-01-09     301      -125.00  matched          1 \n"
@@ -160,101 +139,87 @@ private Q_SLOTS:
                "2 matched, 0 need a choice, 1 without a match, 0 already cleared";
         const QString matches = "Date\n2024-02-06\n2024-02-17\n2024-02-21\n0 matched";
         QTest::newRow("only statement account")
-            << kImport + QStringList{"@one.ofx"}
+            << kImport + QStringList{"@one.ofx"} << 0
             << "Statement one.ofx (OFX) for account 4410012345, 3 lines against 4 open lines\n" +
                    matches +
                    "\nbankrec: note: the file holds the statements of account 4410012345 only; "
                    "they are taken for bank account 1010";
         QTest::newRow("statement account named")
-            << kImport + QStringList{"@two.ofx", "--statement-account", "4410012345"}
+            << kImport + QStringList{"@two.ofx", "--statement-account", "4410012345"} << 0
             << "Statement two.ofx (OFX) for account 4410012345\nNote: also in the file: account "
                "9999999999, 3 lines, not read.\n" +
                    matches;
+        // Help lists the commands, and a command's options each with its description, even
+        // beside a wrong option.
+        const QString exits = "Exit codes: 0 done; 1 the command line is wrong\naccount\nwritten.";
+        QTest::newRow("help") << QStringList{"--help"} << 0
+                              << "Usage:\n  bankrec                 the reconciliation windows\n"
+                                 "  bankrec report --account N\n      the\n"
+                                 "  bankrec outstanding --account N\n      the\n"
+                                 "  bankrec import --account N FILE\n      the\n"
+                                 "  bankrec difference --account N\n      the\n"
+                                 "  bankrec COMMAND --help  the\n  bankrec --help          this\n"
+                                 "Settings\n" +
+                                     exits;
+        QTest::newRow("help of a command")
+            << QStringList{"report", "--bogus", "--help"} << 0
+            << "Usage: bankrec report --account N --month YYYY-MM [--summary] [--activity] "
+               "[--outstanding] --pdf FILE\nthe month's\n"
+               "  --account N      the\n  --month YYYY-MM  the\n  --pdf FILE       the\n"
+               "  --summary        the\n  --activity       the\n  --outstanding    the\n"
+               "  -h, --help       these\n" +
+                   exits;
+        QTest::newRow("help of a command with a file")
+            << QStringList{"help", "import"} << 0
+            << "Usage: bankrec import --account N FILE --dry-run [--statement-account NUMBER]\n"
+               "the match\n  FILE                        the\n  --account N                 the\n"
+               "  --dry-run                   show\n  --statement-account NUMBER  the\n"
+               "  -h, --help                  these\n" +
+                   exits;
     }
-    void output() {
+    void commands() {
         QFETCH(QStringList, arguments);
+        QFETCH(int, code);
         QFETCH(QString, said);
-        run(arguments, 0, said);
-    }
-
-    // --help lists the commands, and each command's options with a description each.
-    void help_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("listed");
-        QTest::newRow("commands") << QStringList{"--help"}
-                                  << QStringList{"bankrec report", "bankrec outstanding",
-                                                 "bankrec import", "bankrec difference"};
-        QTest::newRow("report") << QStringList{"report", "--bogus", "--help"}
-                                << QStringList{"--account N", "--month YYYY-MM", "--pdf FILE",
-                                               "--summary",   "--activity",      "--outstanding",
-                                               "-h, --help"};
-        QTest::newRow("outstanding")
-            << QStringList{"outstanding", "-h"}
-            << QStringList{"--account N", "--as-of YYYY-MM-DD", "--csv FILE|-", "-h, --help"};
-        QTest::newRow("import") << QStringList{"help", "import"}
-                                << QStringList{"FILE", "--account N", "--dry-run",
-                                               "--statement-account NUMBER", "-h, --help"};
-        QTest::newRow("difference")
-            << QStringList{"difference", "--help"}
-            << QStringList{"--account N", "--month YYYY-MM", "--statement FILE", "-h, --help"};
-    }
-    void help() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, listed);
-        QVERIFY(cli::isCommand(arguments));
-        QString text;
-        QTextStream out(&text);
-        QCOMPARE(cli::run(arguments, out, out), 0);
-        const QStringList lines = text.split('\n');
-        for (const QString& word : listed)
-            QVERIFY2(
-                lines.filter(QRegularExpression("^  " + QRegularExpression::escape(word) + " +\\S"))
-                        .size() == 1,
-                qPrintable(word));
-        QCOMPARE(lines.filter(QRegularExpression("^  -")).size(),
-                 listed.filter(QRegularExpression("^-")).size());
-        QVERIFY(text.contains("Exit codes: 0 done; 1 the command line is wrong"));
+        if (QTest::currentDataTag() == QLatin1String("no database"))
+            saveSetting("Startup", "TKVDTA-" + fncPROGRAM_FOLDER(), "");
+        if (QTest::currentDataTag() == QLatin1String("database error"))
+            sqlExec("drop table LDG_BANK_RECONCILIATION_HISTORY");
+        run(arguments, code, code ? "bankrec: " + said : said);
     }
 
     void windowsWithoutCommand() { QVERIFY(!cli::isCommand({}) && !cli::isCommand({"-style"})); }
 
     // The program as a script or a scheduled job starts it: no display, no platform named.
-    void withoutDisplay_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("code");
-        QTest::newRow("report") << kReport + QStringList{"--pdf", "@job.pdf"} << 0;
-        QTest::newRow("bad arguments") << QStringList{"outstanding", "--account"} << 1;
-    }
     void withoutDisplay() {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, code);
         const QString program = QCoreApplication::applicationDirPath() + "/../src/bankrec";
         if (!QFile::exists(program))
             QSKIP("the program is not built beside the tests");
-        arguments.replaceInStrings(QRegularExpression("^@"), env->path("") + "/");
         db().close(); // the program opens the file itself
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(name);
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), code);
-        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).count('\n'), code);
-        QCOMPARE(process.readAllStandardOutput().isEmpty(), code != 0);
+        for (const auto& [arguments, code] :
+             {std::pair{kReport + QStringList{"--pdf", env->path("job.pdf")}, 0},
+              {QStringList{"outstanding", "--account"}, 1}}) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(program, arguments);
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), code);
+            QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).count('\n'), code);
+            QCOMPARE(process.readAllStandardOutput().isEmpty(), code != 0);
+        }
     }
 
 private:
     // Runs the command beside the statement files it may read; every command only reads.
     void run(QStringList arguments, int code, QString said) {
         const QString folder = env->path("") + "/";
-        statement_files::Options options;
-        writeFile(folder + "one.ofx", statement_files::write(options).bytes);
-        options.currency = "CAD";
-        writeFile(folder + "cad.ofx", statement_files::write(options).bytes);
-        options = {.accounts = {"4410012345", "9999999999"}};
-        writeFile(folder + "two.ofx", statement_files::write(options).bytes);
+        writeFile(folder + "one.ofx", statement_files::write({}).bytes);
+        writeFile(folder + "cad.ofx", statement_files::write({.currency = "CAD"}).bytes);
+        writeFile(folder + "two.ofx",
+                  statement_files::write({.accounts = {"4410012345", "9999999999"}}).bytes);
         Statement march;
         march.lines = {
             {.date = 20240109, .cents = -12500, .check = 301, .description = "CHECK 301"},
@@ -269,8 +234,7 @@ private:
         QString printed, error;
         QTextStream out(&printed), err(&error);
         QCOMPARE(cli::run(arguments, out, err), code);
-        if (QFile file(folder + "items.csv"); file.open(QIODevice::ReadOnly))
-            printed += QString::fromUtf8(file.readAll());
+        printed += QString::fromUtf8(readFile(folder + "items.csv"));
         const QString pdf = QFile::exists(folder + "m.pdf") ? pdfText(folder + "m.pdf") : "";
         for (const auto& title :
              QRegularExpression("BANK RECONCILIATION \\w+ \\w+").globalMatch(pdf))

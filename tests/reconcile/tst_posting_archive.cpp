@@ -1,11 +1,10 @@
-// Finalize archives the month's report before it posts: the file's name, that an older
-// archive is never overwritten, that the archive reads as Print's PDF of the same moment, and
-// the clerk's choice when the archive cannot be written.
+// Finalize archives the month's report before it posts: the archive reads as Print's PDF of
+// the same moment, and the clerk chooses when the archive cannot be written. (The archive's
+// name, never an older one overwritten: tst_after_month.)
 
 #include "finalize_post.h"
 #include "print_engine.h"
 #include "reconciliation_report.h"
-#include "settings.h"
 #include "test_support.h"
 
 #include <QCheckBox>
@@ -15,18 +14,21 @@
 
 using namespace mdlPRINTING;
 using Window = frmFINALIZE_POST_BANK_RECONCILIATION;
-
-namespace {
-
-int postedOn() {
-    return sqlValue("select brhPSTDTE from LDG_BANK_RECONCILIATION_HISTORY where brhMONTH=2")
-        .toInt();
-}
-
-} // namespace
+using Report = frmPRINT_BANK_RECONCILIATION_REPORT;
 
 class TestPostingArchive : public DatabaseTest {
     Q_OBJECT
+    QString archive;
+    QPointer<Window> w;
+
+    // OK in the Finalize window; February's posting date after it, 0 while open.
+    int post() {
+        w = openWindow<Window>();
+        clerk::clickOk(w);
+        return sqlValue("select brhPSTDTE from LDG_BANK_RECONCILIATION_HISTORY where brhMONTH=2")
+            .toInt();
+    }
+
 private Q_SLOTS:
     void init() {
         env.emplace(20240305).openDatabase();
@@ -38,28 +40,28 @@ private Q_SLOTS:
         insertHistoryRow({2024, 1, 20240131, 500, 0, 0, 0, 0, 20240201, 20240202});
         insertHistoryRow({2024, 2, 20240229, 420, -30, 0, 0, 0, 20240304});
     }
-    // OK archives the open month under the account and month (an older archive is never
-    // overwritten: tst_after_month), and the archive reads as Print's PDF of that month with
-    // all three reports, made before anything is posted.
+    void cleanup() {
+        delete w;
+        env.reset();
+    }
+
+    // OK archives the open month under the account and month, and the archive reads as
+    // Print's PDF of that month with all three reports, made before anything is posted.
     void archiveReadsAsPrint() {
         const QString printed = env->path("printed.pdf");
         {
             PdfSurface pdf(printed);
-            frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride([&pdf] { return &pdf; });
-            QPointer<frmPRINT_BANK_RECONCILIATION_REPORT> report =
-                openWindow<frmPRINT_BANK_RECONCILIATION_REPORT>();
+            Report::setPrinterOverride([&pdf] { return &pdf; });
+            QPointer<Report> report = openWindow<Report>();
             report->chkOUTSTANDING->setChecked(true);
             report->lbxRECONCILIATION->item(0)->setSelected(true); // February, the newest
             report->tbcPRINT->click();
-            frmPRINT_BANK_RECONCILIATION_REPORT::setPrinterOverride({});
+            Report::setPrinterOverride({});
             pdf.finish();
             delete report;
         }
-        QPointer<Window> w = openWindow<Window>();
-        w->findChild<QPushButton*>("tbcOK")->click();
+        QCOMPARE(post(), 20240305);
         QTRY_VERIFY(!w);
-        QCOMPARE(postedOn(), 20240305);
-        QCOMPARE(QDir(archive).entryList(QDir::Files), QStringList("1010 2024-02.pdf"));
         QCOMPARE(pdfText(QDir(archive).filePath("1010 2024-02.pdf")), pdfText(printed));
         QVERIFY(env->questions.isEmpty());
     }
@@ -73,27 +75,20 @@ private Q_SLOTS:
         QFETCH(bool, answer);
         writeFile(archive, {}); // the folder's name is taken by a file: no folder there
         env->answer = answer;
-        QPointer<Window> w = openWindow<Window>();
-        w->findChild<QPushButton*>("tbcOK")->click();
+        QCOMPARE(post(), answer ? 20240305 : 0);
+        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='R'"), answer ? 1 : 0);
         QCOMPARE(env->questions.size(), 1);
         QVERIFY2(env->questions.first().startsWith(
                      "The month's report could not be archived as " +
                      QDir::toNativeSeparators(QDir(archive).filePath("1010 2024-02.pdf"))),
                  qPrintable(env->questions.first()));
         QVERIFY(env->questions.first().endsWith("Do you want to post the reconciliation anyway?"));
-        QCOMPARE(postedOn(), answer ? 20240305 : 0);
-        QCOMPARE(sqlCount("LDG_GENERAL_LEDGER_TRANSACTION", "gltSTATUS='R'"), answer ? 1 : 0);
         if (answer)
             QTRY_VERIFY(!w);
         else
             QVERIFY(w && w->isVisible());
-        delete w;
     }
-
-private:
-    QString archive;
 };
 
 QTEST_MAIN(TestPostingArchive)
-
 #include "tst_posting_archive.moc"
