@@ -8,8 +8,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolButton>
 
 using namespace mdlPRINTING;
@@ -35,19 +37,26 @@ private Q_SLOTS:
     }
 
     // The account's months newest first; Print prints the selected ones' reports in the
-    // list's order and closes the window; Cancel in the print dialog prints nothing and
-    // leaves the window for another try.
+    // list's order, on the printer and copies the clerk chose in the print dialog, and closes
+    // the window; Cancel in the dialog prints nothing and leaves the window for another try.
     void printsSelectedMonthsInOrder_data() {
-        QTest::addColumn<bool>("dialog");
+        QTest::addColumn<int>("dialog"); // 0 none, -1 cancelled, else the copies chosen
         QTest::addColumn<QStringList>("reports");
         const QString a = "BANK RECONCILIATION ACTIVITY REPORT";
         const QString s = "BANK RECONCILIATION SUMMARY REPORT";
-        QTest::newRow("printed") << false << QStringList{a + " 6", s + " 6", a + " 5", s + " 5"};
-        QTest::newRow("print dialog cancelled") << true << QStringList{};
+        const QStringList both{a + " 6", s + " 6", a + " 5", s + " 5"};
+        QTest::newRow("printed") << 0 << both;
+        QTest::newRow("three copies chosen in the print dialog") << 3 << both;
+        QTest::newRow("print dialog cancelled") << -1 << QStringList{};
     }
     void printsSelectedMonthsInOrder() {
-        QFETCH(bool, dialog);
+        QFETCH(int, dialog);
         QFETCH(QStringList, reports);
+        int copies = 0; // of the printer the report went to
+        Report::setChosenPrinterOverride([&](const QPrinter* chosen) {
+            copies = chosen ? chosen->copyCount() : 1;
+            return printer.get();
+        });
         addHistory(1010, 2024, 5);
         addHistory(1010, 2023, 12, 20240110);
         addHistory(1010, 2024, 6);
@@ -65,12 +74,15 @@ private Q_SLOTS:
                                        "Reconciliation for  12 2023=202312"}));
         list()->item(0)->setSelected(true);
         list()->item(1)->setSelected(true);
-        window->chkPRINT_DIALOG->setChecked(dialog);
+        window->chkPRINT_DIALOG->setChecked(dialog != 0);
         QString shown;
         if (dialog)
-            whenModalAppears([&shown](QWidget* dialog) {
-                shown = dialog->objectName();
-                QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+            whenModalAppears([&shown, dialog](QWidget* box) {
+                shown = box->objectName();
+                if (auto* spin = box->findChild<QSpinBox*>("copies"); spin && dialog > 0)
+                    spin->setValue(dialog);
+                QMetaObject::invokeMethod(box, dialog > 0 ? "accept" : "reject",
+                                          Qt::QueuedConnection);
             });
         QTest::mouseClick(window->tbcPRINT, Qt::LeftButton);
         QStringList printed;
@@ -83,7 +95,8 @@ private Q_SLOTS:
         QCOMPARE(printed, reports);
         QCOMPARE(printer->documents, reports.size());
         QCOMPARE(shown, QString(dialog ? "CommonDialog" : ""));
-        if (dialog)
+        QCOMPARE(copies, dialog < 0 ? 0 : std::max(dialog, 1));
+        if (dialog < 0)
             QVERIFY(window && window->isVisible());
         else
             QTRY_VERIFY(!window);
