@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -137,12 +138,9 @@ private Q_SLOTS:
     // the account selected by then.
     void activityListing() {
         addDeposit({});
-        addDeposit({.line = 2,
-                    .date = 20241105,
-                    .time = 140000,
-                    .amount = 0,
-                    .checkText = "",
-                    .description = QVariant()});
+        Deposit blank{.line = 2, .date = 20241105, .time = 140000, .amount = 0, .checkText = ""};
+        blank.description.clear(); // stored as NULL
+        addDeposit(blank);
         addExpenditure({.amount = 1234.5, .payee = "Acme Supply"});
         addExpenditure({.line = 12, .date = 20241103, .check = 4502, .amount = -20});
         addExpenditure({.line = 13, .check = 4503, .payee = "Elsewhere", .account = kOtherBank});
@@ -275,40 +273,6 @@ private Q_SLOTS:
         QCOMPARE(listing(w, 2, 2), listed + appended); // appended below, the listing kept
     }
 
-    void depositViewNamesThePayer_data() {
-        QTest::addColumn<Deposit>("deposit");
-        QTest::addColumn<QString>("payer");
-        QTest::addColumn<QString>("ticket");
-        QTest::addColumn<QString>("amount");
-        const auto row = [](const char* name, const Deposit& d, const char* payer,
-                            const char* ticket, const char* amount) {
-            QTest::newRow(name) << d << QString(payer) << QString(ticket) << QString(amount);
-        };
-        row("location before vendor", {.location = 7, .vendor = 31}, "Harbor Mall", "", "125.50");
-        row("vendor", {.vendor = 31}, "Acme Supply", "", "125.50");
-        row("own description", {}, "Customer check", "", "125.50");
-        row("ticket and date", {.ticket = 5512, .ticketDate = 20241102, .location = 7},
-            "Harbor Mall", "5512   11/02/24", "125.50");
-        row("ticket date alone", {.ticketDate = 20241102}, "Customer check", "11/02/24", "125.50");
-        row("negative shown positive", {.amount = -62.25}, "Customer check", "", "62.25");
-    }
-    void depositViewNamesThePayer() {
-        QFETCH(Deposit, deposit);
-        QFETCH(QString, payer);
-        QFETCH(QString, ticket);
-        QFETCH(QString, amount);
-        addNames();
-        addDeposit(deposit);
-        const auto detail = openDetail(true, 20241104, 93000, 0);
-        QVERIFY(detail->depositView());
-        QCOMPARE(listing(detail.get(), 0, 7),
-                 QStringList{"11/04/24|9:30:00|" + payer + '|' + ticket +
-                             "|1010|Operating Account|" + amount + '|'});
-        // Ticket lines stand apart from the others.
-        FlexGrid* g = grid(detail.get());
-        QCOMPARE(g->cellColour(1, 6) != g->gridBackground(), deposit.ticket != 0);
-    }
-
     void depositBatchOrderAndLookups() {
         addNames();
         // One batch of three lines stored out of order, and a batch a minute later.
@@ -326,39 +290,67 @@ private Q_SLOTS:
                               "Select * from LDG_GENERAL_LEDGER_MASTER where glmGLANBR=1010"}));
     }
 
-    void expenditureViewNamesThePayee_data() {
-        QTest::addColumn<Expenditure>("expenditure");
-        QTest::addColumn<QString>("cells"); // columns 2 to 5
+    // The detail names the payer: a location before a vendor, then a check's employee, else a
+    // deposit's own text, each name by a statement of its own. A deposit shows its ticket, its
+    // amount positive and its ledger account; a check splits its amount into two columns.
+    void detailNamesThePayer_data() {
+        QTest::addColumn<QVariant>("record"); // a Deposit or an Expenditure
+        QTest::addColumn<QString>("shown");   // the first row from the third column on
         QTest::addColumn<QString>("lookup");
-        const auto row = [](const char* name, const Expenditure& e, const char* cells,
+        const auto row = [](const char* name, const QVariant& record, const char* shown,
                             const char* lookup) {
-            QTest::newRow(name) << e << QString(cells) << QString(lookup);
+            QTest::newRow(name) << record << QString(shown) << QString(lookup);
         };
-        row("location first", {.amount = 40, .location = 7, .vendor = 31, .employee = 12},
-            "Harbor Mall|Route supplies|40.00|0.00", "TKV_LOCATION_MASTER where lcmLOCNBR=7");
-        row("vendor before employee", {.amount = 40, .vendor = 31, .employee = 12},
-            "Acme Supply|Route supplies|40.00|0.00",
-            "LDG_ACCOUNT_PAYABLE_MASTER where apmACPNBR=31");
-        row("employee, negative amount", {.amount = -25, .employee = 12},
+        const auto dep = [](const Deposit& d) { return QVariant::fromValue(d); };
+        const auto chk = [](const Expenditure& e) { return QVariant::fromValue(e); };
+        const char* location = "TKV_LOCATION_MASTER where lcmLOCNBR=7";
+        const char* vendor = "LDG_ACCOUNT_PAYABLE_MASTER where apmACPNBR=31";
+        row("deposit, location before vendor", dep({.location = 7, .vendor = 31}),
+            "Harbor Mall||1010|Operating Account|125.50|", location);
+        row("deposit, vendor", dep({.vendor = 31}), "Acme Supply||1010|Operating Account|125.50|",
+            vendor);
+        row("deposit, ticket and date",
+            dep({.ticket = 5512, .ticketDate = 20241102, .location = 7}),
+            "Harbor Mall|5512   11/02/24|1010|Operating Account|125.50|", location);
+        row("deposit, own description, ticket date alone, negative shown positive",
+            dep({.amount = -62.25, .ticketDate = 20241102}),
+            "Customer check|11/02/24|1010|Operating Account|62.25|", "");
+        row("check, location first",
+            chk({.amount = 40, .location = 7, .vendor = 31, .employee = 12}),
+            "Harbor Mall|Route supplies|40.00|0.00", location);
+        row("check, vendor before employee", chk({.amount = 40, .vendor = 31, .employee = 12}),
+            "Acme Supply|Route supplies|40.00|0.00", vendor);
+        row("check, employee, negative amount", chk({.amount = -25, .employee = 12}),
             "Dana Ruiz|Route supplies|0.00|25.00", "LDG_PAYROLL_MASTER where prmEMPNBR=12");
-        row("nobody", {.amount = 12.345}, "|Route supplies|12.35|0.00", "");
+        row("check, nobody", chk({.amount = 12.345}), "|Route supplies|12.35|0.00", "");
     }
-    void expenditureViewNamesThePayee() {
-        QFETCH(Expenditure, expenditure);
-        QFETCH(QString, cells);
+    void detailNamesThePayer() {
+        QFETCH(QVariant, record);
+        QFETCH(QString, shown);
         QFETCH(QString, lookup);
         addNames();
-        addExpenditure(expenditure);
+        const bool deposit = record.metaType() == QMetaType::fromType<Deposit>();
+        if (deposit)
+            addDeposit(record.value<Deposit>());
+        else
+            addExpenditure(record.value<Expenditure>());
         addExpenditure({.date = 20241102, .check = 4502}); // same line number, another date
         StatementTrace::clear();
-        const auto detail = openDetail(false, 20241101, 0, 11);
-        QVERIFY(!detail->depositView());
-        QStringList expected{"Select * from LDG_BANK_EXPENDITURE_TRANSACTION where betLNENBR= 11 "
-                             "and betTRNDTE= 20241101"};
-        if (!lookup.isEmpty())
-            expected << "Select * from " + lookup;
-        QCOMPARE(StatementTrace::statements(), expected);
-        QCOMPARE(listing(detail.get(), 0, 5), QStringList{"11/01/24|4501|" + cells});
+        const auto detail =
+            deposit ? openDetail(true, 20241104, 93000, 0) : openDetail(false, 20241101, 0, 11);
+        QCOMPARE(detail->depositView(), deposit);
+        // The deposit's statements: depositBatchOrderAndLookups.
+        const QStringList statements = StatementTrace::statements();
+        if (!deposit)
+            QCOMPARE(statements.first(), "Select * from LDG_BANK_EXPENDITURE_TRANSACTION where "
+                                         "betLNENBR= 11 and betTRNDTE= 20241101");
+        QCOMPARE(statements.filter(QRegularExpression("MASTER where (lcm|apm|prm)")),
+                 lookup.isEmpty() ? QStringList() : QStringList{"Select * from " + lookup});
+        QCOMPARE(listing(detail.get(), 0, deposit ? 7 : 5),
+                 QStringList{(deposit ? "11/04/24|9:30:00|" : "11/01/24|4501|") + shown});
+        // Ticket lines stand apart from the others.
+        FlexGrid* g = grid(detail.get());
+        QCOMPARE(g->cellColour(1, 6) != g->gridBackground(), shown.contains("5512"));
     }
 
     void detailClosesWhenLeft() {
@@ -367,22 +359,20 @@ private Q_SLOTS:
         w->refresh();
         QWidget other;
         QPointer<Detail> seen;
-        bool forced = false;
+        QElapsedTimer clock;
         whenModalAppears([&](QWidget* modal) {
             seen = qobject_cast<Detail*>(modal);
             QVERIFY(seen);
             QVERIFY(QTest::qWaitForWindowActive(seen));
-            // The clerk turns to another window: the detail goes away by itself.
+            // The clerk turns to another window: the detail goes away by itself. Should it
+            // stay, it is closed here so the test ends rather than waits.
             other.show();
             other.activateWindow();
-            // Should it stay, it is closed here so the test ends rather than waits.
-            QTimer::singleShot(3000, seen.data(), [&] {
-                forced = true;
-                seen->closeWindow();
-            });
+            clock.start();
+            QTimer::singleShot(3000, seen.data(), &Detail::closeWindow);
         });
         w->drillDown(1);
-        QVERIFY(!forced);
+        QVERIFY(clock.elapsed() < 3000);
         QTRY_VERIFY(seen.isNull()); // closed and deleted
     }
 };
