@@ -12,7 +12,6 @@
 
 namespace {
 
-// A ledger line with the next free line number.
 void addLine(LedgerLine l) {
     static int number = 900000;
     l.line = ++number;
@@ -35,7 +34,6 @@ QStringList tracedLike(const QString& start) {
 class TestChecks : public QObject, WindowFixture<CheckSearchWindow> {
     Q_OBJECT
 
-    // Opens "void" or "nsf" as the main window does.
     void open(const QString& kind) {
         if (kind == QLatin1String("void"))
             w = openWindow<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>();
@@ -46,9 +44,7 @@ class TestChecks : public QObject, WindowFixture<CheckSearchWindow> {
         typeInto(w->findChild<QLineEdit*>(), typed, Qt::Key_Return);
     }
     FlexGrid* grid() const { return w->findChild<FlexGrid*>(); }
-    QPushButton* button(const char* name) const {
-        return w->findChild<QPushButton*>(QLatin1String(name));
-    }
+    QPushButton* ok() const { return w->findChild<QPushButton*>("tbcOK"); }
 
 private Q_SLOTS:
     void init() { setUp(); }
@@ -120,13 +116,13 @@ private Q_SLOTS:
         QCOMPARE(w->wrkTRNDTE, 20241105);
         clerk::clickOk(w);
         QVERIFY(env->messages.size() == 1 && env->messages.first().contains("month is closed"));
-        QVERIFY(button("tbcOK")->isEnabled());
+        QVERIFY(ok()->isEnabled());
         sqlExec("drop trigger refuse");
         clerk::clickOk(w);
         QCOMPARE(sqlValue("select group_concat(gltTRNDTE) from LDG_GENERAL_LEDGER_TRANSACTION "
                           "where gltSTATUS='V'"),
                  QVariant("20241105"));
-        QVERIFY(!button("tbcOK")->isEnabled()); // back to Idle
+        QVERIFY(!ok()->isEnabled()); // back to Idle
     }
 
     void nsfSearchAndFlag() {
@@ -138,7 +134,6 @@ private Q_SLOTS:
         addLine({.date = day, .type = "D", .checkText = "00123"});
         open("nsf");
         search("00123");
-        QCOMPARE(filledRows(grid()), 2);
         clickCell(grid(), 2, 0);
         clerk::clickOk(w);
         // The check is flagged by the number as stored, not as typed: both listed lines, not the
@@ -156,7 +151,6 @@ private Q_SLOTS:
             QTest::newRow(name) << kind << hits << rows;
         };
         row("void, one hit", "void", 1, 10);
-        row("void, seven fit", "void", 7, 10);
         row("void, each hit past seven adds a row", "void", 12, 15);
         row("nsf, one hit", "nsf", 1, 10);
     }
@@ -173,36 +167,35 @@ private Q_SLOTS:
             addLine(check(20241101 + i));
         sqlExec("update LDG_GENERAL_LEDGER_TRANSACTION set gltFNDNBR=3");
         open(kind);
-        QPushButton* ok = button("tbcOK");
         search("500");
         QCOMPARE(filledRows(grid()), hits);
         QCOMPARE(grid()->rows(), rows);
-        QCOMPARE(ok->isEnabled(), hits == 1);
+        QCOMPARE(ok()->isEnabled(), hits == 1);
         if (hits == 1) {
             const FlexGrid* g = grid();
             QCOMPARE((QStringList{g->text(1, 0), g->text(1, 1), g->text(1, 2), g->text(1, 3)}),
                      (QStringList{"11/01/24", "Acme Supply", "125.50", isVoid ? "3" : ""}));
             QCOMPARE(w->wrkTRNDTE, 20241101);
-            QTRY_VERIFY(ok->hasFocus());
+            QTRY_VERIFY(ok()->hasFocus());
             QCOMPARE(w->selectionColour(), isVoid ? QColor(192, 0, 0) : QColor(0, 192, 0));
             env->clearMessages();
             clickCell(grid(), 3, 1);
             QCOMPARE(env->messages, QStringList{"You must select a valid check."});
-            QVERIFY(ok->isEnabled());
+            QVERIFY(ok()->isEnabled());
             QCOMPARE(w->wrkTRNDTE, 0);
             QCOMPARE(w->selectionColour(), isVoid ? background : QColor(0, 255, 0));
 
             clerk::click(w, "tbcCANCEL");
             QVERIFY(w);
-            QVERIFY(!ok->isEnabled());
+            QVERIFY(!ok()->isEnabled());
             QVERIFY(w->findChild<QLineEdit*>()->text().isEmpty());
             QCOMPARE(filledRows(grid()), 0);
             QTRY_VERIFY(w->findChild<QLineEdit*>()->hasFocus());
             // Enter searches again; the next Cancel closes the window.
             search("500");
-            QVERIFY(ok->isEnabled());
+            QVERIFY(ok()->isEnabled());
             search("999");
-            QVERIFY(!ok->isEnabled());
+            QVERIFY(!ok()->isEnabled());
             QCOMPARE(w->wrkTRNDTE, 0);
         }
         clerk::click(w, "tbcCANCEL");
