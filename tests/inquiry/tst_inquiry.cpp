@@ -339,7 +339,6 @@ private Q_SLOTS:
         const auto detail =
             deposit ? openDetail(true, 20241104, 93000, 0) : openDetail(false, 20241101, 0, 11);
         QCOMPARE(detail->depositView(), deposit);
-        // The deposit's statements: depositBatchOrderAndLookups.
         const QStringList statements = StatementTrace::statements();
         if (!deposit)
             QCOMPARE(statements.first(), "Select * from LDG_BANK_EXPENDITURE_TRANSACTION where "

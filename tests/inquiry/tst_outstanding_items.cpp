@@ -44,7 +44,6 @@ void seed() {
     insertMonth(3, 20240331, 0);
 }
 
-// The cells of a row of a list, joined by '|'.
 QString cells(const QTableView* list, int row, std::initializer_list<int> columns) {
     QStringList texts;
     for (int c : columns)
@@ -117,7 +116,6 @@ private Q_SLOTS:
             voidButton->click();
         });
         clickCell(grid, 2, 1, true);
-        // The Void window has searched the stale check.
         auto* voids = topLevel<frmVOID_ISSUED_BUT_NOT_CLEARED_CHECKS>();
         QVERIFY(voids);
         QCOMPARE(voids->wrkCHKNBR, 812);
@@ -144,7 +142,6 @@ private Q_SLOTS:
         QTest::mouseClick(chart->viewport(), Qt::LeftButton, {}, chart->monthPosition(1));
         QTRY_COMPARE(asOf, 20240229);
 
-        // Back to a listing: the grid returns.
         w->findChild<QRadioButton*>("optRECONCILIATION")->click();
         QVERIFY(!chart->isVisible());
         QVERIFY(w->findChild<FlexGrid*>("grdACTIVITY")->isVisible());
