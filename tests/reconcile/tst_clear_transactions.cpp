@@ -6,6 +6,7 @@
 #include "context.h"
 #include "database.h"
 #include "flex_grid.h"
+#include "import_bank_statement.h"
 #include "test_support.h"
 
 #include <QLineEdit>
@@ -65,6 +66,13 @@ private Q_SLOTS:
         QTRY_VERIFY(w.isNull());
         QCOMPARE(QList<int>({clearedDate(1), clearedDate(2), clearedDate(3)}),
                  QList<int>({20240311, 20240310, 20240304}));
+    }
+
+    void importButtonOpensTheImport() {
+        QPointer<Window> w = openWindow<Window>();
+        clerk::click(w, "tbcIMPORT_BANK_STATEMENT");
+        QTRY_VERIFY(topLevel<frmIMPORT_BANK_STATEMENT>());
+        deleteProgramWindows();
     }
 
     // Each entry is "typed key" (the editor emptied first) or a key alone. A short entry takes

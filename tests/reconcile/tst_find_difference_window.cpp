@@ -5,12 +5,14 @@
 #include "demo_database.h"
 #include "find_difference_window.h"
 #include "flex_grid.h"
+#include "messages.h"
 #include "reconcile_balances.h"
 #include "test_support.h"
 #include "transaction_detail.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -64,11 +66,18 @@ private Q_SLOTS:
         QVERIFY(found->grdCAUSES->text(1, 2).contains(
             "check 4637 of 02/13/24 (-824.60, Metro Truck Repair) was probably meant as -842.60 "
             "(two digits swapped)"));
+        // The real question box, answered Yes as the clerk would.
+        setQuestionHandler({});
+        QString asked;
+        whenModalAppears([&asked](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            asked = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
         QTest::mouseClick(found->tbcADD_PROPOSED, Qt::LeftButton);
-        QCOMPARE(
-            env->questions,
-            QStringList{"Add these 1 adjustments?\n\n02/27/24  MONTHLY SERVICE CHARGE  -18.50  "
-                        "like 'MONTHLY SERVICE CHARGE' on 01/26/24 -> 6150"});
+        QCOMPARE(asked, "Add these 1 adjustments?\n\n02/27/24  MONTHLY SERVICE CHARGE  -18.50  "
+                        "like 'MONTHLY SERVICE CHARGE' on 01/26/24 -> 6150");
         QCOMPARE(sqlValue("select group_concat(gltGLANBR || ' ' || gltTRNAMT || ' ' || gltRCNDTE, "
                           "', ') from LDG_GENERAL_LEDGER_TRANSACTION where gltJRNCDE='BA' and "
                           "gltTRNDTE=20240227"),
