@@ -137,13 +137,14 @@ private:
     }
 
     // A check the clerk cleared already, entered at another amount than the bank paid: it is
-    // cleared, and the amounts are told, so it is never taken for a line the ledger lacks.
+    // cleared, and the amounts are told, so it is never taken for a line the ledger lacks. A
+    // line of the other sign under its number is no payment of it (the bank credited it back).
     void clearedAtAnotherAmount(int s) {
         const StatementLine& b = m_statement.at(s);
         if (b.check == 0)
             return;
         for (int i : m_clearedByCheck.value(b.check))
-            if (!m_used[i])
+            if (!m_used[i] && (m_open.at(i).amount < 0) == (b.cents < 0))
                 return decide(s, MatchState::AlreadyCleared, {i},
                               clearedOn(i) +
                                   say(QStringLiteral(", but the bank paid %1 and the ledger "

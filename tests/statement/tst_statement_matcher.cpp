@@ -106,11 +106,12 @@ private Q_SLOTS:
             << "cleared [1] already cleared on 02/05/24 | cleared [2] already cleared on "
                "02/05/24 | cleared [3,4] already cleared on 02/06/24 | none [] no open line of "
                "45.00 within 5 days";
-        QTest::newRow("a check cleared already at another amount")
+        // Credited back under its number, it is a line the ledger lacks.
+        QTest::newRow("a check cleared already at another amount, or credited back")
             << "1:20240201:-300:1002:20240205"
-            << "20240205:-30:1002" << false
-            << "cleared [1] already cleared on 02/05/24, but the bank paid 30.00 and the ledger "
-               "says 300.00";
+            << "20240210:300:1002 20240205:-30:1002" << false
+            << "none [] no open line of 300.00 within 5 days | cleared [1] already cleared on "
+               "02/05/24, but the bank paid 30.00 and the ledger says 300.00";
         QTest::newRow("Spanish")
             << "1:20240201:-300:1002 2:20240203:80"
             << "20240205:-30:1002 20240205:80 20240205:9" << true
