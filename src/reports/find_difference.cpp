@@ -258,12 +258,15 @@ private:
     static qint64 key(int year, int line) { return qint64(year) << 32 | quint32(line); }
     // The ledger line a bank line stands for: the one the import matched it to, else, for a
     // check the import left alone because the ledger holds it at another amount and cleared
-    // already, the line of the same check number.
+    // already, the line of the same check number, if it goes the same way (a credit under a
+    // check's number is the bank giving it back, a line of its own).
     const ledger::Line* matched(const BankLine& b) const {
         if (b.matchedLine > 0)
             return m_byKey.value(key(b.matchedYear, b.matchedLine), nullptr);
         if (b.matchedLine == 0 && b.check > 0)
-            return m_byCheck.value(b.check, nullptr);
+            if (const ledger::Line* l = m_byCheck.value(b.check, nullptr);
+                l && (l->amount < 0) == (b.cents < 0))
+                return l;
         return nullptr;
     }
 

@@ -99,6 +99,9 @@ private Q_SLOTS:
             {{20240226, -5500, "CHECK 102", 2024, 3}});
         row("a fee the ledger lacks", 1187.66, int(K::BankLines), {}, {},
             {fee, {20240206, 50000, "DEPOSIT", 2024, 1}});
+        row("check 103 paid and credited back: a line the ledger lacks", 1200, int(K::BankLines),
+            {}, {line.arg(4).arg(20240214).arg(-75), set(4, "gltCHKNBR=103, gltRCNDTE=20240215")},
+            {{20240226, 7500, "CHECK 103 RETURNED", 0, 0, 103}});
         row("318.40 for 381.40 and a fee the ledger lacks", 1006.26, int(K::BankLinesAndItem), {2},
             {set(2, "gltTRNAMT=-318.40")}, {fee});
         row("cleared after the statement date", 1000, int(K::WrongMonth), {2},
