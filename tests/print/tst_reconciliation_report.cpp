@@ -187,6 +187,7 @@ private Q_SLOTS:
         QCOMPARE(where(" 1234 "), check ? QString("20,%1").arg(date->y) : QString());
         QCOMPARE(where(QString::number(qAbs(amount), 'f', 2).rightJustified(11)),
                  QString("%1,%2").arg(placed[0]).arg(date->y + placed[1] * lineHeight(8)));
+        QVERIFY(printer->find("Bank Activity that has not cleared.") && printer->find("ChkNbr"));
 
         // Summary: fixed lines 12 points apart from 2000 twips, below the header.
         const int line12 = lineHeight(12);
@@ -195,13 +196,18 @@ private Q_SLOTS:
                               "Operating Account"}));
         QCOMPARE(printer->textsOn(2000),
                  (QStringList{"Closing Date as per Bank Statement:", fncFORMAT_DATE(20240628)}));
-        // Each stored figure on its own line: bank, outstanding, adjusted, ledger, over/short.
-        for (const auto& [line, figure] : {std::pair{3, "     1234.50"},
-                                           {5, "     -200.25"},
-                                           {7, "     1034.25"},
-                                           {10, "     1030.75"},
-                                           {14, "        3.50"}})
+        // Each stored figure on its own line after its label: bank, outstanding, adjusted,
+        // ledger, over/short.
+        const std::tuple<int, const char*, const char*> figures[] = {
+            {3, "Closing Account Balance as per Bank Statement:", "     1234.50"},
+            {5, "Total Amount of Outstanding Account Items:", "     -200.25"},
+            {7, "Adjusted Account Balance as per Bank Statement:", "     1034.25"},
+            {10, "Closing Balance as per General Ledger:", "     1030.75"},
+            {14, "Overage/(-)Shortage between Bank Statement & Books:", "        3.50"}};
+        for (const auto& [line, label, figure] : figures) {
+            QCOMPARE(printer->textsOn(2000 + line * line12).first(), QString(label));
             QCOMPARE(where(figure), QString("65,%1").arg(2000 + line * line12));
+        }
         const QString last = posted
                                  ? "This Reconciliation was FINALIZED on "
                                  : "** This account reconciliation has not yet been FINALIZED **";
