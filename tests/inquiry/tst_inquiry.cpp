@@ -340,14 +340,14 @@ private Q_SLOTS:
         const auto detail =
             deposit ? openDetail(true, 20241104, 93000, 0) : openDetail(false, 20241101, 0, 11);
         QCOMPARE(detail->depositView(), deposit);
+        QCOMPARE(listing(detail.get(), 0, deposit ? 7 : 5),
+                 QStringList{(deposit ? "11/04/24|9:30:00|" : "11/01/24|4501|") + shown});
         const QStringList statements = StatementTrace::statements();
         if (!deposit)
             QCOMPARE(statements.first(), "Select * from LDG_BANK_EXPENDITURE_TRANSACTION where "
                                          "betLNENBR= 11 and betTRNDTE= 20241101");
         QCOMPARE(statements.filter(QRegularExpression("MASTER where (lcm|apm|prm)")),
                  lookup.isEmpty() ? QStringList() : QStringList{"Select * from " + lookup});
-        QCOMPARE(listing(detail.get(), 0, deposit ? 7 : 5),
-                 QStringList{(deposit ? "11/04/24|9:30:00|" : "11/01/24|4501|") + shown});
         // Ticket lines stand apart from the others.
         FlexGrid* g = grid(detail.get());
         QCOMPARE(g->cellColour(1, 6) != g->gridBackground(), shown.contains("5512"));
