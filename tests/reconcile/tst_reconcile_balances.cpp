@@ -97,6 +97,7 @@ private Q_SLOTS:
         insertLedgerLine({.line = 1, .date = 20240210, .amount = -275.5});
         QPointer<Window> w = openWindow<Window>();
         auto* ok = w->findChild<QPushButton*>("tbcOK");
+        w->findChild<DatePicker*>("dbxSTMDTE")->setDateNumber(20241030); // the bank's, not 31st
         if (!typed.isEmpty())
             typeBankBalance(w, typed, leave ? Qt::Key(leave) : Qt::Key_unknown);
         if (leave)
@@ -112,6 +113,8 @@ private Q_SLOTS:
                                 .arg(QLatin1String(column)))
                        .toDouble();
         QCOMPARE(row, stored);
+        QCOMPARE(sqlValue("select brhSTMDTE from LDG_BANK_RECONCILIATION_HISTORY"),
+                 QVariant(20241030));
         QCOMPARE(env->messages, QStringList());
     }
 
